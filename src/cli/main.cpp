@@ -1,0 +1,238 @@
+// vantri-cli: the headless face of the application's core. It opens scan files exactly as the
+// application does and prints, dumps or re-saves them.
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "cli/Json.h"
+#include "formats/DocTypes.h"
+#include "framework/fwText.h"
+#include "model/SurfaceApp.h"
+#include "model/VantriDoc.h"
+
+namespace {
+
+const char kUsage[] =
+    "usage: vantri-cli info FILE...\n"
+    "       vantri-cli dump FILE [--image K] [--raw | --processed] [--format csv | f32le | i16le]\n"
+    "       vantri-cli process FILE [--image K] --out FILE\n";
+
+int Usage(const char* problem) {
+    if (problem)
+        std::fprintf(stderr, "vantri-cli: %s\n", problem);
+    std::fputs(kUsage, stderr);
+    return 2;
+}
+
+void Print(const std::string& line) {
+    std::fwrite(line.data(), 1, line.size(), stdout);
+    std::fputc('\n', stdout);
+}
+
+cli::CJsonObject SizeJson(ph::Size size) {
+    cli::CJsonObject object;
+    object.Add("value", size.value()).Add("unit", std::wstring(size.unit()));
+    object.Add("text", std::wstring(size.str(3)));
+    return object;
+}
+
+// Opens a path as the application does and returns the documents of its group, first image first.
+std::vector<doc::CVantriDoc*> OpenGroup(doc::CSurfaceApp& app, const std::string& path) {
+    auto* first = dynamic_cast<doc::CVantriDoc*>(app.OpenDocumentFile(fw::FromUtf8(path)));
+    if (!first)
+        return {};
+    return first->GroupDocuments();
+}
+
+int Info(doc::CSurfaceApp& app, const std::vector<std::string>& files) {
+    if (files.empty())
+        return Usage("info needs at least one FILE");
+    int status = 0;
+    for (const std::string& file : files) {
+        const int failedBefore = app.FailedOpens();
+        for (doc::CVantriDoc* d : OpenGroup(app, file)) {
+            cli::CJsonObject object;
+            object.Add("file", fw::FromUtf8(file))
+                .Add("format", d->FormatName())
+                .Add("group", static_cast<long long>(d->group))
+                .Add("image", static_cast<long long>(d->image))
+                .Add("title", d->GetTitle())
+                .Add("type", d->ImageType())
+                .Add("columns", static_cast<long long>(d->columns))
+                .Add("rows", static_cast<long long>(d->rows))
+                .Add("raw_columns", static_cast<long long>(d->m_rawColumns))
+                .Add("raw_rows", static_cast<long long>(d->m_rawRows))
+                .Add("width", SizeJson(d->width))
+                .Add("height", SizeJson(d->height))
+                .Add("range", SizeJson(d->range));
+            Print(object.Text());
+        }
+        std::fflush(stdout);
+        if (app.FailedOpens() != failedBefore)
+            status = 1;
+    }
+    return status;
+}
+
+struct COptions {
+    std::string file;
+    int image = 0;
+    bool raw = false;
+    std::string format = "csv";
+    std::string out;
+};
+
+// Parses FILE and the options after it; returns an error text or null.
+const char* ParseOptions(const std::vector<std::string>& args, bool dump, COptions& options) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        auto value = [&](std::string& into) {
+            if (i + 1 >= args.size())
+                return false;
+            into = args[++i];
+            return true;
+        };
+        std::string text;
+        if (a == "--image") {
+            if (!value(text))
+                return "--image needs a number";
+            char* end = nullptr;
+            const long k = std::strtol(text.c_str(), &end, 10);
+            if (text.empty() || *end || k < 0 || k > 1000000)
+                return "--image needs a number of 0 or more";
+            options.image = static_cast<int>(k);
+        } else if (dump && a == "--raw") {
+            options.raw = true;
+        } else if (dump && a == "--processed") {
+            options.raw = false;
+        } else if (dump && a == "--format") {
+            if (!value(options.format) ||
+                (options.format != "csv" && options.format != "f32le" && options.format != "i16le"))
+                return "--format is csv, f32le or i16le";
+        } else if (!dump && a == "--out") {
+            if (!value(options.out) || options.out.empty())
+                return "--out needs a FILE";
+        } else if (!a.empty() && a[0] == '-' && a.size() > 1) {
+            return "unknown option";
+        } else if (options.file.empty()) {
+            options.file = a;
+        } else {
+            return "only one FILE is taken";
+        }
+    }
+    if (options.file.empty())
+        return "FILE is missing";
+    if (dump && options.format == "i16le" && !options.raw)
+        return "i16le is the raw grid's format: add --raw";
+    if (!dump && options.out.empty())
+        return "--out FILE is missing";
+    return nullptr;
+}
+
+doc::CVantriDoc* FindImage(const std::vector<doc::CVantriDoc*>& group, int image) {
+    for (doc::CVantriDoc* d : group)
+        if (d->image == image)
+            return d;
+    return nullptr;
+}
+
+doc::CVantriDoc* OpenImage(doc::CSurfaceApp& app, const COptions& options) {
+    const std::vector<doc::CVantriDoc*> group = OpenGroup(app, options.file);
+    if (group.empty())
+        return nullptr;
+    doc::CVantriDoc* d = FindImage(group, options.image);
+    if (!d)
+        std::fprintf(stderr, "vantri-cli: %s has no image %d\n", options.file.c_str(), options.image);
+    return d;
+}
+
+template <typename T> void DumpCsv(const T* values, int columns, int rows) {
+    std::string line;
+    char cell[32];
+    for (int i = 0; i < rows; ++i) {
+        line.clear();
+        for (int j = 0; j < columns; ++j) {
+            const T v = values[static_cast<std::size_t>(j) + static_cast<std::size_t>(i) * columns];
+            if constexpr (std::is_floating_point_v<T>)
+                std::snprintf(cell, sizeof cell, "%.9g", static_cast<double>(v));
+            else
+                std::snprintf(cell, sizeof cell, "%d", static_cast<int>(v));
+            if (j)
+                line += ',';
+            line += cell;
+        }
+        Print(line);
+    }
+}
+
+template <typename T> void DumpLittle(const T* values, std::size_t count) {
+    std::vector<unsigned char> bytes(count * sizeof(T));
+    for (std::size_t n = 0; n < count; ++n) {
+        unsigned char b[sizeof(T)];
+        std::memcpy(b, &values[n], sizeof(T));
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+        for (std::size_t k = 0; k < sizeof(T) / 2; ++k)
+            std::swap(b[k], b[sizeof(T) - 1 - k]);
+#endif
+        std::memcpy(&bytes[n * sizeof(T)], b, sizeof(T));
+    }
+    std::fwrite(bytes.data(), 1, bytes.size(), stdout);
+}
+
+int Dump(doc::CSurfaceApp& app, const std::vector<std::string>& args) {
+    COptions options;
+    if (const char* problem = ParseOptions(args, true, options))
+        return Usage(problem);
+    doc::CVantriDoc* d = OpenImage(app, options);
+    if (!d)
+        return 1;
+    if (options.raw) {
+        if (options.format == "csv")
+            DumpCsv(d->m_raw.data(), d->m_rawColumns, d->m_rawRows);
+        else if (options.format == "i16le")
+            DumpLittle(d->m_raw.data(), d->m_raw.size());
+        else {
+            std::vector<float> values(d->m_raw.begin(), d->m_raw.end());
+            DumpLittle(values.data(), values.size());
+        }
+    } else {
+        if (options.format == "csv")
+            DumpCsv(d->heights.data(), d->columns, d->rows);
+        else
+            DumpLittle(d->heights.data(), d->heights.size());
+    }
+    return std::fflush(stdout) == 0 ? 0 : 1;
+}
+
+int Process(doc::CSurfaceApp& app, const std::vector<std::string>& args) {
+    COptions options;
+    if (const char* problem = ParseOptions(args, false, options))
+        return Usage(problem);
+    doc::CVantriDoc* d = OpenImage(app, options);
+    if (!d)
+        return 1;
+    return d->OnFileSaveAs(fw::FromUtf8(options.out)) ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2)
+        return Usage(nullptr);
+    const std::string command = argv[1];
+    const std::vector<std::string> args(argv + 2, argv + argc);
+    if (command == "--help" || command == "-h") {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    doc::CSurfaceApp app;
+    doc::RegisterDocTypes(app);
+    if (command == "info")
+        return Info(app, args);
+    if (command == "dump")
+        return Dump(app, args);
+    if (command == "process")
+        return Process(app, args);
+    return Usage("unknown command");
+}

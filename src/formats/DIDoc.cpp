@@ -1,0 +1,388 @@
+#include "formats/DIDoc.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <sstream>
+
+#include "framework/fwArchive.h"
+#include "framework/fwMessage.h"
+#include "framework/fwText.h"
+#include "model/DocException.h"
+#include "model/phSize.h"
+
+namespace doc {
+
+namespace {
+
+constexpr char kImageList[] = "\\*Ciao image list";
+constexpr int kBits = 16;
+constexpr double kCounts = 65536.0; // 2 to the power of the sample bits
+constexpr std::size_t kUnitChars = 16;
+
+[[noreturn]] void Fail(const std::wstring& reason, fw::CDocument* doc) { throw CDocException(reason, doc); }
+
+std::string RestOfLine(const std::string& text, std::size_t from) {
+    const std::size_t end = text.find_first_of("\r\n", from);
+    return text.substr(from, end == std::string::npos ? std::string::npos : end - from);
+}
+
+// Splits like the C library's strtok: skips leading delimiters, then takes the text up to the next
+// delimiter, which is consumed. The delimiters may change from call to call.
+class CTokens {
+public:
+    explicit CTokens(std::string text) : m_text(std::move(text)) {}
+    bool Next(const char* delimiters, std::string& token) {
+        std::size_t start = m_text.find_first_not_of(delimiters, m_pos);
+        if (start == std::string::npos) {
+            m_pos = m_text.size();
+            return false;
+        }
+        std::size_t end = m_text.find_first_of(delimiters, start);
+        if (end == std::string::npos) {
+            token = m_text.substr(start);
+            m_pos = m_text.size();
+        } else {
+            token = m_text.substr(start, end - start);
+            m_pos = end + 1;
+        }
+        return true;
+    }
+
+private:
+    std::string m_text;
+    std::size_t m_pos = 0;
+};
+
+// A whole decimal number at the start of text (leading blanks skipped), as atoi reads it, but never
+// outside what a long long holds.
+long long DecimalValue(const std::string& text) {
+    errno = 0;
+    long long value = std::strtoll(text.c_str(), nullptr, 10);
+    return errno == ERANGE ? -1 : value;
+}
+
+// The text of the section that starts at a marker such as "\*Scanner list": from the character after
+// the backslash up to the next "\*". Returns false when the marker or the end is missing.
+enum class SectionError { None, Missing, Unterminated };
+SectionError FindSection(const std::string& header, const char* marker, std::string& section) {
+    const std::size_t at = header.find(marker);
+    if (at == std::string::npos)
+        return SectionError::Missing;
+    const std::size_t start = at + 1;
+    const std::size_t end = header.find("\\*", start + 1);
+    if (end == std::string::npos)
+        return SectionError::Unterminated;
+    section = header.substr(start, end - start);
+    return SectionError::None;
+}
+
+void PutLittle16(unsigned char* dst, std::int16_t v) {
+    const auto u = static_cast<std::uint16_t>(v);
+    dst[0] = static_cast<unsigned char>(u & 0xFF);
+    dst[1] = static_cast<unsigned char>(u >> 8);
+}
+
+// Reads the header: every byte before the first 0x1A. Returns false when the file has none.
+bool ReadHeader(fw::CArchive& ar, std::string& header) {
+    header.clear();
+    char chunk[65536];
+    for (;;) {
+        const std::size_t got = ar.Read(chunk, sizeof chunk);
+        if (got == 0)
+            return false;
+        const void* mark = std::memchr(chunk, 0x1A, got);
+        if (mark) {
+            header.append(chunk, static_cast<const char*>(mark) - chunk);
+            return true;
+        }
+        header.append(chunk, got);
+    }
+}
+
+std::wstring W(const std::string& text) { return fw::Widen(text); }
+
+} // namespace
+
+long long FindImageSection(const std::string& header, int k) {
+    if (k < 0)
+        return -1;
+    std::size_t from = 0;
+    std::size_t hit = std::string::npos;
+    for (int i = 0; i <= k; ++i) {
+        hit = header.find(kImageList, from);
+        if (hit == std::string::npos)
+            return -1;
+        from = hit + 1;
+    }
+    return static_cast<long long>(hit) + 1;
+}
+
+long long CDIDoc::FindImage(int k) { return FindImageSection(m_header, k); }
+
+std::wstring CDIDoc::ImageType() const { return W(m_strType); }
+
+void CDIDoc::SetTitle(const std::wstring& title) {
+    CVantriDoc::SetTitle(title + L" -" + W(m_strType) + L"- ");
+}
+
+void CDIDoc::Serialize(fw::CArchive& ar) {
+    try {
+        if (ar.IsLoading())
+            Load(ar);
+        else
+            Store(ar);
+    } catch (CDocException& e) {
+        fw::MessageBox(e.GetErrorMessage(), fw::MsgButtons::Ok, fw::MsgIcon::None);
+        e.reported = true;
+        throw;
+    }
+}
+
+void CDIDoc::Load(fw::CArchive& ar) {
+    BeginLoad();
+    const std::uint64_t fileLength = ar.GetLength();
+    if (!ReadHeader(ar, m_header))
+        Fail(L"the end of the header (byte 0x1A) is not found.", this);
+
+    // Version
+    const std::size_t versionAt = m_header.find("\\Version:");
+    if (versionAt == std::string::npos)
+        Fail(L"version number is inaccessible.", this);
+    const unsigned long version =
+        std::strtoul(RestOfLine(m_header, versionAt + std::strlen("\\Version:")).c_str(), nullptr, 0);
+    if (version < 0x04300000UL)
+        Fail(L"file format versions lower as 4.30 is not support, as yet.", this);
+
+    // The section of this image
+    const long long sectionAt = FindImage(image);
+    if (sectionAt < 0)
+        Fail(L"parameter \"Ciao image list\" is inaccessible.", this);
+    const std::size_t sectionEnd = m_header.find("\\*", static_cast<std::size_t>(sectionAt) + 1);
+    if (sectionEnd == std::string::npos)
+        Fail(L"occured error reading of \"Ciao image list\".", this);
+    m_section = m_header.substr(static_cast<std::size_t>(sectionAt), sectionEnd - sectionAt);
+
+    auto decimal = [this](const char* key) {
+        const std::size_t at = m_section.find(key);
+        if (at == std::string::npos)
+            Fail(L"parameter \"" + W(key) + L"\" is not found in the image list.", this);
+        return DecimalValue(RestOfLine(m_section, at + std::strlen(key)));
+    };
+    const long long dataOffset = decimal("\\Data offset:");
+    const long long bytesPerPixel = decimal("\\Bytes/pixel:");
+    const long long samples = decimal("\\Samps/line:");
+    const long long lines = decimal("\\Number of lines:");
+
+    // Scan size: Y extent, X extent and the lateral unit.
+    {
+        const std::size_t at = m_section.find("\\Scan size:");
+        CTokens tokens(at == std::string::npos ? std::string()
+                                               : RestOfLine(m_section, at + std::strlen("\\Scan size:")));
+        std::string first, second, unit;
+        if (at == std::string::npos || !tokens.Next(" \r\n", first) || !tokens.Next(" \r\n", second))
+            Fail(L"parameter \"Scan size:\" is inaccessible.", this);
+        tokens.Next(" \r\n", unit);
+        m_dYExtent = std::atof(first.c_str());
+        m_dXExtent = std::atof(second.c_str());
+        if (!std::isfinite(m_dYExtent) || !std::isfinite(m_dXExtent))
+            Fail(L"parameter \"Scan size:\" is inaccessible.", this);
+        unit = unit.substr(0, kUnitChars);
+        if (unit == "~m" || unit.empty()) {
+            unit = "\xB5m";
+        } else if (!ph::Size::is_unit(unit.c_str())) {
+            fw::MessageBox(W(unit) + L" - is unsupported unit of measurement\n        on XY-coordinate.\n"
+                                     L"        Avoid of incorrect working of the application,\n"
+                                     L"        it will be replaced with \"\u00B5m\".",
+                           fw::MsgButtons::Ok, fw::MsgIcon::Exclamation);
+            unit = "\xB5m";
+        }
+        m_strLateralUnit = unit;
+    }
+
+    // Image data type
+    {
+        const std::size_t at = m_section.find("Image Data: S");
+        const std::string line = at == std::string::npos ? std::string() : RestOfLine(m_section, at);
+        const std::size_t open = line.find('"');
+        const std::size_t close = open == std::string::npos ? open : line.find('"', open + 1);
+        if (close == std::string::npos)
+            Fail(L"parameter \"Image Data: S\" is inaccessible.", this);
+        m_strType = line.substr(open + 1, close - open - 1);
+    }
+
+    // Z scale: the sensitivity name in brackets and the full-scale volts after the parentheses.
+    std::string sensName;
+    {
+        const std::size_t at = m_section.find("Z scale: V");
+        CTokens tokens(at == std::string::npos ? std::string() : RestOfLine(m_section, at));
+        std::string skip, value;
+        if (at == std::string::npos || !tokens.Next("[]", skip) || !tokens.Next("[]", sensName) ||
+            !tokens.Next("()", skip) || !tokens.Next("()", skip) || !tokens.Next(" \r\n", value) ||
+            !std::isfinite(std::atof(value.c_str())))
+            Fail(L"parameter \"Z scale: V\" is inaccessible.", this);
+        m_strScaleValue = value;
+    }
+    const double volts = std::atof(m_strScaleValue.c_str());
+
+    // Sensitivity, by image type
+    auto sensitivity = [&](const char* marker) {
+        std::string section;
+        const std::wstring name = W(marker);
+        switch (FindSection(m_header, marker, section)) {
+        case SectionError::Missing:
+            Fail(L"parameter \"" + name + L"\" is inaccessible.", this);
+        case SectionError::Unterminated:
+            Fail(L"occured error reading of \"" + name + L"\".", this);
+        case SectionError::None:
+            break;
+        }
+        const std::string key = "\\@" + sensName + ": V";
+        const std::size_t at = section.find(key);
+        if (at == std::string::npos)
+            Fail(L"parameter \"" + W(key) + L"\" is inaccessible.", this);
+        const double s = std::atof(RestOfLine(section, at + key.size()).c_str());
+        if (!std::isfinite(s))
+            Fail(L"parameter \"" + W(key) + L"\" is inaccessible.", this);
+        return s;
+    };
+    if (m_strType == "Height") {
+        m_dFullScale = sensitivity("\\*Scanner list") * volts;
+        m_strHeightUnit = "nm";
+    } else if (m_strType == "Phase") {
+        m_dFullScale = sensitivity("\\*Ciao scan list") * volts;
+        m_strHeightUnit = "deg";
+    } else if (m_strType == "Amplitude") {
+        m_dFullScale = volts;
+        m_strHeightUnit = "V";
+    } else {
+        Fail(W(m_strType) + L" is unsupported format of \"Image Data\".", this);
+    }
+
+    if (bytesPerPixel != 2)
+        Fail(L"this file format is not supported, as yet", this);
+
+    // Sizes are checked against the file before anything is allocated or read.
+    if (samples <= 0 || lines <= 0 || samples > INT32_MAX || lines > INT32_MAX)
+        Fail(L"size of the image is incorrect.", this);
+    const std::uint64_t bytes = static_cast<std::uint64_t>(samples) * static_cast<std::uint64_t>(lines) * 2;
+    if (dataOffset < 0 || static_cast<std::uint64_t>(dataOffset) > fileLength ||
+        bytes > fileLength - static_cast<std::uint64_t>(dataOffset))
+        Fail(L"image data reach beyond the end of the file.", this);
+
+    m_nBytesPerPixel = static_cast<int>(bytesPerPixel);
+    m_nColumns = static_cast<int>(samples);
+    m_nRows = static_cast<int>(lines);
+    m_llDataOffset = dataOffset;
+    m_dHeightStep = m_dFullScale / std::pow(2.0, kBits);
+
+    std::vector<std::int16_t> raw(static_cast<std::size_t>(bytes / 2));
+    ar.Seek(static_cast<std::uint64_t>(dataOffset));
+    if (ar.Read(raw.data(), bytes) != bytes)
+        Fail(L"image data reach beyond the end of the file.", this);
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+    for (std::int16_t& v : raw)
+        v = static_cast<std::int16_t>((static_cast<std::uint16_t>(v) >> 8) | (static_cast<std::uint16_t>(v) << 8));
+#endif
+    m_raw = std::move(raw);
+    m_rawColumns = m_nColumns;
+    m_rawRows = m_nRows;
+
+    Reprocess();
+    PrepareNextImage();
+}
+
+void CDIDoc::Reprocess() {
+    m_preprocessor.range = static_cast<float>(kCounts);
+    const double f = RunChain();
+    width = ph::Size(m_dXExtent, m_strLateralUnit.c_str());
+    height = ph::Size(m_dYExtent, m_strLateralUnit.c_str());
+    range = ph::Size(f * m_dHeightStep, m_strHeightUnit.c_str());
+}
+
+void CDIDoc::Store(fw::CArchive& ar) {
+    // The whole source is read before anything is written, so that saving onto the file the document
+    // came from works, and a source that cannot be read fails the save before the target is touched.
+    std::string source;
+    {
+        fw::CFile file;
+        try {
+            file.Open(GetPathName(), fw::CFile::modeRead);
+            const std::uint64_t length = file.GetLength();
+            source.resize(static_cast<std::size_t>(length));
+            if (file.Read(source.data(), source.size()) != source.size())
+                Fail(L"I//O error occurred.", this);
+        } catch (const fw::CFileException&) {
+            Fail(L"I//O error occurred.", this);
+        }
+    }
+    const std::size_t mark = source.find('\x1A');
+    if (mark == std::string::npos)
+        Fail(L"the end of the header (byte 0x1A) is not found.", this);
+    std::string header = source.substr(0, mark);
+
+    // Patch the Z scale of this image so that the rewritten counts keep their physical heights.
+    const long long sectionAt = FindImageSection(header, image);
+    if (sectionAt < 0)
+        Fail(L"parameter \"Ciao image list\" is inaccessible.", this);
+    const std::size_t scaleAt = header.find("Z scale: V", static_cast<std::size_t>(sectionAt));
+    if (scaleAt == std::string::npos)
+        Fail(L"parameter \"Z scale: V\" is inaccessible.", this);
+    const std::size_t valueAt = header.find(m_strScaleValue, scaleAt);
+    if (m_strScaleValue.empty() || valueAt == std::string::npos)
+        Fail(L"parameter \"Z scale: V\" is inaccessible.", this);
+    const double q = (ph::Size(m_dFullScale, m_strHeightUnit.c_str()) / range).value();
+    // A surface without a height scale (F or the range 0) keeps the volts it had.
+    if (std::isfinite(q) && q != 0.0) {
+        std::ostringstream text;
+        text.precision(7);
+        text << std::atof(m_strScaleValue.c_str()) / q;
+        header.replace(valueAt, m_strScaleValue.size(), text.str());
+    }
+
+    // The image's place in the file, from the same header.
+    const std::size_t sectionEnd = header.find("\\*", static_cast<std::size_t>(sectionAt) + 1);
+    const std::string section = header.substr(static_cast<std::size_t>(sectionAt),
+                                              sectionEnd == std::string::npos ? std::string::npos
+                                                                              : sectionEnd - sectionAt);
+    const std::size_t offsetAt = section.find("\\Data offset:");
+    if (offsetAt == std::string::npos)
+        Fail(L"parameter \"\\Data offset:\" is not found in the image list.", this);
+    const long long dataOffset = DecimalValue(RestOfLine(section, offsetAt + std::strlen("\\Data offset:")));
+    const std::size_t imageBytes = m_raw.size() * 2;
+    if (dataOffset < 0 || static_cast<std::uint64_t>(dataOffset) > source.size() ||
+        imageBytes > source.size() - static_cast<std::size_t>(dataOffset))
+        Fail(L"image data reach beyond the end of the file.", this);
+    const std::size_t offset = static_cast<std::size_t>(dataOffset);
+    if (header.size() + 1 > offset)
+        Fail(L"the changed header does not fit before the image data.", this);
+
+    // Re-quantise into a separate buffer: the document keeps the raw grid it read.
+    std::vector<std::int16_t> counts = m_raw;
+    const int lineLength = m_rawColumns;
+    for (int i = 0; i < rows && i < m_rawRows; ++i) {
+        for (int j = 0; j < columns && j < m_rawColumns; ++j) {
+            double v = (static_cast<double>(heights[static_cast<std::size_t>(j) + static_cast<std::size_t>(i) * columns]) -
+                        0.5) * 65535.0;
+            v = std::isnan(v) ? 0.0 : std::clamp(v, -32767.0, 32767.0);
+            counts[static_cast<std::size_t>(j) + static_cast<std::size_t>(i) * lineLength] =
+                static_cast<std::int16_t>(std::trunc(v));
+        }
+    }
+    std::string image(imageBytes, '\0');
+    for (std::size_t n = 0; n < counts.size(); ++n)
+        PutLittle16(reinterpret_cast<unsigned char*>(&image[2 * n]), counts[n]);
+
+    ar.Write(header);
+    const char end = 0x1A;
+    ar.Write(&end, 1);
+    const std::size_t written = header.size() + 1;
+    ar.Write(source.data() + written, offset - written);
+    ar.Write(image);
+    ar.Write(source.data() + offset + imageBytes, source.size() - offset - imageBytes);
+}
+
+} // namespace doc

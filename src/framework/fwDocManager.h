@@ -1,0 +1,40 @@
+#pragma once
+// The document manager keeps the registered templates and routes a path to the best of them.
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace fw {
+
+class CDocTemplate;
+class CDocument;
+
+class CDocManager {
+public:
+    CDocManager() = default;
+    virtual ~CDocManager();
+    CDocManager(const CDocManager&) = delete;
+    CDocManager& operator=(const CDocManager&) = delete;
+
+    // Registers a template; the manager owns it from now on.
+    CDocTemplate* AddDocTemplate(std::unique_ptr<CDocTemplate> docTemplate);
+    std::vector<CDocTemplate*> GetTemplates() const;
+
+    // Asks every template to match the path, in registration order. An open document of the same path
+    // is activated and returned; otherwise the first template with the best confidence opens it.
+    virtual CDocument* OpenDocumentFile(const std::wstring& path);
+
+    // Asks the user for a file name; the core has no dialog and answers false.
+    virtual bool DoPromptFileName(std::wstring& fileName, int titleId, unsigned flags, bool openFileDialog,
+                                  CDocTemplate* docTemplate);
+
+    void CloseAllDocuments();
+
+private:
+    std::vector<std::unique_ptr<CDocTemplate>> m_templates;
+};
+
+// The absolute, normalised form of a path, as documents keep it.
+std::wstring FullPath(const std::wstring& path);
+
+} // namespace fw

@@ -1,0 +1,62 @@
+#pragma once
+// The message service: every box the core shows goes through it, so that the window layer can show
+// it, the command-line tool can print it and tests can record it.
+#include <string>
+#include <vector>
+
+namespace fw {
+
+enum class MsgIcon { None, Exclamation, Information, Question, Stop };
+enum class MsgButtons { Ok, YesNo, YesNoCancel, OkCancel };
+enum class MsgAnswer { Ok, Yes, No, Cancel };
+
+class IMessageService {
+public:
+    virtual ~IMessageService() = default;
+    virtual MsgAnswer Show(const std::wstring& text, MsgButtons buttons, MsgIcon icon) = 0;
+};
+
+// The service in force; never null (a service writing to standard error stands in by default).
+IMessageService& Messages();
+// Installs a service (null restores the default) and returns the previous one.
+IMessageService* SetMessageService(IMessageService* service);
+
+inline MsgAnswer MessageBox(const std::wstring& text, MsgButtons buttons = MsgButtons::Ok,
+                            MsgIcon icon = MsgIcon::None) {
+    return Messages().Show(text, buttons, icon);
+}
+
+// Writes every box to standard error as UTF-8, one text a box; answers with the first button.
+class CStderrMessages : public IMessageService {
+public:
+    MsgAnswer Show(const std::wstring& text, MsgButtons buttons, MsgIcon icon) override;
+};
+
+// Keeps every box for tests; answers with a queue of prepared answers, then with the first button.
+class CMessageRecorder : public IMessageService {
+public:
+    struct Box {
+        std::wstring text;
+        MsgButtons buttons;
+        MsgIcon icon;
+    };
+    std::vector<Box> boxes;
+    std::vector<MsgAnswer> answers;
+
+    MsgAnswer Show(const std::wstring& text, MsgButtons buttons, MsgIcon icon) override;
+    std::vector<std::wstring> Texts() const;
+};
+
+// Installs a service for the lifetime of a scope.
+class CScopedMessages {
+public:
+    explicit CScopedMessages(IMessageService& service) : m_previous(SetMessageService(&service)) {}
+    ~CScopedMessages() { SetMessageService(m_previous); }
+    CScopedMessages(const CScopedMessages&) = delete;
+    CScopedMessages& operator=(const CScopedMessages&) = delete;
+
+private:
+    IMessageService* m_previous;
+};
+
+} // namespace fw

@@ -1,0 +1,12 @@
+#pragma once
+// Conversions between the core's wide text, UTF-8 and the file formats' 8-bit text.
+#include <string>
+
+namespace fw {
+
+std::string ToUtf8(const std::wstring& text);
+std::wstring FromUtf8(const std::string& text);
+// Byte by byte, as the C locale widens: 0xB5 becomes U+00B5.
+std::wstring Widen(const std::string& bytes);
+
+} // namespace fw

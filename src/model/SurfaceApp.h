@@ -1,0 +1,32 @@
+#pragma once
+// The application's core: opening files as groups of surface documents. The window layer and the
+// command-line tool both build on it.
+#include <string>
+
+#include "framework/fwApp.h"
+
+namespace doc {
+
+class CVantriDoc;
+
+class CSurfaceApp : public fw::CWinApp {
+public:
+    // Opens a path as the application does. When the outermost open returns, the image counters start
+    // again at 0, an unfinished group still gets its own number, and a first image is marked for
+    // arrangement of its group.
+    fw::CDocument* OpenDocumentFile(const std::wstring& path) override;
+
+    // The document whose group waits to be arranged at the next idle moment; clears the mark.
+    CVantriDoc* TakeArrangeMark();
+    // Forgets a document that is about to close.
+    void ForgetDocument(const CVantriDoc* doc);
+    // How many opens, outermost or nested, gave no document.
+    int FailedOpens() const { return m_nFailed; }
+
+private:
+    int m_nDepth = 0;
+    CVantriDoc* m_pArrange = nullptr;
+    int m_nFailed = 0;
+};
+
+} // namespace doc

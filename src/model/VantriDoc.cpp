@@ -1,0 +1,218 @@
+#include "model/VantriDoc.h"
+
+#include <cstring>
+
+#include "framework/fwApp.h"
+#include "model/SurfaceApp.h"
+#include "model/VantriDocTemplate.h"
+
+namespace doc {
+
+bool CVantriDoc::s_bPendingOpen = false;
+std::wstring CVantriDoc::s_strPendingPath;
+
+namespace {
+IKernelPrompt* g_kernelPrompt = nullptr;
+
+struct CChoice {
+    int id;
+    int value;
+    bool custom;
+};
+
+// The four radio groups of the Surface menu.
+const CChoice kFilters[] = {
+    {ID_FILTER_NONE, 0, false},     {ID_FILTER_MEAN3, 1, false},        {ID_FILTER_MEAN5, 2, false},
+    {ID_FILTER_MEAN7, 3, false},    {ID_FILTER_MEAN_CUSTOM, 4, true},   {ID_FILTER_MEDIAN3, 5, false},
+    {ID_FILTER_MEDIAN3H, 6, false}, {ID_FILTER_MEDIAN3V, 7, false},     {ID_FILTER_MEDIAN5, 8, false},
+    {ID_FILTER_MEDIAN5H, 9, false}, {ID_FILTER_MEDIAN5V, 10, false},    {ID_FILTER_MEDIAN_CUSTOM, 11, true},
+    {ID_FILTER_LAPLACE3, 28, false}, {ID_FILTER_LAPLACE5, 29, false},   {ID_FILTER_GAUSS3, 30, false},
+    {ID_FILTER_GAUSS5, 31, false},  {ID_FILTER_HIPASS3, 32, false},     {ID_FILTER_HIPASS5, 33, false},
+    {ID_FILTER_LOWPASS3, 34, false}, {ID_FILTER_LOWPASS5, 35, false},   {ID_FILTER_SHARPEN, 36, false},
+};
+const CChoice kMorphology[] = {
+    {ID_MORPH_NONE, 0, false},         {ID_MORPH_DILATE3, 1, false},     {ID_MORPH_ERODE3, 3, false},
+    {ID_MORPH_DILATE_CUSTOM, 2, true}, {ID_MORPH_ERODE_CUSTOM, 4, true},
+};
+const CChoice kPlanes[] = {
+    {ID_PLANE_NONE, 0, false},       {ID_PLANE_PLANE, 1, false},      {ID_PLANE_PARABOLA_X, 2, false},
+    {ID_PLANE_PARABOLA_Y, 3, false}, {ID_PLANE_PARABOLOID, 4, false},
+};
+const CChoice kFlattings[] = {
+    {ID_FLAT_NONE, 0, false}, {ID_FLAT_Y, 1, false}, {ID_FLAT_X, 2, false}, {ID_FLAT_YX, 3, false}};
+
+template <std::size_t N> const CChoice* FindChoice(const CChoice (&table)[N], int id) {
+    for (const CChoice& c : table)
+        if (c.id == id)
+            return &c;
+    return nullptr;
+}
+} // namespace
+
+IKernelPrompt* SetKernelPrompt(IKernelPrompt* prompt) {
+    IKernelPrompt* previous = g_kernelPrompt;
+    g_kernelPrompt = prompt;
+    return previous;
+}
+
+CVantriDoc::CVantriDoc() = default;
+CVantriDoc::~CVantriDoc() {
+    if (auto* app = dynamic_cast<CSurfaceApp*>(fw::CWinApp::Get()))
+        app->ForgetDocument(this);
+}
+
+CVantriDocTemplate* CVantriDoc::GetVantriTemplate() const {
+    return dynamic_cast<CVantriDocTemplate*>(GetDocTemplate());
+}
+
+void CVantriDoc::BeginLoad() {
+    if (CVantriDocTemplate* t = GetVantriTemplate()) {
+        group = t->m_nGroup;
+        image = t->m_nImage;
+    }
+}
+
+bool CVantriDoc::PrepareNextImage() {
+    CVantriDocTemplate* t = GetVantriTemplate();
+    if (FindImage(image + 1) >= 0) {
+        if (t)
+            ++t->m_nImage;
+        s_strPendingPath = m_strLoadPath;
+        s_bPendingOpen = true;
+        return true;
+    }
+    if (t)
+        ++t->m_nGroup;
+    s_bPendingOpen = false;
+    return false;
+}
+
+long long CVantriDoc::FindImage(int) { return -1; }
+
+bool CVantriDoc::OnOpenDocument(const std::wstring& path) {
+    m_strLoadPath = path;
+    bool opened = false;
+    try {
+        opened = fw::CDocument::OnOpenDocument(path);
+    } catch (const char* text) {
+        // A reader meeting an image it skips ends the open without a word.
+        if (text && std::strcmp(text, "safely close") == 0)
+            return false;
+        throw;
+    }
+    if (opened && s_bPendingOpen) {
+        // The flag is taken before the nested open, so that a failing next image cannot leave it armed.
+        s_bPendingOpen = false;
+        const std::wstring next = s_strPendingPath;
+        if (fw::CWinApp* app = fw::CWinApp::Get())
+            app->OpenDocumentFile(next);
+    }
+    return opened;
+}
+
+double CVantriDoc::RunChain() {
+    return m_preprocessor.Run(m_raw.data(), m_rawColumns, m_rawRows, heights, columns, rows);
+}
+
+void CVantriDoc::ApplySetting(int& setting, int value) {
+    setting = value;
+    Reprocess();
+    SetModifiedFlag(value != 0);
+    UpdateAllViews(nullptr, 2, nullptr);
+}
+
+bool CVantriDoc::OnCommand(int id) {
+    struct CGroup {
+        const CChoice* choice;
+        int* setting;
+        bool filter;
+    };
+    const CGroup groups[] = {
+        {FindChoice(kFilters, id), &m_nFilter, true},
+        {FindChoice(kMorphology, id), &m_nMorphology, false},
+        {FindChoice(kPlanes, id), &m_nPlane, false},
+        {FindChoice(kFlattings, id), &m_nFlatting, false},
+    };
+    for (const CGroup& g : groups) {
+        if (!g.choice)
+            continue;
+        if (g.choice->custom) {
+            IKernelPrompt* prompt = g_kernelPrompt;
+            const bool confirmed = prompt && (g.filter ? prompt->PromptFilterKernel(g.choice->value)
+                                                       : prompt->PromptMorphologyKernel(g.choice->value));
+            if (!confirmed)
+                return true;
+        }
+        ApplySetting(*g.setting, g.choice->value);
+        return true;
+    }
+    switch (id) {
+    case ID_JUMPS:
+        m_bJumps = !m_bJumps;
+        Reprocess();
+        SetModifiedFlag(true);
+        UpdateAllViews(nullptr, 2, nullptr);
+        return true;
+    case ID_NORMALIZE:
+        m_bNormalize = true;
+        Reprocess();
+        UpdateAllViews(nullptr, 2, nullptr);
+        return true;
+    case ID_FILE_SAVE:
+        DoFileSave();
+        return true;
+    case ID_FILE_SAVE_AS:
+        OnFileSaveAs();
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool CVantriDoc::OnUpdateCommand(int id, CCmdState& state) const {
+    state = CCmdState{};
+    const std::pair<const CChoice*, int> radios[] = {
+        {FindChoice(kFilters, id), m_nFilter},
+        {FindChoice(kMorphology, id), m_nMorphology},
+        {FindChoice(kPlanes, id), m_nPlane},
+        {FindChoice(kFlattings, id), m_nFlatting},
+    };
+    for (const auto& [choice, setting] : radios) {
+        if (choice) {
+            state.radio = true;
+            state.checked = choice->value == setting;
+            return true;
+        }
+    }
+    switch (id) {
+    case ID_JUMPS:
+        state.checked = m_bJumps;
+        return true;
+    case ID_NORMALIZE:
+    case ID_FILE_SAVE:
+    case ID_FILE_SAVE_AS:
+        return true;
+    default:
+        return false;
+    }
+}
+
+std::vector<CVantriDoc*> CVantriDoc::GroupDocuments() const {
+    std::vector<CVantriDoc*> members;
+    if (const fw::CDocTemplate* t = GetDocTemplate())
+        for (fw::CDocument* d : t->GetDocuments())
+            if (auto* v = dynamic_cast<CVantriDoc*>(d); v && v->group == group)
+                members.push_back(v);
+    return members;
+}
+
+bool CVantriDoc::OnFileSaveAs(const std::wstring& path) {
+    if (!DoSave(path))
+        return false;
+    for (CVantriDoc* other : GroupDocuments())
+        if (other != this)
+            other->SetPathName(GetPathName(), false);
+    return true;
+}
+
+} // namespace doc

@@ -1,0 +1,98 @@
+#pragma once
+// The surface document: the raw scan as read, the correction settings, and the processed surface.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "framework/fwDocument.h"
+#include "model/DataDoc.h"
+#include "model/SurfaceCommands.h"
+#include "processing/Preprocessor.h"
+
+namespace fw {
+class CArchive;
+}
+
+namespace doc {
+
+class CVantriDocTemplate;
+
+// Asks the user for the kernel of a custom filter or morphology before the command applies it.
+// The window layer implements it with its kernel dialog; without one, custom commands do nothing.
+class IKernelPrompt {
+public:
+    virtual ~IKernelPrompt() = default;
+    // True when the user confirmed; the command then applies the mode.
+    virtual bool PromptFilterKernel(int filterMode) = 0;
+    virtual bool PromptMorphologyKernel(int morphologyMode) = 0;
+};
+IKernelPrompt* SetKernelPrompt(IKernelPrompt* prompt);
+
+class CVantriDoc : public fw::CDocument, public CDataDoc {
+public:
+    CVantriDoc();
+    ~CVantriDoc() override;
+
+    // The number of the file-open that created this document, and the image of the file it shows.
+    int group = 0;
+    int image = 0;
+
+    // The raw scan, line after line in file order.
+    std::vector<std::int16_t> m_raw;
+    int m_rawColumns = 0;
+    int m_rawRows = 0;
+
+    // Correction settings; every command re-runs the chain from the raw grid with them.
+    CPreprocessor m_preprocessor;
+    bool m_bJumps = false;
+    int m_nFlatting = 0;   // 0 none, 1 on Y, 2 on X, 3 on Y and X
+    int m_nPlane = 0;      // 0 none, 1 plane, 2 parabola on X, 3 parabola on Y, 4 paraboloid
+    int m_nMorphology = 0; // 0 none, 1 dilate 3 x 3, 2 dilate custom, 3 erode 3 x 3, 4 erode custom
+    int m_nFilter = 0;
+    // The "Normalize" command's state: once requested, the same offset and span apply on every run.
+    bool m_bNormalize = false;
+    double m_dNormSpan = 1.0;
+    float m_fNormOffset = 0.0f;
+
+    // Copies the template's group and image counters into group and image.
+    virtual void BeginLoad();
+    // Arms the open of the next image of the file when there is one; otherwise advances the group
+    // counter. Returns whether a next image exists.
+    virtual bool PrepareNextImage();
+    // Rebuilds the processed surface and the three sizes from the raw grid.
+    virtual void Reprocess() {}
+    // The file offset where image k's description starts, or -1 when the file has no such image.
+    virtual long long FindImage(int k);
+
+    bool OnOpenDocument(const std::wstring& path) override;
+
+    // The scan format's name, and the kind of data this image holds (empty where the format has none).
+    virtual std::wstring FormatName() const { return std::wstring(); }
+    virtual std::wstring ImageType() const { return std::wstring(); }
+
+    // Runs the chain from the raw grid with the current settings into the processed grid and
+    // returns the factor f: the raw counts that the value 1.0 stands for.
+    double RunChain();
+
+    // Surface-menu and file commands; false when the id is not the document's.
+    bool OnCommand(int id);
+    bool OnUpdateCommand(int id, CCmdState& state) const;
+    // Save As: saves under path (asks when it is empty); then every other document of the group takes
+    // the new path.
+    bool OnFileSaveAs(const std::wstring& path = std::wstring());
+
+    CVantriDocTemplate* GetVantriTemplate() const;
+    // The open documents of the same file-open, this one included, in the order they were opened.
+    std::vector<CVantriDoc*> GroupDocuments() const;
+
+    // The application-wide pending open of the next image.
+    static bool s_bPendingOpen;
+    static std::wstring s_strPendingPath;
+
+private:
+    void ApplySetting(int& setting, int value);
+    // The path being loaded; the document owns it only once the load returned.
+    std::wstring m_strLoadPath;
+};
+
+} // namespace doc
