@@ -279,7 +279,7 @@ void CDIDoc::Load(fw::CArchive& ar) {
     m_llDataOffset = dataOffset;
     m_dHeightStep = m_dFullScale / std::pow(2.0, kBits);
 
-    std::vector<std::int16_t> raw(static_cast<std::size_t>(bytes / 2));
+    TGrid<std::int16_t> raw(static_cast<std::size_t>(bytes / 2));
     ar.Seek(static_cast<std::uint64_t>(dataOffset));
     if (ar.Read(raw.data(), bytes) != bytes)
         Fail(L"image data reach beyond the end of the file.", this);
@@ -361,7 +361,7 @@ void CDIDoc::Store(fw::CArchive& ar) {
         Fail(L"the changed header does not fit before the image data.", this);
 
     // Re-quantise into a separate buffer: the document keeps the raw grid it read.
-    std::vector<std::int16_t> counts = m_raw;
+    TGrid<std::int16_t> counts = m_raw;
     const int lineLength = m_rawColumns;
     for (int i = 0; i < rows && i < m_rawRows; ++i) {
         for (int j = 0; j < columns && j < m_rawColumns; ++j) {

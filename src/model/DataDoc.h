@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "model/phSize.h"
+#include "processing/GridAllocator.h"
 
 namespace doc {
 
@@ -14,7 +15,7 @@ public:
     virtual ~CDataDoc() = default;
 
     // Element (column j, row i) is heights[j + i * columns]; row 0 is the first line of the file.
-    std::vector<float> heights;
+    TGrid<float> heights;
     int columns = 0;
     int rows = 0;
     ph::Size width;  // along a line (X)

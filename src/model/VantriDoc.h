@@ -38,7 +38,7 @@ public:
     int image = 0;
 
     // The raw scan, line after line in file order.
-    std::vector<std::int16_t> m_raw;
+    TGrid<std::int16_t> m_raw;
     int m_rawColumns = 0;
     int m_rawRows = 0;
 

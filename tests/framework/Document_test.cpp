@@ -1,0 +1,187 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "framework/fwApp.h"
+#include "framework/fwArchive.h"
+#include "framework/fwDocTemplate.h"
+#include "framework/fwDocument.h"
+#include "framework/fwException.h"
+#include "framework/fwMessage.h"
+#include "framework/fwText.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A document whose file is plain text; storing can be made to fail half-way.
+class CTextDoc : public fw::CDocument {
+public:
+    std::string text;
+    int loads = 0;
+    bool failStore = false;
+
+    void Serialize(fw::CArchive& ar) override {
+        if (ar.IsLoading()) {
+            ++loads;
+            char buffer[256];
+            text.clear();
+            while (std::size_t n = ar.Read(buffer, sizeof buffer))
+                text.append(buffer, n);
+            if (text == "bad")
+                throw fw::CException(L"bad content");
+        } else {
+            ar.Write("partial", 7);
+            if (failStore)
+                throw fw::CException(L"disk full");
+            ar.Write(text);
+        }
+    }
+};
+
+class CCountingTemplate : public fw::CDocTemplate {
+public:
+    using fw::CDocTemplate::CDocTemplate;
+    int activated = 0;
+    int frames = 0;
+    void ActivateFrame(fw::CDocument&) override { ++activated; }
+
+protected:
+    bool CreateFrame(fw::CDocument&) override {
+        ++frames;
+        return true;
+    }
+    void DestroyFrame(fw::CDocument&) override { --frames; }
+};
+
+class CView : public fw::CView {
+public:
+    std::vector<long> hints;
+    void OnUpdate(fw::CView*, long hint, void*) override { hints.push_back(hint); }
+};
+
+std::string ReadAll(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void WriteAll(const fs::path& p, const std::string& bytes) { std::ofstream(p, std::ios::binary) << bytes; }
+
+class DocumentTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = fs::path(VANTRI_TEST_OUT) / ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+    }
+    std::wstring Path(const char* name) const { return fw::FromUtf8((dir / name).string()); }
+
+    fs::path dir;
+    fw::CMessageRecorder recorder;
+    fw::CScopedMessages scope{recorder};
+    fw::CWinApp app;
+};
+
+} // namespace
+
+TEST_F(DocumentTest, ManagerRoutesByExtensionAndReactivatesAnOpenPath) {
+    auto* foreign = static_cast<CCountingTemplate*>(app.GetDocManager().AddDocTemplate(std::make_unique<CCountingTemplate>(
+        L"\nNew\nOther\nOther (*.oth)\n.oth\nT.Doc\nT Doc", [] { return std::make_unique<CTextDoc>(); })));
+    auto* native = static_cast<CCountingTemplate*>(app.GetDocManager().AddDocTemplate(std::make_unique<CCountingTemplate>(
+        L"\nNew\nText\nText (*.txt)\n.txt;.text\nT.Doc\nT Doc", [] { return std::make_unique<CTextDoc>(); })));
+    WriteAll(dir / "a.TEXT", "hello");
+
+    fw::CDocument* doc = app.OpenDocumentFile(Path("a.TEXT"));
+    ASSERT_NE(doc, nullptr);
+    EXPECT_EQ(doc->GetDocTemplate(), native);
+    EXPECT_EQ(static_cast<CTextDoc*>(doc)->text, "hello");
+    EXPECT_EQ(doc->GetTitle(), L"a.TEXT");
+    EXPECT_FALSE(doc->IsModified());
+
+    // The same path in another spelling of case is the open document, not a second read.
+    fw::CDocument* again = app.OpenDocumentFile(Path("A.text"));
+    EXPECT_EQ(again, doc);
+    EXPECT_EQ(static_cast<CTextDoc*>(doc)->loads, 1);
+    EXPECT_EQ(native->activated, 1);
+
+    // No native match: the first template answering "foreign" takes the file.
+    WriteAll(dir / "b.dat", "x");
+    fw::CDocument* other = app.OpenDocumentFile(Path("b.dat"));
+    ASSERT_NE(other, nullptr);
+    EXPECT_EQ(other->GetDocTemplate(), foreign);
+    EXPECT_TRUE(recorder.boxes.empty());
+}
+
+TEST_F(DocumentTest, FailedOpenReportsOnceAndLeavesNoDocument) {
+    auto* t = static_cast<CCountingTemplate*>(app.GetDocManager().AddDocTemplate(std::make_unique<CCountingTemplate>(
+        L"\nNew\nText\nText (*.txt)\n.txt\nT.Doc\nT Doc", [] { return std::make_unique<CTextDoc>(); })));
+    WriteAll(dir / "bad.txt", "bad");
+
+    EXPECT_EQ(app.OpenDocumentFile(Path("bad.txt")), nullptr);
+    EXPECT_EQ(app.OpenDocumentFile(Path("missing.txt")), nullptr);
+    EXPECT_TRUE(t->GetDocuments().empty());
+    EXPECT_EQ(t->frames, 0);
+    ASSERT_EQ(recorder.boxes.size(), 2u);
+    EXPECT_EQ(recorder.boxes[0].text, L"Failed to open document.\nbad content");
+    EXPECT_EQ(recorder.boxes[1].text.rfind(L"Failed to open document.\nCannot open ", 0), 0u);
+}
+
+TEST_F(DocumentTest, SaveReplacesTheTargetOnlyWhenComplete) {
+    app.GetDocManager().AddDocTemplate(std::make_unique<CCountingTemplate>(
+        L"\nNew\nText\nText (*.txt)\n.txt\nT.Doc\nT Doc", [] { return std::make_unique<CTextDoc>(); }));
+    WriteAll(dir / "s.txt", "old");
+    fs::permissions(dir / "s.txt", fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    auto* doc = static_cast<CTextDoc*>(app.OpenDocumentFile(Path("s.txt")));
+    ASSERT_NE(doc, nullptr);
+
+    doc->text = "new";
+    doc->SetModifiedFlag(true);
+    doc->failStore = true;
+    EXPECT_FALSE(doc->DoFileSave());
+    EXPECT_EQ(ReadAll(dir / "s.txt"), "old");
+    EXPECT_TRUE(doc->IsModified());
+    ASSERT_EQ(recorder.boxes.size(), 1u);
+    EXPECT_EQ(recorder.boxes[0].text, L"Failed to save document.\ndisk full");
+
+    doc->failStore = false;
+    EXPECT_TRUE(doc->DoFileSave());
+    EXPECT_EQ(ReadAll(dir / "s.txt"), "partialnew");
+    EXPECT_FALSE(doc->IsModified());
+    // The saved file keeps the permissions of the one it replaced.
+    EXPECT_EQ(fs::status(dir / "s.txt").permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+
+    // Save As takes the new path; no temporary file is left behind by either save.
+    EXPECT_TRUE(doc->DoSave(Path("t.txt")));
+    EXPECT_EQ(doc->GetTitle(), L"t.txt");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2);
+
+    // Without a dialog the core cannot ask for a name: Save As with no path saves nothing.
+    EXPECT_FALSE(doc->DoSave(std::wstring()));
+}
+
+TEST_F(DocumentTest, UpdateAllViewsSkipsTheSender) {
+    CTextDoc doc;
+    CView a, b;
+    doc.AddView(&a);
+    doc.AddView(&b);
+    doc.AddView(&a);
+    doc.UpdateAllViews(&a, 2);
+    doc.UpdateAllViews(nullptr, 1);
+    EXPECT_EQ(a.hints, (std::vector<long>{1}));
+    EXPECT_EQ(b.hints, (std::vector<long>{2, 1}));
+    doc.RemoveView(&b);
+    EXPECT_EQ(b.GetDocument(), nullptr);
+    EXPECT_EQ(a.GetDocument(), &doc);
+}
+
+TEST(Text, Utf8RoundTripAndLatin1Fallback) {
+    const std::wstring text = L"2.00 \u00B5m \u2126 \u00C5";
+    EXPECT_EQ(fw::ToUtf8(text), "2.00 \xC2\xB5m \xE2\x84\xA6 \xC3\x85");
+    EXPECT_EQ(fw::FromUtf8(fw::ToUtf8(text)), text);
+    // A byte that is not UTF-8 stays itself, so no file name becomes unreachable.
+    EXPECT_EQ(fw::FromUtf8("a\xB5m\xE2"), L"a\u00B5m\u00E2");
+    EXPECT_EQ(fw::Widen("\xB5m"), L"\u00B5m");
+}

@@ -1,0 +1,259 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "framework/fwArchive.h"
+#include "framework/fwMessage.h"
+#include "framework/fwText.h"
+#include "model/DocException.h"
+#include "model/SurfaceApp.h"
+#include "model/VantriDoc.h"
+#include "model/VantriDocTemplate.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A scan format for tests: the file is "IMAGES [fail=K] [skip=K]"; every image is a 4 x 3 ramp.
+class CFakeScanDoc : public doc::CVantriDoc {
+public:
+    int images = 0;
+    int reprocessed = 0;
+
+    long long FindImage(int k) override { return k >= 0 && k < images ? k : -1; }
+    void Reprocess() override {
+        ++reprocessed;
+        m_preprocessor.range = 65536.0f;
+        RunChain();
+    }
+    void Serialize(fw::CArchive& ar) override {
+        if (ar.IsStoring()) {
+            ar.Write(std::to_string(images));
+            return;
+        }
+        BeginLoad();
+        char buffer[64] = {};
+        ar.Read(buffer, sizeof buffer - 1);
+        std::istringstream in(buffer);
+        in >> images;
+        std::string word;
+        while (in >> word) {
+            if (word == "fail=" + std::to_string(image)) {
+                doc::CDocException e(L"image " + std::to_wstring(image) + L" is damaged.", this);
+                fw::MessageBox(e.GetErrorMessage());
+                e.reported = true;
+                throw e;
+            }
+            if (word == "skip=" + std::to_string(image))
+                throw "safely close";
+        }
+        m_rawColumns = 4;
+        m_rawRows = 3;
+        m_raw = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11};
+        Reprocess();
+        PrepareNextImage();
+    }
+};
+
+class CRecordingView : public fw::CView {
+public:
+    std::vector<long> hints;
+    void OnUpdate(fw::CView*, long hint, void*) override { hints.push_back(hint); }
+};
+
+class CPrompt : public doc::IKernelPrompt {
+public:
+    bool answer = false;
+    int asked = 0;
+    bool PromptFilterKernel(int) override { return ++asked, answer; }
+    bool PromptMorphologyKernel(int) override { return ++asked, answer; }
+};
+
+class SurfaceDocTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = fs::path(VANTRI_TEST_OUT) / ("surface_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+        tmpl = static_cast<doc::CVantriDocTemplate*>(app.GetDocManager().AddDocTemplate(
+            std::make_unique<doc::CVantriDocTemplate>(L"\nNew\nFake\nFake (*.000)\n.000;.001\nV.Doc\nV Doc",
+                                                      [] { return std::make_unique<CFakeScanDoc>(); })));
+    }
+    std::wstring Make(const char* name, const char* content) {
+        std::ofstream(dir / name) << content;
+        return fw::FromUtf8((dir / name).string());
+    }
+    std::vector<CFakeScanDoc*> Docs() const {
+        std::vector<CFakeScanDoc*> docs;
+        for (fw::CDocument* d : tmpl->GetDocuments())
+            docs.push_back(static_cast<CFakeScanDoc*>(d));
+        return docs;
+    }
+
+    fs::path dir;
+    fw::CMessageRecorder recorder;
+    fw::CScopedMessages scope{recorder};
+    doc::CSurfaceApp app;
+    doc::CVantriDocTemplate* tmpl = nullptr;
+};
+
+} // namespace
+
+TEST_F(SurfaceDocTest, AFileOfSeveralImagesOpensAsOneNumberedGroup) {
+    const std::wstring three = Make("three.001", "3");
+    auto* first = dynamic_cast<CFakeScanDoc*>(app.OpenDocumentFile(three));
+    ASSERT_NE(first, nullptr);
+    auto docs = Docs();
+    ASSERT_EQ(docs.size(), 3u);
+    for (int k = 0; k < 3; ++k) {
+        // The innermost open finishes first, but the group lists its images in image order of opening.
+        EXPECT_EQ(docs[k]->image, k);
+        EXPECT_EQ(docs[k]->group, 0);
+        EXPECT_EQ(docs[k]->GetPathName(), three);
+    }
+    EXPECT_EQ(first->image, 0);
+    EXPECT_EQ(app.TakeArrangeMark(), first);
+    EXPECT_EQ(app.TakeArrangeMark(), nullptr);
+    EXPECT_EQ(first->GroupDocuments().size(), 3u);
+
+    // Opening it again re-activates; the next file gets the next group and starts at image 0.
+    EXPECT_EQ(app.OpenDocumentFile(three), first);
+    EXPECT_EQ(Docs().size(), 3u);
+    auto* next = dynamic_cast<CFakeScanDoc*>(app.OpenDocumentFile(Make("one.002", "1")));
+    ASSERT_NE(next, nullptr);
+    EXPECT_EQ(next->group, 1);
+    EXPECT_EQ(next->image, 0);
+    EXPECT_EQ(tmpl->m_nImage, 0);
+    EXPECT_TRUE(recorder.boxes.empty());
+
+    // A closed document is no longer marked for arrangement.
+    app.GetDocManager().CloseAllDocuments();
+    EXPECT_EQ(app.TakeArrangeMark(), nullptr);
+}
+
+TEST_F(SurfaceDocTest, ALaterImageThatFailsKeepsTheEarlierOnesAndClosesTheGroup) {
+    ASSERT_NE(app.OpenDocumentFile(Make("broken.000", "3 fail=1")), nullptr);
+    auto docs = Docs();
+    ASSERT_EQ(docs.size(), 1u);
+    EXPECT_EQ(docs[0]->image, 0);
+    EXPECT_EQ(app.FailedOpens(), 1);
+    ASSERT_EQ(recorder.boxes.size(), 1u);
+    EXPECT_EQ(recorder.boxes[0].text, L"This file can not be open, because \nimage 1 is damaged.");
+
+    auto* next = dynamic_cast<CFakeScanDoc*>(app.OpenDocumentFile(Make("next.000", "2")));
+    ASSERT_NE(next, nullptr);
+    EXPECT_EQ(next->group, 1) << "a broken group must not share its number with the next file";
+    EXPECT_EQ(next->image, 0);
+
+    // A skipped image ends its open without a word.
+    recorder.boxes.clear();
+    ASSERT_NE(app.OpenDocumentFile(Make("skip.000", "2 skip=1")), nullptr);
+    EXPECT_TRUE(recorder.boxes.empty());
+    EXPECT_EQ(Docs().size(), 4u);
+    auto* after = dynamic_cast<CFakeScanDoc*>(app.OpenDocumentFile(Make("after.000", "1")));
+    ASSERT_NE(after, nullptr);
+    EXPECT_EQ(after->group, 3);
+}
+
+TEST_F(SurfaceDocTest, SurfaceCommandsSetOneSettingAndTheModifiedFlag) {
+    auto* d = dynamic_cast<CFakeScanDoc*>(app.OpenDocumentFile(Make("c.000", "1")));
+    ASSERT_NE(d, nullptr);
+    CRecordingView view;
+    d->AddView(&view);
+    const int runs = d->reprocessed;
+
+    EXPECT_TRUE(d->OnCommand(doc::ID_PLANE_PARABOLA_Y));
+    EXPECT_EQ(d->m_nPlane, 3);
+    EXPECT_TRUE(d->IsModified());
+    EXPECT_TRUE(d->OnCommand(doc::ID_FILTER_GAUSS5));
+    EXPECT_EQ(d->m_nFilter, 31);
+    // "None" in any group clears the flag, even while another group is still set.
+    EXPECT_TRUE(d->OnCommand(doc::ID_FLAT_NONE));
+    EXPECT_FALSE(d->IsModified());
+    EXPECT_EQ(d->m_nPlane, 3);
+    EXPECT_EQ(d->reprocessed, runs + 3);
+    EXPECT_EQ(view.hints, (std::vector<long>{2, 2, 2}));
+
+    doc::CCmdState state;
+    ASSERT_TRUE(d->OnUpdateCommand(doc::ID_PLANE_PARABOLA_Y, state));
+    EXPECT_TRUE(state.radio && state.checked);
+    ASSERT_TRUE(d->OnUpdateCommand(doc::ID_PLANE_NONE, state));
+    EXPECT_TRUE(state.radio && !state.checked);
+    ASSERT_TRUE(d->OnUpdateCommand(doc::ID_FILTER_GAUSS5, state));
+    EXPECT_TRUE(state.checked);
+
+    // Jump elimination is a check mark and sets the flag both ways; Normalize leaves the flag alone.
+    EXPECT_TRUE(d->OnCommand(doc::ID_JUMPS));
+    ASSERT_TRUE(d->OnUpdateCommand(doc::ID_JUMPS, state));
+    EXPECT_TRUE(state.checked && !state.radio);
+    d->SetModifiedFlag(false);
+    EXPECT_TRUE(d->OnCommand(doc::ID_JUMPS));
+    EXPECT_FALSE(d->m_bJumps);
+    EXPECT_TRUE(d->IsModified());
+    d->SetModifiedFlag(false);
+    EXPECT_TRUE(d->OnCommand(doc::ID_NORMALIZE));
+    EXPECT_TRUE(d->m_bNormalize);
+    EXPECT_FALSE(d->IsModified());
+    ASSERT_TRUE(d->OnUpdateCommand(doc::ID_NORMALIZE, state));
+    EXPECT_TRUE(state.enabled && !state.checked);
+
+    EXPECT_FALSE(d->OnCommand(12345));
+    EXPECT_FALSE(d->OnUpdateCommand(12345, state));
+    d->RemoveView(&view);
+}
+
+TEST_F(SurfaceDocTest, CustomKernelCommandsApplyOnlyWhenConfirmed) {
+    auto* d = dynamic_cast<CFakeScanDoc*>(app.OpenDocumentFile(Make("k.000", "1")));
+    ASSERT_NE(d, nullptr);
+    const int runs = d->reprocessed;
+
+    // With no dialog at all, a custom entry changes nothing.
+    EXPECT_TRUE(d->OnCommand(doc::ID_FILTER_MEAN_CUSTOM));
+    EXPECT_EQ(d->m_nFilter, 0);
+
+    CPrompt prompt;
+    doc::IKernelPrompt* previous = doc::SetKernelPrompt(&prompt);
+    EXPECT_TRUE(d->OnCommand(doc::ID_FILTER_MEAN_CUSTOM));
+    EXPECT_TRUE(d->OnCommand(doc::ID_MORPH_ERODE_CUSTOM));
+    EXPECT_EQ(prompt.asked, 2);
+    EXPECT_EQ(d->m_nFilter, 0);
+    EXPECT_EQ(d->m_nMorphology, 0);
+    EXPECT_FALSE(d->IsModified());
+    EXPECT_EQ(d->reprocessed, runs);
+
+    prompt.answer = true;
+    EXPECT_TRUE(d->OnCommand(doc::ID_FILTER_MEDIAN_CUSTOM));
+    EXPECT_TRUE(d->OnCommand(doc::ID_MORPH_DILATE_CUSTOM));
+    EXPECT_EQ(d->m_nFilter, 11);
+    EXPECT_EQ(d->m_nMorphology, 2);
+    EXPECT_TRUE(d->IsModified());
+    doc::SetKernelPrompt(previous);
+}
+
+TEST_F(SurfaceDocTest, SaveAsGivesTheWholeGroupTheNewPath) {
+    ASSERT_NE(app.OpenDocumentFile(Make("g.000", "3")), nullptr);
+    ASSERT_NE(app.OpenDocumentFile(Make("h.000", "1")), nullptr);
+    auto docs = Docs();
+    ASSERT_EQ(docs.size(), 4u);
+    const std::wstring target = fw::FromUtf8((dir / "saved.005").string());
+    ASSERT_TRUE(docs[1]->OnFileSaveAs(target));
+    for (int k = 0; k < 3; ++k)
+        EXPECT_EQ(docs[k]->GetPathName(), target);
+    EXPECT_NE(docs[3]->GetPathName(), target);
+    EXPECT_TRUE(fs::exists(dir / "saved.005"));
+}
+
+TEST(VantriDocTemplate, MatchesNumberedExtensionsAndTheFilterText) {
+    doc::CVantriDocTemplate numbered(L"\nNew\n000 DI file\nDI\n.000;.001\nV.Doc\nV Doc", nullptr);
+    doc::CVantriDocTemplate spm(L"\nNew\nSPM file\nSPM\n.spm\nV.Doc\nV Doc", nullptr);
+    fw::CDocument* match = nullptr;
+    EXPECT_EQ(numbered.MatchDocType(L"/d/scan.018", match), fw::CDocTemplate::yesAttemptNative);
+    EXPECT_EQ(numbered.MatchDocType(L"/d/image.0001", match), fw::CDocTemplate::yesAttemptNative);
+    EXPECT_EQ(numbered.MatchDocType(L"/d/image.5", match), fw::CDocTemplate::yesAttemptForeign);
+    EXPECT_EQ(numbered.MatchDocType(L"/d/image.01a", match), fw::CDocTemplate::yesAttemptForeign);
+    EXPECT_EQ(numbered.MatchDocType(L"/d.123/image", match), fw::CDocTemplate::yesAttemptForeign);
+    EXPECT_EQ(spm.MatchDocType(L"/d/x.SPM", match), fw::CDocTemplate::yesAttemptNative);
+    EXPECT_EQ(spm.MatchDocType(L"/d/x.018", match), fw::CDocTemplate::yesAttemptForeign);
+}
