@@ -1,0 +1,388 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <sstream>
+
+#include "data/NanoScopeGen.h"
+#include "formats/DIDoc.h"
+#include "formats/DocTypes.h"
+#include "framework/fwDocTemplate.h"
+#include "framework/fwMessage.h"
+#include "framework/fwText.h"
+#include "model/SurfaceApp.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using testdata::NsFile;
+using testdata::NsImage;
+
+const std::wstring kPrefix = L"This file can not be open, because \n";
+
+std::string ReadAll(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+class DIDocTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = fs::path(VANTRI_TEST_OUT) / ("di_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+        doc::RegisterDocTypes(app);
+    }
+
+    fs::path Write(const NsFile& file, const std::string& name = "scan.001") {
+        testdata::WriteFile((dir / name).string(), testdata::MakeNanoScope(file));
+        return dir / name;
+    }
+    // Opens a file as the application does; returns its group, first image first.
+    std::vector<doc::CDIDoc*> Open(const fs::path& path) {
+        auto* first = dynamic_cast<doc::CDIDoc*>(app.OpenDocumentFile(fw::FromUtf8(path.string())));
+        std::vector<doc::CDIDoc*> group;
+        if (first)
+            for (doc::CVantriDoc* d : first->GroupDocuments())
+                group.push_back(dynamic_cast<doc::CDIDoc*>(d));
+        return group;
+    }
+    void CloseAll() { app.GetDocManager().CloseAllDocuments(); }
+
+    fs::path dir;
+    fw::CMessageRecorder recorder;
+    fw::CScopedMessages scope{recorder};
+    doc::CSurfaceApp app;
+};
+
+NsFile ThreeImages() {
+    NsFile file;
+    file.images.assign(3, NsImage{});
+    file.images[0].type = "Height";
+    file.images[1].type = "Phase";
+    file.images[1].zScale = "10.00000";
+    file.images[2].type = "Amplitude";
+    file.images[2].zScale = "2.500000";
+    for (int k = 0; k < 3; ++k) {
+        file.images[k].seed = 7 + k;
+        file.images[k].columns = 24 + k;
+        file.images[k].rows = 20 - k;
+    }
+    return file;
+}
+
+} // namespace
+
+TEST_F(DIDocTest, ThreeImagesOpenAsAGroupWithTheirOwnDataAndScales) {
+    const NsFile file = ThreeImages();
+    auto group = Open(Write(file));
+    ASSERT_EQ(group.size(), 3u);
+    const char* types[] = {"Height", "Phase", "Amplitude"};
+    for (int k = 0; k < 3; ++k) {
+        doc::CDIDoc& d = *group[k];
+        SCOPED_TRACE(k);
+        EXPECT_EQ(d.image, k);
+        EXPECT_EQ(d.group, 0);
+        EXPECT_EQ(d.GetTitle(), L"scan.001 -" + fw::Widen(types[k]) + L"- ");
+        EXPECT_EQ(d.m_rawColumns, 24 + k);
+        EXPECT_EQ(d.m_rawRows, 20 - k);
+        // Each image reads the data at its own section's offset.
+        const auto expected = testdata::PatternSamples(24 + k, 20 - k, 7 + k);
+        EXPECT_TRUE(std::equal(d.m_raw.begin(), d.m_raw.end(), expected.begin(), expected.end()));
+        // The fixed range maps the lowest count to 0 and the highest to 1.
+        ASSERT_EQ(d.heights.size(), d.m_raw.size());
+        EXPECT_EQ(*std::min_element(d.heights.begin(), d.heights.end()), 0.0f);
+        EXPECT_EQ(*std::max_element(d.heights.begin(), d.heights.end()), 1.0f);
+        // "5000 2500 nm": the second number is X.
+        EXPECT_STREQ(d.width.str(3), L"2.50 \u00B5m");
+        EXPECT_STREQ(d.height.str(3), L"5.00 \u00B5m");
+    }
+    // Height: the scanner's nm per volt times the volts; Phase: the scan list's degrees per volt;
+    // Amplitude: the volts themselves. The span of the counts (60000) times one count's height.
+    EXPECT_NEAR(group[0]->range.cast(L"nm").value(), 60000 * 13.2283 * 440.0 / 65536, 1e-6);
+    EXPECT_NEAR(group[1]->range.value(), 60000 * 18.0 * 10.0 / 65536, 1e-9);
+    EXPECT_STREQ(group[1]->range.unit(), L"deg");
+    EXPECT_NEAR(group[2]->range.value(), 60000 * 2.5 / 65536, 1e-12);
+    EXPECT_STREQ(group[2]->range.unit(), L"V");
+    EXPECT_TRUE(recorder.boxes.empty());
+
+    // The next file is the next group, from image 0 again.
+    auto next = Open(Write(NsFile{}, "other.002"));
+    ASSERT_EQ(next.size(), 1u);
+    EXPECT_EQ(next[0]->group, 1);
+    EXPECT_EQ(next[0]->image, 0);
+}
+
+TEST_F(DIDocTest, EveryRefusalHasTheReadersOwnMessage) {
+    struct CCase {
+        const char* what;
+        std::function<void(NsFile&)> damage;
+        std::wstring reason;
+    };
+    auto omit = [](const char* key) { return [key](NsFile& f) { f.images[0].omit.push_back(key); }; };
+    auto replace = [](const char* key, const char* line) {
+        return [key, line](NsFile& f) {
+            f.images[0].omit.push_back(key);
+            f.images[0].extraLines.push_back(line);
+        };
+    };
+    const std::vector<CCase> cases = {
+        {"old version", [](NsFile& f) { f.version = "0x04220000"; },
+         L"file format versions lower as 4.30 is not support, as yet."},
+        {"no version", [](NsFile& f) { f.version.clear(); }, L"version number is inaccessible."},
+        {"no image list", [](NsFile& f) { f.images.clear(); }, L"parameter \"Ciao image list\" is inaccessible."},
+        {"unterminated image list", [](NsFile& f) { f.fileListEnd = false; },
+         L"occured error reading of \"Ciao image list\"."},
+        {"no data offset", omit("\\Data offset:"), L"parameter \"\\Data offset:\" is not found in the image list."},
+        {"no bytes/pixel", omit("\\Bytes/pixel:"), L"parameter \"\\Bytes/pixel:\" is not found in the image list."},
+        {"no samples", omit("\\Samps/line:"), L"parameter \"\\Samps/line:\" is not found in the image list."},
+        {"no lines", omit("\\Number of lines:"), L"parameter \"\\Number of lines:\" is not found in the image list."},
+        {"no scan size", omit("\\Scan size:"), L"parameter \"Scan size:\" is inaccessible."},
+        {"one number", replace("\\Scan size:", "\\Scan size: 5000"), L"parameter \"Scan size:\" is inaccessible."},
+        {"no data type", omit("Image Data: S"), L"parameter \"Image Data: S\" is inaccessible."},
+        {"no z scale", omit("Z scale: V"), L"parameter \"Z scale: V\" is inaccessible."},
+        {"no volts", replace("Z scale: V", "\\@2:Z scale: V [Sens. Zscan] (0.0067 V/LSB)"),
+         L"parameter \"Z scale: V\" is inaccessible."},
+        {"trailing blank", [](NsFile& f) { f.images[0].type = "Height "; },
+         L"Height  is unsupported format of \"Image Data\"."},
+        {"lower case", [](NsFile& f) { f.images[0].type = "height"; }, L"height is unsupported format of \"Image Data\"."},
+        {"no scanner list", [](NsFile& f) { f.scannerList = false; },
+         L"parameter \"\\*Scanner list\" is inaccessible."},
+        {"no scan list", [](NsFile& f) { f.scanList = false; f.images[0].type = "Phase"; },
+         L"parameter \"\\*Ciao scan list\" is inaccessible."},
+        {"no sensitivity", [](NsFile& f) { f.images[0].sensName = "Sens. Nothing"; },
+         L"parameter \"\\@Sens. Nothing: V\" is inaccessible."},
+        {"4 bytes per pixel", [](NsFile& f) { f.images[0].bytesPerPixel = 4; },
+         L"this file format is not supported, as yet"},
+        {"no end of header", [](NsFile& f) { f.endMark = false; f.images[0].samples.assign(256, 0); },
+         L"the end of the header (byte 0x1A) is not found."},
+        {"truncated", [](NsFile& f) { f.truncateTo = 8192 + 100; }, L"image data reach beyond the end of the file."},
+        {"offset far away", replace("\\Data offset:", "\\Data offset: 1099511627776"),
+         L"image data reach beyond the end of the file."},
+        {"negative offset", replace("\\Data offset:", "\\Data offset: -2"),
+         L"image data reach beyond the end of the file."},
+        {"huge image", replace("\\Number of lines:", "\\Number of lines: 2000000000"),
+         L"image data reach beyond the end of the file."},
+        {"no columns", replace("\\Samps/line:", "\\Samps/line: 0"), L"size of the image is incorrect."},
+        {"negative rows", replace("\\Number of lines:", "\\Number of lines: -16"), L"size of the image is incorrect."},
+        {"overflowing columns", replace("\\Samps/line:", "\\Samps/line: 99999999999999999999"),
+         L"size of the image is incorrect."},
+    };
+    for (const CCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        NsFile file;
+        c.damage(file);
+        recorder.boxes.clear();
+        EXPECT_TRUE(Open(Write(file)).empty());
+        ASSERT_EQ(recorder.boxes.size(), 1u);
+        EXPECT_EQ(recorder.boxes[0].text, kPrefix + c.reason);
+        EXPECT_EQ(recorder.boxes[0].icon, fw::MsgIcon::None);
+        EXPECT_TRUE(app.GetDocManager().GetTemplates()[0]->GetDocuments().empty());
+    }
+    // The lowest version taken is 4.30.
+    recorder.boxes.clear();
+    NsFile oldest;
+    oldest.version = "0x04300000";
+    EXPECT_EQ(Open(Write(oldest)).size(), 1u);
+    EXPECT_TRUE(recorder.boxes.empty());
+}
+
+TEST_F(DIDocTest, LateralUnitsAreVettedAndReplaced) {
+    struct CCase {
+        const char* scanSize;
+        const wchar_t* width;
+        bool warns;
+    };
+    const CCase cases[] = {
+        {"10 10 ~m", L"10.0 \u00B5m", false},
+        {"10 10", L"10.0 \u00B5m", false},
+        {"10 10 furlong", L"10.0 \u00B5m", true},
+        {"300 300 nm", L"300 nm", false},
+        {"0.5 0.5 Angstrom", L"0.50 \u00C5", false},
+    };
+    for (const CCase& c : cases) {
+        SCOPED_TRACE(c.scanSize);
+        NsFile file;
+        file.images[0].scanSize = c.scanSize;
+        recorder.boxes.clear();
+        auto group = Open(Write(file));
+        ASSERT_EQ(group.size(), 1u);
+        EXPECT_STREQ(group[0]->width.str(3), c.width);
+        if (c.warns) {
+            ASSERT_EQ(recorder.boxes.size(), 1u);
+            EXPECT_EQ(recorder.boxes[0].text,
+                      L"furlong - is unsupported unit of measurement\n        on XY-coordinate.\n"
+                      L"        Avoid of incorrect working of the application,\n"
+                      L"        it will be replaced with \"\u00B5m\".");
+            EXPECT_EQ(recorder.boxes[0].icon, fw::MsgIcon::Exclamation);
+        } else {
+            EXPECT_TRUE(recorder.boxes.empty());
+        }
+        CloseAll();
+    }
+}
+
+TEST_F(DIDocTest, ALaterImageThatIsRefusedLeavesTheEarlierOnesOpen) {
+    NsFile file = ThreeImages();
+    file.images[1].type = "Deflection";
+    auto group = Open(Write(file));
+    ASSERT_EQ(group.size(), 1u);
+    EXPECT_EQ(group[0]->image, 0);
+    ASSERT_EQ(recorder.boxes.size(), 1u);
+    EXPECT_EQ(recorder.boxes[0].text, kPrefix + L"Deflection is unsupported format of \"Image Data\".");
+    auto next = Open(Write(NsFile{}, "next.003"));
+    ASSERT_EQ(next.size(), 1u);
+    EXPECT_EQ(next[0]->group, 1);
+}
+
+TEST_F(DIDocTest, SaveAsRewritesOnlyTheImageAndItsZScale) {
+    NsFile file = ThreeImages();
+    file.padding = 0x5A; // recognisable bytes between the header and the data
+    file.trailer = "opaque trailer \x01\x02";
+    const fs::path source = Write(file);
+    auto group = Open(source);
+    ASSERT_EQ(group.size(), 3u);
+    doc::CDIDoc& d = *group[1];
+    const auto rawBefore = d.m_raw;
+    const auto heightsBefore = d.heights;
+    const double rangeBefore = d.range.value();
+    const std::string volts = d.m_strScaleValue;
+
+    const fs::path target = dir / "saved.010";
+    ASSERT_TRUE(d.OnFileSaveAs(fw::FromUtf8(target.string())));
+    EXPECT_TRUE(recorder.boxes.empty());
+    for (doc::CDIDoc* member : group)
+        EXPECT_EQ(member->GetPathName(), fw::FromUtf8(target.string()));
+
+    // The document keeps what it read: a command after saving works from the same raw grid.
+    EXPECT_TRUE(d.m_raw == rawBefore);
+    d.OnCommand(doc::ID_FILTER_NONE);
+    EXPECT_TRUE(d.heights == heightsBefore);
+
+    const std::string before = ReadAll(source);
+    const std::string after = ReadAll(target);
+    ASSERT_EQ(after.size(), before.size());
+    const std::size_t markBefore = before.find('\x1A');
+    const std::size_t markAfter = after.find('\x1A');
+    // The Z scale of image 1 is its volts over q = F / range, written with 7 significant digits.
+    const double q = (ph::Size(d.m_dFullScale, d.m_strHeightUnit.c_str()) / d.range).value();
+    std::ostringstream patched;
+    patched.precision(7);
+    patched << std::atof(volts.c_str()) / q;
+    std::string expectedHeader = before.substr(0, markBefore);
+    const std::size_t section = static_cast<std::size_t>(doc::FindImageSection(expectedHeader, 1));
+    const std::size_t at = expectedHeader.find(volts, expectedHeader.find("Z scale: V", section));
+    expectedHeader.replace(at, volts.size(), patched.str());
+    EXPECT_TRUE(after.substr(0, markAfter) == expectedHeader);
+
+    // Every byte after the new 0x1A and outside the image is the source's byte at the same offset.
+    const std::size_t offset = static_cast<std::size_t>(d.m_llDataOffset);
+    const std::size_t length = d.m_raw.size() * 2;
+    for (std::size_t i = markAfter + 1; i < after.size(); ++i) {
+        if (i < offset || i >= offset + length) {
+            ASSERT_EQ(after[i], before[i]) << "byte " << i;
+        }
+    }
+
+    // Reopened, the image is the same surface within one count, with the same physical range.
+    CloseAll();
+    auto reopened = Open(target);
+    ASSERT_EQ(reopened.size(), 3u);
+    const doc::CDIDoc& r = *reopened[1];
+    ASSERT_EQ(r.heights.size(), heightsBefore.size());
+    for (std::size_t i = 0; i < heightsBefore.size(); ++i)
+        ASSERT_NEAR(r.heights[i], heightsBefore[i], 1.0 / 65535) << i;
+    EXPECT_EQ(*std::min_element(r.m_raw.begin(), r.m_raw.end()), -32767);
+    EXPECT_EQ(*std::max_element(r.m_raw.begin(), r.m_raw.end()), 32767);
+    EXPECT_NEAR(r.range.value(), rangeBefore, rangeBefore * 1e-4);
+    // The other images are untouched.
+    const auto first = testdata::PatternSamples(24, 20, 7);
+    const auto third = testdata::PatternSamples(26, 18, 9);
+    EXPECT_TRUE(std::equal(reopened[0]->m_raw.begin(), reopened[0]->m_raw.end(), first.begin(), first.end()));
+    EXPECT_TRUE(std::equal(reopened[2]->m_raw.begin(), reopened[2]->m_raw.end(), third.begin(), third.end()));
+}
+
+TEST_F(DIDocTest, SavingOntoItselfWorksAndAFailedSaveLosesNothing) {
+    const fs::path path = Write(NsFile{});
+    auto group = Open(path);
+    ASSERT_EQ(group.size(), 1u);
+    const auto heights = group[0]->heights;
+    ASSERT_TRUE(group[0]->DoFileSave());
+    EXPECT_TRUE(recorder.boxes.empty());
+    CloseAll();
+    group = Open(path);
+    ASSERT_EQ(group.size(), 1u);
+    ASSERT_EQ(group[0]->heights.size(), heights.size());
+    for (std::size_t i = 0; i < heights.size(); ++i)
+        ASSERT_NEAR(group[0]->heights[i], heights[i], 1.0 / 65535) << i;
+
+    // The source has gone: the save fails before the target is touched.
+    const fs::path target = dir / "target.001";
+    testdata::WriteFile(target.string(), "keep me");
+    fs::rename(path, dir / "moved.001");
+    EXPECT_FALSE(group[0]->DoSave(fw::FromUtf8(target.string())));
+    ASSERT_EQ(recorder.boxes.size(), 1u);
+    EXPECT_EQ(recorder.boxes[0].text, kPrefix + L"I//O error occurred.");
+    EXPECT_EQ(ReadAll(target), "keep me");
+    EXPECT_EQ(group[0]->GetPathName(), fw::FromUtf8(path.string()));
+}
+
+TEST_F(DIDocTest, AHeaderThatWouldGrowIntoTheImageIsNotSaved) {
+    // A header that fills its space to the last byte: any longer Z scale text cannot fit.
+    NsFile file;
+    file.images[0].zScale = "1";
+    const std::string probe = testdata::MakeNanoScope(file);
+    const std::size_t free = file.headerSize - 1 - probe.find('\x1A');
+    file.images[0].extraLines.push_back("\\Note: " + std::string(free - 2 - 7, 'x'));
+    const fs::path path = Write(file);
+    ASSERT_EQ(ReadAll(path).find('\x1A'), file.headerSize - 1);
+    auto group = Open(path);
+    ASSERT_EQ(group.size(), 1u);
+    group[0]->m_bNormalize = true; // any change of range gives a longer volts text than "1"
+    group[0]->range = group[0]->range * 3.0;
+
+    const std::string before = ReadAll(path);
+    EXPECT_FALSE(group[0]->DoFileSave());
+    ASSERT_EQ(recorder.boxes.size(), 1u);
+    EXPECT_EQ(recorder.boxes[0].text, kPrefix + L"the changed header does not fit before the image data.");
+    EXPECT_TRUE(ReadAll(path) == before);
+}
+
+TEST_F(DIDocTest, RealFilesOpenTheImagesTheReaderAccepts) {
+    struct CCase {
+        const char* file;
+        std::vector<std::string> types;
+        std::wstring refusal; // the reason for the first image refused, if any
+    };
+    const CCase cases[] = {
+        {"scilab4spm__data1.007", {"Height", "Amplitude"}, L""},
+        {"SurfaceTopography__di-2.di", {"Height", "Height"}, L"Deflection is unsupported format of \"Image Data\"."},
+        {"SurfaceTopography__di-1.di", {}, L"parameter \"Scan size:\" is inaccessible."},
+    };
+    for (const CCase& c : cases) {
+        SCOPED_TRACE(c.file);
+        recorder.boxes.clear();
+        auto group = Open(fs::path(VANTRI_TEST_DATA) / "real" / c.file);
+        ASSERT_EQ(group.size(), c.types.size());
+        for (std::size_t k = 0; k < group.size(); ++k) {
+            EXPECT_EQ(group[k]->m_strType, c.types[k]);
+            EXPECT_GT(group[k]->columns, 0);
+            const auto [lo, hi] = std::minmax_element(group[k]->m_raw.begin(), group[k]->m_raw.end());
+            // range = span of the counts x one count's height
+            const double expected = (*hi - *lo) * group[k]->m_dHeightStep;
+            ph::Size check(expected, group[k]->m_strHeightUnit.c_str());
+            EXPECT_NEAR(group[k]->range.value(), check.value(), std::abs(check.value()) * 1e-9);
+        }
+        if (c.refusal.empty()) {
+            EXPECT_TRUE(recorder.boxes.empty());
+        } else {
+            ASSERT_EQ(recorder.boxes.size(), 1u);
+            EXPECT_EQ(recorder.boxes[0].text, kPrefix + c.refusal);
+        }
+        CloseAll();
+    }
+}
