@@ -1,0 +1,145 @@
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include "data/NanoScopeGen.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct CRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+// Runs vantri-cli with its arguments (already quoted for the shell).
+CRun Cli(const std::string& args) {
+    const fs::path err = fs::path(VANTRI_TEST_OUT) / "stderr.txt";
+    const std::string command = std::string(VANTRI_CLI) + " " + args + " 2>" + err.string() + " </dev/null";
+    CRun run;
+    std::FILE* pipe = ::popen(command.c_str(), "r");
+    if (!pipe)
+        return run;
+    char buffer[65536];
+    while (std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe))
+        run.out.append(buffer, n);
+    const int status = ::pclose(pipe);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    std::ifstream in(err, std::ios::binary);
+    run.err.assign(std::istreambuf_iterator<char>(in), {});
+    return run;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+class CliTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = fs::path(VANTRI_TEST_OUT) / ("cli_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+        testdata::NsFile file;
+        file.images.assign(3, testdata::NsImage{});
+        file.images[1].type = "Phase";
+        file.images[2].type = "Amplitude";
+        for (int k = 0; k < 3; ++k) {
+            file.images[k].columns = 6;
+            file.images[k].rows = 4;
+            file.images[k].seed = 3 + k;
+        }
+        three = (dir / "three.001").string();
+        testdata::WriteFile(three, testdata::MakeNanoScope(file));
+        one = (dir / "one.002").string();
+        testdata::WriteFile(one, testdata::MakeNanoScope(testdata::NsFile{}));
+    }
+    fs::path dir;
+    std::string three, one;
+};
+
+} // namespace
+
+TEST_F(CliTest, InfoPrintsOneObjectPerDocumentWithGroupsAcrossFiles) {
+    const CRun run = Cli("info '" + three + "' '" + one + "'");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err, "");
+    const auto lines = Lines(run.out);
+    ASSERT_EQ(lines.size(), 4u);
+    const char* titles[] = {" -Height- \"", " -Phase- \"", " -Amplitude- \""};
+    for (int k = 0; k < 3; ++k) {
+        SCOPED_TRACE(lines[k]);
+        EXPECT_EQ(lines[k].rfind("{\"file\": \"" + three + "\", \"format\": \"NanoScope III\", \"group\": 0, \"image\": " +
+                                     std::to_string(k) + ", \"title\": \"three.001",
+                                 0),
+                  0u);
+        EXPECT_NE(lines[k].find(titles[k]), std::string::npos);
+        EXPECT_NE(lines[k].find("\"columns\": 6, \"rows\": 4, \"raw_columns\": 6, \"raw_rows\": 4"), std::string::npos);
+        EXPECT_NE(lines[k].find("\"width\": {\"value\": 2.5, \"unit\": \"\xC2\xB5m\", \"text\": \"2.50 \xC2\xB5m\"}"),
+                  std::string::npos);
+    }
+    EXPECT_NE(lines[3].find("\"group\": 1, \"image\": 0"), std::string::npos);
+}
+
+TEST_F(CliTest, AFileThatFailsIsReportedAndTheOthersStillPrint) {
+    testdata::NsFile old;
+    old.version = "0x04220000";
+    const std::string bad = (dir / "old.003").string();
+    testdata::WriteFile(bad, testdata::MakeNanoScope(old));
+    const CRun run = Cli("info '" + bad + "' '" + one + "'");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "This file can not be open, because \nfile format versions lower as 4.30 is not support, as yet.\n");
+    EXPECT_EQ(Lines(run.out).size(), 1u);
+}
+
+TEST_F(CliTest, DumpWritesTheGridRowByRow) {
+    const auto samples = testdata::PatternSamples(6, 4, 4);
+    CRun run = Cli("dump '" + three + "' --image 1 --raw");
+    ASSERT_EQ(run.status, 0) << run.err;
+    auto lines = Lines(run.out);
+    ASSERT_EQ(lines.size(), 4u);
+    std::string first;
+    for (int j = 0; j < 6; ++j)
+        first += (j ? "," : "") + std::to_string(samples[j]);
+    EXPECT_EQ(lines[0], first);
+
+    run = Cli("dump '" + three + "' --image 1 --raw --format i16le");
+    ASSERT_EQ(run.out.size(), 6u * 4 * 2);
+    EXPECT_EQ(std::memcmp(run.out.data(), samples.data(), run.out.size()), 0);
+
+    run = Cli("dump '" + three + "' --format f32le");
+    ASSERT_EQ(run.out.size(), 6u * 4 * 4);
+    std::vector<float> values(24);
+    std::memcpy(values.data(), run.out.data(), run.out.size());
+    EXPECT_EQ(*std::min_element(values.begin(), values.end()), 0.0f);
+    EXPECT_EQ(*std::max_element(values.begin(), values.end()), 1.0f);
+
+    EXPECT_EQ(Cli("dump '" + three + "' --image 7").status, 1);
+    EXPECT_EQ(Cli("dump '" + three + "' --format i16le").status, 2);
+    EXPECT_EQ(Cli("dump").status, 2);
+}
+
+TEST_F(CliTest, ProcessSavesTheImageInItsOwnFormat) {
+    const std::string out = (dir / "saved.004").string();
+    CRun run = Cli("process '" + three + "' --image 2 --out '" + out + "'");
+    ASSERT_EQ(run.status, 0) << run.err;
+    run = Cli("dump '" + out + "' --image 2 --raw");
+    ASSERT_EQ(run.status, 0);
+    // The re-quantised image spans the whole 16-bit range.
+    EXPECT_NE(run.out.find("-32767"), std::string::npos);
+    EXPECT_NE(run.out.find("32767"), std::string::npos);
+    EXPECT_EQ(Cli("process '" + three + "' --out '" + (dir / "no" / "such" / "dir.001").string() + "'").status, 1);
+}
