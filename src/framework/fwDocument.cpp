@@ -44,6 +44,11 @@ mode_t NewFileMode(const std::string& target) {
 
 } // namespace
 
+CView::~CView() {
+    if (m_pDocument)
+        m_pDocument->RemoveView(this);
+}
+
 CDocument::~CDocument() {
     for (CView* view : m_views)
         view->m_pDocument = nullptr;

@@ -13,7 +13,8 @@ class CDocument;
 // What a document knows of a view: it is told to update with a hint.
 class CView {
 public:
-    virtual ~CView() = default;
+    // A view that goes away leaves its document.
+    virtual ~CView();
     virtual void OnUpdate(CView* sender, long hint, void* pHint) = 0;
     CDocument* GetDocument() const { return m_pDocument; }
 

@@ -23,7 +23,9 @@ struct CRun {
 
 // Runs vantri-cli with its arguments (already quoted for the shell).
 CRun Cli(const std::string& args) {
-    const fs::path err = fs::path(VANTRI_TEST_OUT) / "stderr.txt";
+    // CTest runs tests in parallel: each test has its own file for standard error.
+    const fs::path err = fs::path(VANTRI_TEST_OUT) /
+                         ("stderr_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + ".txt");
     const std::string command = std::string(VANTRI_CLI) + " " + args + " 2>" + err.string() + " </dev/null";
     CRun run;
     std::FILE* pipe = ::popen(command.c_str(), "r");

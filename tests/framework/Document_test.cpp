@@ -175,6 +175,14 @@ TEST_F(DocumentTest, UpdateAllViewsSkipsTheSender) {
     doc.RemoveView(&b);
     EXPECT_EQ(b.GetDocument(), nullptr);
     EXPECT_EQ(a.GetDocument(), &doc);
+    {
+        // A view destroyed first leaves the document, which then updates only what is left.
+        CView gone;
+        doc.AddView(&gone);
+    }
+    EXPECT_EQ(doc.GetViews().size(), 1u);
+    doc.UpdateAllViews(nullptr, 2);
+    EXPECT_EQ(a.hints, (std::vector<long>{1, 2}));
 }
 
 TEST(Text, Utf8RoundTripAndLatin1Fallback) {
