@@ -2,10 +2,12 @@
 // application does and prints, dumps or re-saves them.
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "cli/Json.h"
+#include "cli/Settings.h"
 #include "formats/DocTypes.h"
 #include "framework/fwText.h"
 #include "model/SurfaceApp.h"
@@ -16,7 +18,14 @@ namespace {
 const char kUsage[] =
     "usage: vantri-cli info FILE...\n"
     "       vantri-cli dump FILE [--image K] [--raw | --processed] [--format csv | f32le | i16le]\n"
-    "       vantri-cli process FILE [--image K] --out FILE\n";
+    "       vantri-cli process FILE [--image K] [SETTING...] (--out FILE | --dump csv | --dump f32le)\n"
+    "SETTING, applied in the order given as the Surface menu applies it:\n"
+    "  --jumps  --normalize  --flatten none|y|x|yx\n"
+    "  --plane none|plane|parabola-x|parabola-y|paraboloid\n"
+    "  --morph none|dilate3|erode3|dilate:WxH[@AX,AY]|erode:WxH[@AX,AY]\n"
+    "  --filter none|mean3|mean5|mean7|mean:WxH[@AX,AY]|median3|median3x1|median1x3|median5|median5x1|\n"
+    "           median1x5|median:WxH[@AX,AY]|laplace3|laplace5|gauss3|gauss5|highpass3|highpass5|\n"
+    "           lowpass3|lowpass5|sharpen\n";
 
 int Usage(const char* problem) {
     if (problem)
@@ -81,7 +90,23 @@ struct COptions {
     bool raw = false;
     std::string format = "csv";
     std::string out;
+    std::string dump; // process: the format the processed grid is printed in instead of saving
+    std::vector<cli::CSetting> settings;
 };
+
+// Answers the kernel dialog of a custom setting with the geometry given on the command line.
+class CCommandLineKernels : public doc::IKernelPrompt {
+public:
+    std::optional<doc::CKernelDialogValues> next;
+    bool PromptKernel(doc::CKernelDialogValues& values) override {
+        if (!next)
+            return false;
+        values = *next;
+        return true;
+    }
+};
+
+std::string s_problem;
 
 // Parses FILE and the options after it; returns an error text or null.
 const char* ParseOptions(const std::vector<std::string>& args, bool dump, COptions& options) {
@@ -94,6 +119,18 @@ const char* ParseOptions(const std::vector<std::string>& args, bool dump, COptio
             return true;
         };
         std::string text;
+        if (!dump) {
+            std::string problem;
+            switch (cli::ParseSetting(args, i, options.settings, problem)) {
+            case cli::SettingParse::Taken:
+                continue;
+            case cli::SettingParse::Invalid:
+                s_problem = problem;
+                return s_problem.c_str();
+            case cli::SettingParse::NotASetting:
+                break;
+            }
+        }
         if (a == "--image") {
             if (!value(text))
                 return "--image needs a number";
@@ -113,6 +150,9 @@ const char* ParseOptions(const std::vector<std::string>& args, bool dump, COptio
         } else if (!dump && a == "--out") {
             if (!value(options.out) || options.out.empty())
                 return "--out needs a FILE";
+        } else if (!dump && a == "--dump") {
+            if (!value(options.dump) || (options.dump != "csv" && options.dump != "f32le"))
+                return "--dump is csv or f32le";
         } else if (!a.empty() && a[0] == '-' && a.size() > 1) {
             return "unknown option";
         } else if (options.file.empty()) {
@@ -125,8 +165,8 @@ const char* ParseOptions(const std::vector<std::string>& args, bool dump, COptio
         return "FILE is missing";
     if (dump && options.format == "i16le" && !options.raw)
         return "i16le is the raw grid's format: add --raw";
-    if (!dump && options.out.empty())
-        return "--out FILE is missing";
+    if (!dump && options.out.empty() == options.dump.empty())
+        return "process needs either --out FILE or --dump csv|f32le";
     return nullptr;
 }
 
@@ -212,7 +252,20 @@ int Process(doc::CSurfaceApp& app, const std::vector<std::string>& args) {
     doc::CVantriDoc* d = OpenImage(app, options);
     if (!d)
         return 1;
-    return d->OnFileSaveAs(fw::FromUtf8(options.out)) ? 0 : 1;
+    CCommandLineKernels kernels;
+    doc::IKernelPrompt* previous = doc::SetKernelPrompt(&kernels);
+    for (const cli::CSetting& setting : options.settings) {
+        kernels.next = setting.kernel;
+        d->OnCommand(setting.command);
+    }
+    doc::SetKernelPrompt(previous);
+    if (options.dump.empty())
+        return d->OnFileSaveAs(fw::FromUtf8(options.out)) ? 0 : 1;
+    if (options.dump == "csv")
+        DumpCsv(d->heights.data(), d->columns, d->rows);
+    else
+        DumpLittle(d->heights.data(), d->heights.size());
+    return std::fflush(stdout) == 0 ? 0 : 1;
 }
 
 } // namespace

@@ -3,6 +3,8 @@
 #include <cstring>
 
 #include "framework/fwApp.h"
+#include "framework/fwMessage.h"
+#include "processing/kernels/Kernels.h"
 #include "model/SurfaceApp.h"
 #include "model/VantriDocTemplate.h"
 
@@ -110,8 +112,28 @@ bool CVantriDoc::OnOpenDocument(const std::wstring& path) {
     return opened;
 }
 
+namespace {
+// A stage that failed shows the primitive's status and leaves the grid as it was; the chain goes on.
+void Report(int status) {
+    if (status != kern::StsNoErr)
+        fw::MessageBox(kern::StatusText(status), fw::MsgButtons::Ok, fw::MsgIcon::None);
+}
+} // namespace
+
 double CVantriDoc::RunChain() {
-    return m_preprocessor.Run(m_raw.data(), m_rawColumns, m_rawRows, heights, columns, rows);
+    double s = m_preprocessor.Run(m_raw.data(), m_rawColumns, m_rawRows, heights, columns, rows);
+    float* grid = heights.data();
+    if (m_bJumps)
+        EliminateJumps(grid, columns, rows);
+    Flatten(grid, columns, rows, m_nFlatting);
+    m_planeFit.Apply(grid, columns, rows);
+    s *= FitToUnit(grid, columns, rows);
+    Report(m_morphology.Apply(grid, columns, rows));
+    s *= FitToUnit(grid, columns, rows);
+    Report(m_filter.Apply(grid, columns, rows));
+    s *= Normalize(grid, columns, rows, m_normalize);
+    s *= FitToUnit(grid, columns, rows);
+    return s;
 }
 
 void CVantriDoc::ApplySetting(int& setting, int value) {
@@ -128,20 +150,23 @@ bool CVantriDoc::OnCommand(int id) {
         bool filter;
     };
     const CGroup groups[] = {
-        {FindChoice(kFilters, id), &m_nFilter, true},
-        {FindChoice(kMorphology, id), &m_nMorphology, false},
-        {FindChoice(kPlanes, id), &m_nPlane, false},
+        {FindChoice(kFilters, id), &m_filter.type, true},
+        {FindChoice(kMorphology, id), &m_morphology.operation, false},
+        {FindChoice(kPlanes, id), &m_planeFit.mode, false},
         {FindChoice(kFlattings, id), &m_nFlatting, false},
     };
     for (const CGroup& g : groups) {
         if (!g.choice)
             continue;
         if (g.choice->custom) {
-            IKernelPrompt* prompt = g_kernelPrompt;
-            const bool confirmed = prompt && (g.filter ? prompt->PromptFilterKernel(g.choice->value)
-                                                       : prompt->PromptMorphologyKernel(g.choice->value));
-            if (!confirmed)
+            // The dialog starts from its own memory; only a confirmed choice changes anything.
+            CKernelDialogValues& memory = g.filter ? m_filter.dialog : m_morphology.dialog;
+            CKernelDialogValues values = memory;
+            if (!g_kernelPrompt || !g_kernelPrompt->PromptKernel(values))
                 return true;
+            memory = values;
+            (g.filter ? m_filter.kernel : m_morphology.element) =
+                CKernelGeometry{values.width, values.height, values.anchorX, values.anchorY};
         }
         ApplySetting(*g.setting, g.choice->value);
         return true;
@@ -154,7 +179,7 @@ bool CVantriDoc::OnCommand(int id) {
         UpdateAllViews(nullptr, 2, nullptr);
         return true;
     case ID_NORMALIZE:
-        m_bNormalize = true;
+        m_normalize.pending = true;
         Reprocess();
         UpdateAllViews(nullptr, 2, nullptr);
         return true;
@@ -172,9 +197,9 @@ bool CVantriDoc::OnCommand(int id) {
 bool CVantriDoc::OnUpdateCommand(int id, CCmdState& state) const {
     state = CCmdState{};
     const std::pair<const CChoice*, int> radios[] = {
-        {FindChoice(kFilters, id), m_nFilter},
-        {FindChoice(kMorphology, id), m_nMorphology},
-        {FindChoice(kPlanes, id), m_nPlane},
+        {FindChoice(kFilters, id), m_filter.type},
+        {FindChoice(kMorphology, id), m_morphology.operation},
+        {FindChoice(kPlanes, id), m_planeFit.mode},
         {FindChoice(kFlattings, id), m_nFlatting},
     };
     for (const auto& [choice, setting] : radios) {

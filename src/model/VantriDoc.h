@@ -7,6 +7,10 @@
 #include "framework/fwDocument.h"
 #include "model/DataDoc.h"
 #include "model/SurfaceCommands.h"
+#include "processing/ChainStages.h"
+#include "processing/Filter.h"
+#include "processing/Morphology.h"
+#include "processing/PlaneFit.h"
 #include "processing/Preprocessor.h"
 
 namespace fw {
@@ -22,9 +26,9 @@ class CVantriDocTemplate;
 class IKernelPrompt {
 public:
     virtual ~IKernelPrompt() = default;
-    // True when the user confirmed; the command then applies the mode.
-    virtual bool PromptFilterKernel(int filterMode) = 0;
-    virtual bool PromptMorphologyKernel(int morphologyMode) = 0;
+    // Shows values (the dialog's memory); true when the user confirmed, with values changed to what
+    // was chosen. On false nothing may be changed.
+    virtual bool PromptKernel(CKernelDialogValues& values) = 0;
 };
 IKernelPrompt* SetKernelPrompt(IKernelPrompt* prompt);
 
@@ -45,14 +49,12 @@ public:
     // Correction settings; every command re-runs the chain from the raw grid with them.
     CPreprocessor m_preprocessor;
     bool m_bJumps = false;
-    int m_nFlatting = 0;   // 0 none, 1 on Y, 2 on X, 3 on Y and X
-    int m_nPlane = 0;      // 0 none, 1 plane, 2 parabola on X, 3 parabola on Y, 4 paraboloid
-    int m_nMorphology = 0; // 0 none, 1 dilate 3 x 3, 2 dilate custom, 3 erode 3 x 3, 4 erode custom
-    int m_nFilter = 0;
+    int m_nFlatting = 0; // 0 none, 1 on Y, 2 on X, 3 on Y and X
+    CPlaneFit m_planeFit;
+    CMorphology m_morphology;
+    CFilter m_filter;
     // The "Normalize" command's state: once requested, the same offset and span apply on every run.
-    bool m_bNormalize = false;
-    double m_dNormSpan = 1.0;
-    float m_fNormOffset = 0.0f;
+    CNormalizeState m_normalize;
 
     // Copies the template's group and image counters into group and image.
     virtual void BeginLoad();

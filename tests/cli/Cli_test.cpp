@@ -145,3 +145,40 @@ TEST_F(CliTest, ProcessSavesTheImageInItsOwnFormat) {
     EXPECT_NE(run.out.find("32767"), std::string::npos);
     EXPECT_EQ(Cli("process '" + three + "' --out '" + (dir / "no" / "such" / "dir.001").string() + "'").status, 1);
 }
+
+TEST_F(CliTest, ProcessAppliesEverySettingInOrderOnGeneratedAndRealFiles) {
+    const std::string real = std::string(VANTRI_TEST_DATA) + "/real/scilab4spm__data1.007";
+    const std::string settings =
+        " --jumps --flatten yx --plane paraboloid --morph dilate:3x5@1,4 --filter median:5x3 --normalize"
+        " --filter mean:3x3@0,0 --morph erode3 --filter sharpen --plane plane --flatten y";
+    for (const std::string& file : {three, real}) {
+        SCOPED_TRACE(file);
+        const std::string out = (dir / "processed.005").string();
+        CRun run = Cli("process '" + file + "'" + settings + " --out '" + out + "'");
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.err, "");
+        run = Cli("info '" + out + "'");
+        EXPECT_EQ(run.status, 0) << run.err;
+        // The processed grid printed directly has the reopened file's shape.
+        run = Cli("process '" + file + "'" + settings + " --dump csv");
+        ASSERT_EQ(run.status, 0);
+        const auto lines = Lines(run.out);
+        ASSERT_FALSE(lines.empty());
+        EXPECT_EQ(Lines(Cli("dump '" + out + "'").out).size(), lines.size());
+    }
+    // Every fixed filter name is known.
+    for (const char* name : {"mean5", "mean7", "median3", "median3x1", "median1x3", "median5", "median5x1",
+                             "median1x5", "laplace3", "laplace5", "gauss3", "gauss5", "highpass3", "highpass5",
+                             "lowpass3", "lowpass5"})
+        EXPECT_EQ(Cli("process '" + one + "' --filter " + name + " --dump f32le").status, 0) << name;
+    EXPECT_EQ(Cli("process '" + one + "' --filter blur --dump csv").status, 2);
+    EXPECT_EQ(Cli("process '" + one + "' --filter median:4x4@5,0 --dump csv").status, 2);
+    EXPECT_EQ(Cli("process '" + one + "' --plane plane").status, 2);
+}
+
+TEST_F(CliTest, ARefusedCustomKernelIsReportedAndTheCommandGoesOn) {
+    const CRun run = Cli("process '" + one + "' --filter median:4x3 --dump csv");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err, "Invalid mask size\n");
+    EXPECT_EQ(Lines(run.out).size(), 16u);
+}

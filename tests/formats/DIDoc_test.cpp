@@ -342,8 +342,7 @@ TEST_F(DIDocTest, AHeaderThatWouldGrowIntoTheImageIsNotSaved) {
     ASSERT_EQ(ReadAll(path).find('\x1A'), file.headerSize - 1);
     auto group = Open(path);
     ASSERT_EQ(group.size(), 1u);
-    group[0]->m_bNormalize = true; // any change of range gives a longer volts text than "1"
-    group[0]->range = group[0]->range * 3.0;
+    group[0]->range = group[0]->range * 3.0; // any change of range gives a longer volts text than "1"
 
     const std::string before = ReadAll(path);
     EXPECT_FALSE(group[0]->DoFileSave());
@@ -385,4 +384,63 @@ TEST_F(DIDocTest, RealFilesOpenTheImagesTheReaderAccepts) {
         }
         CloseAll();
     }
+}
+
+TEST_F(DIDocTest, EverySurfaceSettingRunsAndUndoingItGivesBackTheFirstGrid) {
+    NsFile file;
+    file.images[0].columns = 40;
+    file.images[0].rows = 33;
+    auto group = Open(Write(file));
+    ASSERT_EQ(group.size(), 1u);
+    doc::CDIDoc& d = *group[0];
+    const auto first = d.heights;
+    const int settings[] = {doc::ID_JUMPS,         doc::ID_FLAT_Y,         doc::ID_FLAT_X,        doc::ID_FLAT_YX,
+                            doc::ID_PLANE_PLANE,   doc::ID_PLANE_PARABOLA_X, doc::ID_PLANE_PARABOLA_Y,
+                            doc::ID_PLANE_PARABOLOID, doc::ID_MORPH_DILATE3, doc::ID_MORPH_ERODE3,
+                            doc::ID_FILTER_MEAN3,  doc::ID_FILTER_MEDIAN5,  doc::ID_FILTER_LAPLACE5,
+                            doc::ID_FILTER_SHARPEN};
+    for (int id : settings) {
+        SCOPED_TRACE(id);
+        ASSERT_TRUE(d.OnCommand(id));
+        EXPECT_TRUE(d.IsModified());
+        for (float v : d.heights)
+            ASSERT_TRUE(v >= 0.0f && v <= 1.0f);
+        // Undo: toggle again, or choose the group's None.
+        int undo = doc::ID_FILTER_NONE;
+        switch (id) {
+        case doc::ID_JUMPS: undo = doc::ID_JUMPS; break;
+        case doc::ID_FLAT_Y: case doc::ID_FLAT_X: case doc::ID_FLAT_YX: undo = doc::ID_FLAT_NONE; break;
+        case doc::ID_PLANE_PLANE: case doc::ID_PLANE_PARABOLA_X: case doc::ID_PLANE_PARABOLA_Y:
+        case doc::ID_PLANE_PARABOLOID: undo = doc::ID_PLANE_NONE; break;
+        case doc::ID_MORPH_DILATE3: case doc::ID_MORPH_ERODE3: undo = doc::ID_MORPH_NONE; break;
+        default: break;
+        }
+        ASSERT_TRUE(d.OnCommand(undo));
+        EXPECT_TRUE(d.heights == first);
+        if (undo != doc::ID_JUMPS) {
+            EXPECT_FALSE(d.IsModified());
+        }
+    }
+    EXPECT_TRUE(recorder.boxes.empty());
+
+    // Normalize stretches once and keeps its offset and span for later runs.
+    ASSERT_TRUE(d.OnCommand(doc::ID_FILTER_GAUSS3));
+    ASSERT_TRUE(d.OnCommand(doc::ID_NORMALIZE));
+    EXPECT_FALSE(d.m_normalize.pending);
+    const auto [lo, hi] = std::minmax_element(d.heights.begin(), d.heights.end());
+    EXPECT_EQ(*lo, 0.0f);
+    EXPECT_NEAR(*hi, 1.0f, 1e-6);
+}
+
+TEST_F(DIDocTest, AFailingFilterShowsItsStatusAndTheChainGoesOn) {
+    auto group = Open(Write(NsFile{}));
+    ASSERT_EQ(group.size(), 1u);
+    doc::CDIDoc& d = *group[0];
+    const auto first = d.heights;
+    d.m_filter.kernel = {4, 3, 1, 1}; // an even median: refused by the primitive
+    d.m_filter.type = 11;
+    d.Reprocess();
+    ASSERT_EQ(recorder.boxes.size(), 1u);
+    EXPECT_EQ(recorder.boxes[0].text, L"Invalid mask size");
+    EXPECT_TRUE(d.heights == first);
 }

@@ -67,8 +67,16 @@ class CPrompt : public doc::IKernelPrompt {
 public:
     bool answer = false;
     int asked = 0;
-    bool PromptFilterKernel(int) override { return ++asked, answer; }
-    bool PromptMorphologyKernel(int) override { return ++asked, answer; }
+    doc::CKernelDialogValues shown, chosen{5, 3, 0, 0, false};
+    bool PromptKernel(doc::CKernelDialogValues& values) override {
+        ++asked;
+        shown = values;
+        if (answer)
+            values = chosen;
+        else
+            values.width = 99; // a cancelled dialog's edits must not stick
+        return answer;
+    }
 };
 
 class SurfaceDocTest : public ::testing::Test {
@@ -165,14 +173,14 @@ TEST_F(SurfaceDocTest, SurfaceCommandsSetOneSettingAndTheModifiedFlag) {
     const int runs = d->reprocessed;
 
     EXPECT_TRUE(d->OnCommand(doc::ID_PLANE_PARABOLA_Y));
-    EXPECT_EQ(d->m_nPlane, 3);
+    EXPECT_EQ(d->m_planeFit.mode, 3);
     EXPECT_TRUE(d->IsModified());
     EXPECT_TRUE(d->OnCommand(doc::ID_FILTER_GAUSS5));
-    EXPECT_EQ(d->m_nFilter, 31);
+    EXPECT_EQ(d->m_filter.type, 31);
     // "None" in any group clears the flag, even while another group is still set.
     EXPECT_TRUE(d->OnCommand(doc::ID_FLAT_NONE));
     EXPECT_FALSE(d->IsModified());
-    EXPECT_EQ(d->m_nPlane, 3);
+    EXPECT_EQ(d->m_planeFit.mode, 3);
     EXPECT_EQ(d->reprocessed, runs + 3);
     EXPECT_EQ(view.hints, (std::vector<long>{2, 2, 2}));
 
@@ -194,7 +202,7 @@ TEST_F(SurfaceDocTest, SurfaceCommandsSetOneSettingAndTheModifiedFlag) {
     EXPECT_TRUE(d->IsModified());
     d->SetModifiedFlag(false);
     EXPECT_TRUE(d->OnCommand(doc::ID_NORMALIZE));
-    EXPECT_TRUE(d->m_bNormalize);
+    EXPECT_FALSE(d->m_normalize.pending); // the chain ran and took the request
     EXPECT_FALSE(d->IsModified());
     ASSERT_TRUE(d->OnUpdateCommand(doc::ID_NORMALIZE, state));
     EXPECT_TRUE(state.enabled && !state.checked);
@@ -211,24 +219,33 @@ TEST_F(SurfaceDocTest, CustomKernelCommandsApplyOnlyWhenConfirmed) {
 
     // With no dialog at all, a custom entry changes nothing.
     EXPECT_TRUE(d->OnCommand(doc::ID_FILTER_MEAN_CUSTOM));
-    EXPECT_EQ(d->m_nFilter, 0);
+    EXPECT_EQ(d->m_filter.type, 0);
 
     CPrompt prompt;
     doc::IKernelPrompt* previous = doc::SetKernelPrompt(&prompt);
     EXPECT_TRUE(d->OnCommand(doc::ID_FILTER_MEAN_CUSTOM));
     EXPECT_TRUE(d->OnCommand(doc::ID_MORPH_ERODE_CUSTOM));
     EXPECT_EQ(prompt.asked, 2);
-    EXPECT_EQ(d->m_nFilter, 0);
-    EXPECT_EQ(d->m_nMorphology, 0);
+    EXPECT_EQ(d->m_filter.type, 0);
+    EXPECT_EQ(d->m_morphology.operation, 0);
+    EXPECT_EQ(d->m_filter.dialog.width, 3);
     EXPECT_FALSE(d->IsModified());
     EXPECT_EQ(d->reprocessed, runs);
 
     prompt.answer = true;
     EXPECT_TRUE(d->OnCommand(doc::ID_FILTER_MEDIAN_CUSTOM));
     EXPECT_TRUE(d->OnCommand(doc::ID_MORPH_DILATE_CUSTOM));
-    EXPECT_EQ(d->m_nFilter, 11);
-    EXPECT_EQ(d->m_nMorphology, 2);
+    EXPECT_EQ(d->m_filter.type, 11);
+    EXPECT_EQ(d->m_morphology.operation, 2);
     EXPECT_TRUE(d->IsModified());
+    // The dialog showed its own memory (3 x 3, centred) and the choice went into the stage and the memory.
+    EXPECT_EQ(prompt.shown.width, 3);
+    EXPECT_TRUE(prompt.shown.center);
+    EXPECT_EQ(d->m_filter.kernel.width, 5);
+    EXPECT_EQ(d->m_filter.kernel.height, 3);
+    EXPECT_EQ(d->m_morphology.element.anchorX, 0);
+    EXPECT_EQ(d->m_filter.dialog.width, 5);
+    EXPECT_FALSE(d->m_filter.dialog.center);
     doc::SetKernelPrompt(previous);
 }
 

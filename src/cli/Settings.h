@@ -1,0 +1,28 @@
+#pragma once
+// The correction settings of "vantri-cli process", turned into the Surface-menu commands that the
+// application's menu would send, in the order given.
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "processing/KernelGeometry.h"
+
+namespace cli {
+
+struct CSetting {
+    int command = 0;
+    // For the custom kernels: what the kernel dialog is answered with.
+    std::optional<doc::CKernelDialogValues> kernel;
+};
+
+enum class SettingParse { NotASetting, Taken, Invalid };
+
+// Reads the setting at args[i] (and its value, advancing i past it) into settings. On Invalid, problem
+// says what is wrong.
+SettingParse ParseSetting(const std::vector<std::string>& args, std::size_t& i, std::vector<CSetting>& settings,
+                          std::string& problem);
+
+// "WxH" (anchor in the middle) or "WxH@AX,AY"; sizes 1 to 256 and the anchor inside.
+bool ParseKernel(const std::string& text, doc::CKernelDialogValues& kernel);
+
+} // namespace cli

@@ -1,0 +1,67 @@
+#include "processing/Morphology.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "processing/kernels/Image.h"
+#include "processing/kernels/KernelTable.h"
+
+namespace doc {
+
+using namespace kern;
+
+int CMorphology::Apply(float* grid, int columns, int rows) const {
+    if (!grid || columns <= 0 || rows <= 0 || operation < 1 || operation > 4)
+        return StsNoErr;
+    const bool custom = operation == 2 || operation == 4;
+    const bool dilate = operation <= 2;
+    const int w = custom ? element.width : 3, h = custom ? element.height : 3;
+    const int ax = custom ? element.anchorX : 1, ay = custom ? element.anchorY : 1;
+    // The checks the primitive makes, made before the border is sized from the element.
+    if (w < 1 || h < 1)
+        return StsMaskSize;
+    if (ax < 0 || ay < 0 || ax >= w || ay >= h)
+        return StsAnchor;
+
+    const KSize roi{columns, rows};
+    const KSize outer{columns + w - 1, rows + h - 1};
+    TImage16s counts(columns, rows), bordered(outer.width, outer.height);
+    TImage32f values(outer.width, outer.height), result(columns, rows);
+    if (!counts || !bordered || !values || !result)
+        return StsNoMem;
+    for (int i = 0; i < rows; ++i) {
+        std::int16_t* c = counts.Row(i);
+        const float* g = grid + static_cast<std::size_t>(i) * columns;
+        for (int j = 0; j < columns; ++j) {
+            const float s = std::isnan(g[j]) ? 0.0f : std::clamp(g[j] * 32767.0f, -32768.0f, 32767.0f);
+            c[j] = static_cast<std::int16_t>(s);
+        }
+    }
+    int status = Kernels().copyBorder16s(counts.Row(0), counts.Step(), roi, bordered.Row(0), bordered.Step(), outer, ay, ax);
+    if (status != StsNoErr)
+        return status;
+    constexpr float kToUnit = 1.0f / 32767.0f;
+    for (int i = 0; i < outer.height; ++i) {
+        const std::int16_t* s = bordered.Row(i);
+        float* v = values.Row(i);
+        for (int j = 0; j < outer.width; ++j)
+            v[j] = static_cast<float>(s[j]) * kToUnit;
+    }
+    const float* src = values.At(ax, ay);
+    if (custom) {
+        const std::vector<std::uint8_t> mask(static_cast<std::size_t>(w) * h, 1);
+        status = dilate ? Kernels().dilate32f(src, values.Step(), result.Row(0), result.Step(), roi, mask.data(), {w, h}, {ax, ay})
+                        : Kernels().erode32f(src, values.Step(), result.Row(0), result.Step(), roi, mask.data(), {w, h}, {ax, ay});
+    } else {
+        status = dilate ? Kernels().dilate3x3_32f(src, values.Step(), result.Row(0), result.Step(), roi)
+                        : Kernels().erode3x3_32f(src, values.Step(), result.Row(0), result.Step(), roi);
+    }
+    if (status != StsNoErr)
+        return status;
+    for (int i = 0; i < rows; ++i)
+        std::copy(result.Row(i), result.Row(i) + columns, grid + static_cast<std::size_t>(i) * columns);
+    return StsNoErr;
+}
+
+} // namespace doc

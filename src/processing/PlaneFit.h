@@ -1,0 +1,31 @@
+#pragma once
+// The plane-fitting stage of the correction chain: fits a low-order polynomial to the grid by least
+// squares and subtracts it, leaving the residual centred on 0.5. Coordinates are 1-based cell indices:
+// x = column + 1, y = row + 1.
+#include "processing/TMatrix.h"
+
+namespace doc {
+
+// The determinant of the leading size x size block of core (further columns, such as the right-hand
+// side of an augmented system, are not read). Throws std::out_of_range for a size below 2 or beyond
+// the matrix.
+double calc_determinant(gl::e::TMatrix<double>& core, int size);
+
+class CPlaneFit {
+public:
+    // 0 none, 1 plane a·x + b·y + c, 2 parabola in x fitted to the column means, 3 parabola in y fitted
+    // to the row means, 4 paraboloid a·x² + b·y² + c·x + d·y + e (no x·y term).
+    int mode = 0;
+
+    // Subtracts the fitted model from the grid (columns x rows, row-major). The grid is left as it is
+    // for model 0 or an unknown one, a singular system (too few rows or columns for the model), or
+    // when memory runs out.
+    void Apply(float* grid, int columns, int rows) const;
+
+    // The augmented normal equations of the model (n + 1 columns, n rows, the right-hand side last),
+    // in the order of the coefficients above. False for model 0 or an unknown one, an empty grid, or
+    // no memory.
+    bool NormalEquations(const float* grid, int columns, int rows, gl::e::TMatrix<double>& system) const;
+};
+
+} // namespace doc

@@ -1,0 +1,26 @@
+#include "processing/kernels/KernelTable.h"
+
+namespace doc::kern {
+
+namespace {
+// The portable variant is written so that the compiler vectorises it for the target it builds for;
+// it is the only one so far.
+CKernelTable PortableKernels() {
+    return CKernelTable{
+        CopyReplicateBorder16s, CopyReplicateBorder32f, FilterBox16s,          FilterMedianCross16s,
+        FilterMedianHoriz16s,   FilterMedianVert16s,    FilterMedian16s,       FilterPrewittHoriz16s,
+        FilterPrewittVert16s,   FilterRobertsUp16s,     FilterRobertsDown16s,  FilterLaplace16s,
+        FilterGauss16s,         FilterHipass16s,        FilterLowpass16s,      FilterSharpen16s,
+        FilterScharrHoriz32f,   FilterScharrVert32f,    FilterSobelHoriz32f,   FilterSobelVert32f,
+        FilterSobelHorizSecond32f, FilterSobelVertSecond32f, FilterSobelCross32f, Dilate3x3_32f,
+        Erode3x3_32f,           Dilate32f,              Erode32f,
+    };
+}
+} // namespace
+
+const CKernelTable& Kernels() {
+    static const CKernelTable table = PortableKernels();
+    return table;
+}
+
+} // namespace doc::kern

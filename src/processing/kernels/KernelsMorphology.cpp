@@ -1,0 +1,281 @@
+// Grey-level dilation and erosion on float images.
+//
+// Rectangles are separable: the maximum down the mask's rows, then along its columns, the latter by
+// doubling spans when the mask is wide. Other masks take the maximum over their cells one shifted row
+// at a time. The loops work on GCC vector extensions, 32 bytes wide on processors with AVX2 (chosen
+// once at run time) and 16 elsewhere.
+#include "processing/kernels/Kernels.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <type_traits>
+#include <vector>
+
+namespace doc::kern {
+namespace {
+
+// ---- Vectors. Helpers take and return through references: a 32-byte vector passed by value in a
+// function compiled without AVX changes the calling convention (clang refuses it).
+
+template <class T, int N> struct TLanes { typedef T type __attribute__((vector_size(N * sizeof(T)))); };
+template <class T> struct TLanes<T, 1> { typedef T type; };
+template <class T, int N> using Lanes = typename TLanes<T, N>::type;
+template <int N> using Count = std::integral_constant<int, N>;
+
+template <class V> __attribute__((always_inline)) inline void Load(V& v, const void* p) {
+    std::memcpy(&v, p, sizeof v);
+}
+template <class V> __attribute__((always_inline)) inline void Store(void* p, const V& v) {
+    std::memcpy(p, &v, sizeof v);
+}
+
+#if defined(__x86_64__) || defined(__i386__)
+bool UseAvx2() {
+    static const bool use = __builtin_cpu_supports("avx2") && !std::getenv("VANTRI_NO_AVX2");
+    return use;
+}
+template <class Fn> __attribute__((target("avx2"))) void RunAvx2(const Fn& fn) {
+    fn(Count<32>());
+}
+#endif
+
+// fn(Count<bytes>) with the widest vectors the processor has; fn must be always_inline.
+template <class Fn> void RunSimd(const Fn& fn) {
+#if defined(__x86_64__) || defined(__i386__)
+    if (UseAvx2()) {
+        RunAvx2(fn);
+        return;
+    }
+#endif
+    fn(Count<16>());
+}
+
+// step(x, Count<N>) over [0, n) in whole vectors, then step(x, Count<1>) for the rest.
+template <int N, class Step> __attribute__((always_inline)) inline void Sweep(int n, const Step& step) {
+    int x = 0;
+    for (; x + N <= n; x += N)
+        step(x, Count<N>());
+    for (; x < n; ++x)
+        step(x, Count<1>());
+}
+
+// step(x, Count<N>) over [0, n) in whole vectors, the remainder by one more vector that ends at n
+// (so the step must bear doing a cell twice); cell by cell, step(x, Count<1>), below one vector.
+template <int N, class Step>
+__attribute__((always_inline)) inline void SweepOverlapping(int n, const Step& step) {
+    if (n < N) {
+        for (int x = 0; x < n; ++x)
+            step(x, Count<1>());
+        return;
+    }
+    int x = 0;
+    for (; x + N <= n; x += N)
+        step(x, Count<N>());
+    if (x < n)
+        step(n - N, Count<N>());
+}
+
+template <class T> const T* RowAt(const T* p, int step, std::ptrdiff_t y) {
+    return reinterpret_cast<const T*>(reinterpret_cast<const char*>(p) + y * step);
+}
+template <class T> T* RowAt(T* p, int step, std::ptrdiff_t y) {
+    return reinterpret_cast<T*>(reinterpret_cast<char*>(p) + y * step);
+}
+
+// a = max(a, b) for dilation, min(a, b) for erosion; written as the compare-and-select patterns that
+// compile to single max and min instructions.
+template <bool Dilate, class V> __attribute__((always_inline)) inline void Extreme(V& a, const V& b) {
+    if constexpr (Dilate)
+        a = a < b ? b : a;
+    else
+        a = b < a ? b : a;
+}
+
+// The extreme along a row of w cells: out[x] over col[x .. x + w - 1], for x < width. Wide masks
+// double spans in place (col is spoiled): after the pass of span s, col[x] covers [x, x + 2s); two
+// overlapping spans then cover the mask.
+template <int N, bool Dilate>
+__attribute__((always_inline)) inline void RowExtreme(float* __restrict col, float* __restrict out, int width,
+                                                      int w) {
+    if (w <= 8) {
+        SweepOverlapping<N>(
+            width, [&](int x, auto n) __attribute__((always_inline)) {
+                Lanes<float, decltype(n)::value> e, v;
+                Load(e, col + x);
+                for (int k = 1; k < w; ++k) {
+                    Load(v, col + x + k);
+                    Extreme<Dilate>(e, v);
+                }
+                Store(out + x, e);
+            });
+        return;
+    }
+    int span = 1, valid = width + w - 1;
+    for (; 2 * span <= w; span *= 2) {
+        valid -= span;
+        Sweep<N>(
+            valid, [&](int x, auto n) __attribute__((always_inline)) {
+                Lanes<float, decltype(n)::value> e, v;
+                Load(e, col + x);
+                Load(v, col + x + span);
+                Extreme<Dilate>(e, v);
+                Store(col + x, e);
+            });
+    }
+    SweepOverlapping<N>(
+        width, [&](int x, auto n) __attribute__((always_inline)) {
+            Lanes<float, decltype(n)::value> e, v;
+            Load(e, col + x);
+            Load(v, col + x + w - span);
+            Extreme<Dilate>(e, v);
+            Store(out + x, e);
+        });
+}
+
+// base is the top-left cell of output (0, 0)'s w x h block. Output rows go in pairs, which share
+// h - 1 source rows: the extreme down those is taken once for both.
+template <int Bytes, bool Dilate>
+__attribute__((always_inline)) inline void RectRows(const float* base, int srcStep, float* dst, int dstStep,
+                                                    KSize roi, int w, int h) {
+    constexpr int N = Bytes / sizeof(float);
+    const int ext = roi.width + w - 1;
+    std::vector<float> buffers(2 * static_cast<std::size_t>(ext));
+    float* __restrict upper = buffers.data();
+    float* __restrict lower = upper + ext;
+
+    for (int y = 0; y < roi.height; y += 2) {
+        const bool pair = y + 1 < roi.height;
+        const float* top = RowAt(base, srcStep, y);
+        SweepOverlapping<N>(
+            ext, [&](int x, auto n) __attribute__((always_inline)) {
+                Lanes<float, decltype(n)::value> shared, first, last, v;
+                Load(first, top + x);
+                if (h > 1) {
+                    Load(shared, RowAt(top, srcStep, 1) + x);
+                    for (int r = 2; r < h; ++r) {
+                        Load(v, RowAt(top, srcStep, r) + x);
+                        Extreme<Dilate>(shared, v);
+                    }
+                    Extreme<Dilate>(first, shared);
+                }
+                Store(upper + x, first);
+                if (pair) {
+                    Load(last, RowAt(top, srcStep, h) + x);
+                    if (h > 1)
+                        Extreme<Dilate>(last, shared);
+                    Store(lower + x, last);
+                }
+            });
+        RowExtreme<N, Dilate>(upper, RowAt(dst, dstStep, y), roi.width, w);
+        if (pair)
+            RowExtreme<N, Dilate>(lower, RowAt(dst, dstStep, y + 1), roi.width, w);
+    }
+}
+
+struct SOffset {
+    int dx, dy;
+};
+
+// Any other mask: the extreme over its cells, one shifted source row at a time, kept in dst.
+template <int Bytes, bool Dilate>
+__attribute__((always_inline)) inline void MaskRows(const float* src, int srcStep, float* dst, int dstStep,
+                                                    KSize roi, const std::vector<SOffset>& cells) {
+    constexpr int N = Bytes / sizeof(float);
+    for (int y = 0; y < roi.height; ++y) {
+        float* d = RowAt(dst, dstStep, y);
+        for (std::size_t i = 0; i < cells.size(); ++i) {
+            const float* s = RowAt(src, srcStep, y + cells[i].dy) + cells[i].dx;
+            SweepOverlapping<N>(
+                roi.width, [&](int x, auto n) __attribute__((always_inline)) {
+                    Lanes<float, decltype(n)::value> e, v;
+                    Load(v, s + x);
+                    if (i == 0) {
+                        e = v;
+                    } else {
+                        Load(e, d + x);
+                        Extreme<Dilate>(e, v);
+                    }
+                    Store(d + x, e);
+                });
+        }
+    }
+}
+
+int CheckImages(const float* src, int srcStep, const float* dst, int dstStep, KSize roi) {
+    if (!src || !dst)
+        return StsNullPtr;
+    if (roi.width <= 0 || roi.height <= 0)
+        return StsSize;
+    if (srcStep <= 0 || dstStep <= 0)
+        return StsStep;
+    return StsNoErr;
+}
+
+template <bool Dilate> int Morph3x3(const float* src, int srcStep, float* dst, int dstStep, KSize roi) {
+    if (const int status = CheckImages(src, srcStep, dst, dstStep, roi))
+        return status;
+    const float* base = RowAt(src, srcStep, -1) - 1;
+    RunSimd([&](auto b) __attribute__((always_inline)) {
+        RectRows<decltype(b)::value, Dilate>(base, srcStep, dst, dstStep, roi, 3, 3);
+    });
+    return StsNoErr;
+}
+
+template <bool Dilate>
+int Morph(const float* src, int srcStep, float* dst, int dstStep, KSize roi, const std::uint8_t* mask,
+          KSize maskSize, KPoint anchor) {
+    if (!mask)
+        return StsNullPtr;
+    if (const int status = CheckImages(src, srcStep, dst, dstStep, roi))
+        return status;
+    if (maskSize.width <= 0 || maskSize.height <= 0)
+        return StsMaskSize;
+    if (anchor.x < 0 || anchor.x >= maskSize.width || anchor.y < 0 || anchor.y >= maskSize.height)
+        return StsAnchor;
+
+    std::vector<SOffset> cells;
+    for (int r = 0; r < maskSize.height; ++r)
+        for (int c = 0; c < maskSize.width; ++c)
+            if (mask[static_cast<std::size_t>(r) * maskSize.width + c])
+                cells.push_back({c - anchor.x, r - anchor.y});
+    // An empty mask has no extreme to take.
+    if (cells.empty())
+        return StsMaskSize;
+
+    if (cells.size() == static_cast<std::size_t>(maskSize.width) * maskSize.height) {
+        const float* base = RowAt(src, srcStep, -anchor.y) - anchor.x;
+        RunSimd([&](auto b) __attribute__((always_inline)) {
+            RectRows<decltype(b)::value, Dilate>(base, srcStep, dst, dstStep, roi, maskSize.width,
+                                                 maskSize.height);
+        });
+    } else {
+        RunSimd([&](auto b) __attribute__((always_inline)) {
+            MaskRows<decltype(b)::value, Dilate>(src, srcStep, dst, dstStep, roi, cells);
+        });
+    }
+    return StsNoErr;
+}
+
+} // namespace
+
+int Dilate3x3_32f(const float* src, int srcStep, float* dst, int dstStep, KSize roi) {
+    return Morph3x3<true>(src, srcStep, dst, dstStep, roi);
+}
+
+int Erode3x3_32f(const float* src, int srcStep, float* dst, int dstStep, KSize roi) {
+    return Morph3x3<false>(src, srcStep, dst, dstStep, roi);
+}
+
+int Dilate32f(const float* src, int srcStep, float* dst, int dstStep, KSize roi, const std::uint8_t* mask,
+              KSize maskSize, KPoint anchor) {
+    return Morph<true>(src, srcStep, dst, dstStep, roi, mask, maskSize, anchor);
+}
+
+int Erode32f(const float* src, int srcStep, float* dst, int dstStep, KSize roi, const std::uint8_t* mask,
+             KSize maskSize, KPoint anchor) {
+    return Morph<false>(src, srcStep, dst, dstStep, roi, mask, maskSize, anchor);
+}
+
+} // namespace doc::kern
