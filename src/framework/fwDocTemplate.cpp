@@ -4,24 +4,9 @@
 #include <cwctype>
 
 #include "framework/fwDocument.h"
+#include "framework/fwText.h"
 
 namespace fw {
-
-namespace {
-bool SameTextNoCase(const std::wstring& a, const std::wstring& b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](wchar_t x, wchar_t y) {
-               return std::towlower(static_cast<wint_t>(x)) == std::towlower(static_cast<wint_t>(y));
-           });
-}
-
-std::wstring Extension(const std::wstring& path) {
-    const std::size_t slash = path.find_last_of(L"/\\");
-    const std::size_t dot = path.rfind(L'.');
-    if (dot == std::wstring::npos || (slash != std::wstring::npos && dot < slash))
-        return std::wstring();
-    return path.substr(dot);
-}
-} // namespace
 
 CDocTemplate::CDocTemplate(std::wstring docString, Factory factory)
     : m_strDocString(std::move(docString)), m_factory(std::move(factory)) {}
@@ -46,21 +31,21 @@ bool CDocTemplate::GetDocString(std::wstring& field, DocStringIndex index) const
 CDocTemplate::Confidence CDocTemplate::MatchDocType(const std::wstring& path, CDocument*& match) {
     match = nullptr;
     for (const auto& doc : m_docs) {
-        if (!doc->GetPathName().empty() && SameTextNoCase(doc->GetPathName(), path)) {
+        if (!doc->GetPathName().empty() && fw::SameTextNoCase(doc->GetPathName(), path)) {
             match = doc.get();
             return yesAlreadyOpen;
         }
     }
     std::wstring filter;
     if (GetDocString(filter, filterExt)) {
-        const std::wstring ext = Extension(path);
+        const std::wstring ext = fw::PathExtension(path);
         std::size_t start = 0;
         while (start <= filter.size()) {
             std::size_t end = filter.find(L';', start);
             std::wstring one = filter.substr(start, end == std::wstring::npos ? std::wstring::npos : end - start);
             if (!one.empty() && one[0] == L'*')
                 one.erase(0, 1);
-            if (!ext.empty() && SameTextNoCase(one, ext))
+            if (!ext.empty() && fw::SameTextNoCase(one, ext))
                 return yesAttemptNative;
             if (end == std::wstring::npos)
                 break;

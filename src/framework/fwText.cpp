@@ -1,6 +1,8 @@
 #include "framework/fwText.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <cwctype>
 
 namespace fw {
 
@@ -81,6 +83,20 @@ std::wstring Widen(const std::string& bytes) {
     for (char ch : bytes)
         out += static_cast<wchar_t>(static_cast<unsigned char>(ch));
     return out;
+}
+
+bool SameTextNoCase(const std::wstring& a, const std::wstring& b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](wchar_t x, wchar_t y) {
+               return std::towlower(static_cast<wint_t>(x)) == std::towlower(static_cast<wint_t>(y));
+           });
+}
+
+std::wstring PathExtension(const std::wstring& path) {
+    const std::size_t slash = path.find_last_of(L"/\\");
+    const std::size_t dot = path.rfind(L'.');
+    if (dot == std::wstring::npos || (slash != std::wstring::npos && dot < slash))
+        return std::wstring();
+    return path.substr(dot);
 }
 
 } // namespace fw

@@ -9,4 +9,9 @@ std::wstring FromUtf8(const std::string& text);
 // Byte by byte, as the C locale widens: 0xB5 becomes U+00B5.
 std::wstring Widen(const std::string& bytes);
 
+// Equal without regard to case, as file names are compared.
+bool SameTextNoCase(const std::wstring& a, const std::wstring& b);
+// The text from the last dot of the file name on ("." included); empty when the name has no dot.
+std::wstring PathExtension(const std::wstring& path);
+
 } // namespace fw

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <vector>
 
+#include "processing/RobustRange.h"
 #include "processing/kernels/Image.h"
 #include "processing/kernels/KernelTable.h"
 
@@ -131,23 +132,9 @@ void RobustRescale(float* grid, int columns, int rows) {
     if (!grid || columns <= 0 || rows <= 0)
         return;
     const std::size_t n = static_cast<std::size_t>(columns) * static_cast<std::size_t>(rows);
-    std::vector<float> sorted(grid, grid + n);
-    const std::size_t loAt = n / 512, hiAt = n - n / 512 - 1;
-    std::nth_element(sorted.begin(), sorted.begin() + loAt, sorted.end());
-    const float lo = sorted[loAt];
-    std::nth_element(sorted.begin() + loAt, sorted.begin() + hiAt, sorted.end());
-    const float hi = sorted[hiAt];
-    const float margin = (hi - lo) * 0.125f;
-    const float offset = lo - margin;
-    const float span = (hi + margin) - offset;
-    // A flat result (a derivative of a flat surface) has no span to stretch: it is all 0.
-    if (!(span > 0.0f) || !std::isfinite(span)) {
-        std::fill(grid, grid + n, 0.0f);
-        return;
-    }
-    const float scale = 1.0f / span;
-    for (std::size_t i = 0; i < n; ++i)
-        grid[i] = std::min(std::max((grid[i] - offset) * scale, 0.0f), 1.0f);
+    std::vector<float> values(grid, grid + n);
+    // A flat result (a derivative of a flat surface) has no span to stretch by: it becomes all 0.
+    StretchToUnit(grid, n, RobustRange(values.data(), n));
 }
 
 int CFilter::Apply(float* grid, int columns, int rows) {

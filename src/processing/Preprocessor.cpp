@@ -1,5 +1,7 @@
 #include "processing/Preprocessor.h"
 
+#include "processing/RobustRange.h"
+
 #include <algorithm>
 
 namespace doc {
@@ -10,12 +12,6 @@ namespace {
 inline float Unit(float v, float offset, float scale) {
     const float s = (v - offset) * scale;
     return std::min(std::max(s, 0.0f), 1.0f);
-}
-
-void StretchInPlace(TGrid<float>& grid, float offset, float span) {
-    const float scale = 1.0f / span;
-    for (float& v : grid)
-        v = Unit(v, offset, scale);
 }
 
 } // namespace
@@ -71,23 +67,8 @@ double CPreprocessor::Run(const std::int16_t* raw, int columns, int rows, TGrid<
     sorted.reserve(static_cast<std::size_t>((c - 4) * (r - 4)));
     for (long long i = 2; i < r - 2; ++i)
         sorted.insert(sorted.end(), out.begin() + i * c + 2, out.begin() + i * c + c - 2);
-    // Only two elements of the sorted order are wanted; selecting them gives the same values.
-    const std::size_t n = sorted.size();
-    const std::size_t loAt = n / 512;
-    const std::size_t hiAt = n - n / 512 - 1;
-    std::nth_element(sorted.begin(), sorted.begin() + loAt, sorted.end());
-    const float lo = sorted[loAt];
-    std::nth_element(sorted.begin() + loAt, sorted.begin() + hiAt, sorted.end());
-    const float hi = sorted[hiAt];
-    const float margin = (hi - lo) * 0.125f;
-    const float offset = lo - margin;
-    const float span = (hi + margin) - offset;
-    if (!(span > 0.0f)) {
-        std::fill(out.begin(), out.end(), 0.0f);
-        return 1.0;
-    }
-    StretchInPlace(out, offset, span);
-    return span;
+    const CRange range = RobustRange(sorted.data(), sorted.size());
+    return StretchToUnit(out.data(), out.size(), range) ? range.span : 1.0;
 }
 
 } // namespace doc
