@@ -1,11 +1,22 @@
 #include "processing/ChainStages.h"
 
+#include "processing/Select.h"
+
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
 #include <new>
 #include <vector>
+
+#if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
+#include <emmintrin.h>
+#include <xmmintrin.h>
+#define VANTRI_CHAIN_SSE2 1
+#else
+#define VANTRI_CHAIN_SSE2 0
+#endif
 
 namespace doc {
 
@@ -20,19 +31,60 @@ std::size_t CellCount(int columns, int rows) {
 }
 
 // The reductions keep eight independent lanes: the compiler neither reorders floating-point operations
-// to vectorise a reduction nor hides their latency otherwise.
+// to vectorise a reduction nor hides their latency otherwise. The lanes are held in named vectors: an
+// array of lanes stays in memory at -O2.
 constexpr std::size_t kLanes = 8;
+
+// A read a few rows ahead: the processor does not foresee reads a whole row apart.
+inline void Prefetch(const float* p) {
+#if VANTRI_CHAIN_SSE2
+    _mm_prefetch(reinterpret_cast<const char*>(p), _MM_HINT_T0);
+#else
+    (void)p;
+#endif
+}
+
+#if VANTRI_CHAIN_SSE2
+// The order keys of four floats.
+inline __m128i Keys(__m128 v) {
+    const __m128i bits = _mm_castps_si128(v);
+    return _mm_xor_si128(bits, _mm_or_si128(_mm_srai_epi32(bits, 31), _mm_set1_epi32(INT32_MIN)));
+}
+
+// float(double(v) + add) for four floats; lo is added to the first two, hi to the last two.
+inline __m128 AddInDouble(__m128 v, __m128d lo, __m128d hi) {
+    const __m128 first = _mm_cvtpd_ps(_mm_add_pd(_mm_cvtps_pd(v), lo));
+    const __m128 last = _mm_cvtpd_ps(_mm_add_pd(_mm_cvtps_pd(_mm_movehl_ps(v, v)), hi));
+    return _mm_movelh_ps(first, last);
+}
+#endif
 
 void MinMax(const float* v, std::size_t n, float& lo, float& hi) {
     float l[kLanes], h[kLanes];
+    std::size_t i = 0;
+#if VANTRI_CHAIN_SSE2
+    // _mm_min_ps(a, b) is a < b ? a : b, the scalar loop's choice exactly.
+    __m128 l0 = _mm_set1_ps(v[0]), l1 = l0, h0 = l0, h1 = l0;
+    for (; i + kLanes <= n; i += kLanes) {
+        const __m128 a = _mm_loadu_ps(v + i), b = _mm_loadu_ps(v + i + 4);
+        l0 = _mm_min_ps(a, l0);
+        l1 = _mm_min_ps(b, l1);
+        h0 = _mm_max_ps(a, h0);
+        h1 = _mm_max_ps(b, h1);
+    }
+    _mm_storeu_ps(l, l0);
+    _mm_storeu_ps(l + 4, l1);
+    _mm_storeu_ps(h, h0);
+    _mm_storeu_ps(h + 4, h1);
+#else
     std::fill(l, l + kLanes, v[0]);
     std::fill(h, h + kLanes, v[0]);
-    std::size_t i = 0;
     for (; i + kLanes <= n; i += kLanes)
         for (std::size_t k = 0; k < kLanes; ++k) {
             l[k] = v[i + k] < l[k] ? v[i + k] : l[k];
             h[k] = v[i + k] > h[k] ? v[i + k] : h[k];
         }
+#endif
     for (; i < n; ++i) {
         l[0] = std::min(l[0], v[i]);
         h[0] = std::max(h[0], v[i]);
@@ -44,9 +96,24 @@ void MinMax(const float* v, std::size_t n, float& lo, float& hi) {
 double Sum(const float* v, std::size_t n) {
     double s[kLanes] = {};
     std::size_t i = 0;
+#if VANTRI_CHAIN_SSE2
+    __m128d s01 = _mm_setzero_pd(), s23 = s01, s45 = s01, s67 = s01;
+    for (; i + kLanes <= n; i += kLanes) {
+        const __m128 a = _mm_loadu_ps(v + i), b = _mm_loadu_ps(v + i + 4);
+        s01 = _mm_add_pd(s01, _mm_cvtps_pd(a));
+        s23 = _mm_add_pd(s23, _mm_cvtps_pd(_mm_movehl_ps(a, a)));
+        s45 = _mm_add_pd(s45, _mm_cvtps_pd(b));
+        s67 = _mm_add_pd(s67, _mm_cvtps_pd(_mm_movehl_ps(b, b)));
+    }
+    _mm_storeu_pd(s, s01);
+    _mm_storeu_pd(s + 2, s23);
+    _mm_storeu_pd(s + 4, s45);
+    _mm_storeu_pd(s + 6, s67);
+#else
     for (; i + kLanes <= n; i += kLanes)
         for (std::size_t k = 0; k < kLanes; ++k)
             s[k] += v[i + k];
+#endif
     for (; i < n; ++i)
         s[0] += v[i];
     return ((s[0] + s[1]) + (s[2] + s[3])) + ((s[4] + s[5]) + (s[6] + s[7]));
@@ -67,98 +134,203 @@ template <typename Cell> void MapCells(float* v, std::size_t n, Cell cell) {
         v[k] = cell(v[k]);
 }
 
+// A cell lifted by a row's offset: rows with nothing to add keep their cells as they are (-0 stays -0).
+inline float Lifted(float v, double add) {
+    return add == 0.0 ? v : static_cast<float>(v + add);
+}
+
 // Adds lift[i] to every cell of row i, in double; rows with nothing to add are not touched.
 void LiftRows(float* grid, std::size_t w, std::size_t h, const double* lift) {
-    const std::size_t body = WholeBlocks(w);
     for (std::size_t i = 0; i < h; ++i) {
         const double add = lift[i];
         if (add == 0.0)
             continue;
         float* row = grid + i * w;
-        for (std::size_t j = 0; j < body; ++j)
-            row[j] = static_cast<float>(row[j] + add);
-        for (std::size_t j = body; j < w; ++j)
+        std::size_t j = 0;
+#if VANTRI_CHAIN_SSE2
+        const __m128d pair = _mm_set1_pd(add);
+        for (; j + 4 <= w; j += 4)
+            _mm_storeu_ps(row + j, AddInDouble(_mm_loadu_ps(row + j), pair, pair));
+#endif
+        for (; j < w; ++j)
             row[j] = static_cast<float>(row[j] + add);
     }
 }
 
-// Adds lift[j] to every cell of column j, in double.
-void LiftColumns(float* grid, std::size_t w, std::size_t h, const double* lift) {
-    const std::size_t body = WholeBlocks(w);
+// Adds columnLift[j] to every cell of column j, in double, after rowLift[i] (when given) has been added
+// to row i as LiftRows does.
+void LiftColumns(float* grid, std::size_t w, std::size_t h, const double* columnLift, const double* rowLift) {
     for (std::size_t i = 0; i < h; ++i) {
         float* row = grid + i * w;
-        for (std::size_t j = 0; j < body; ++j)
-            row[j] = static_cast<float>(row[j] + lift[j]);
-        for (std::size_t j = body; j < w; ++j)
-            row[j] = static_cast<float>(row[j] + lift[j]);
+        const double before = rowLift ? rowLift[i] : 0.0;
+        std::size_t j = 0;
+#if VANTRI_CHAIN_SSE2
+        const __m128d pair = _mm_set1_pd(before);
+        for (; j + 4 <= w; j += 4) {
+            __m128 v = _mm_loadu_ps(row + j);
+            if (before != 0.0)
+                v = AddInDouble(v, pair, pair);
+            _mm_storeu_ps(row + j,
+                          AddInDouble(v, _mm_loadu_pd(columnLift + j), _mm_loadu_pd(columnLift + j + 2)));
+        }
+#endif
+        for (; j < w; ++j)
+            row[j] = static_cast<float>(Lifted(row[j], before) + columnLift[j]);
     }
 }
 
-// For each of `count` columns, the k-th smallest of the `length` values value(j, i). Each column's
-// values must be gathered into a buffer for the selection anyway; doing it for a block of columns at
-// a time reads the grid row by row instead of striding through it once per column.
-template <typename Value>
-void SelectPerColumn(std::size_t count, std::size_t length, std::size_t k, float* out, Value value) {
-    constexpr std::size_t kBlock = 32;
-    std::vector<float> buffer(std::min(count, kBlock) * length);
+// The order keys of upper[j] - lower[j].
+void RowDifferenceKeys(const float* upper, const float* lower, std::size_t n, std::uint32_t* out) {
+    std::size_t j = 0;
+#if VANTRI_CHAIN_SSE2
+    for (; j + 4 <= n; j += 4)
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + j),
+                         Keys(_mm_sub_ps(_mm_loadu_ps(upper + j), _mm_loadu_ps(lower + j))));
+#endif
+    for (; j < n; ++j)
+        out[j] = OrderKey(upper[j] - lower[j]);
+}
+
+// The keys of the cells (j, i) whose per-column order statistics a pass needs, one at a time or for
+// four neighbouring columns j ... j + 3 at once. This one: |v(j, i) - v(j, i + 1)|, the step down a
+// column, for i up to rows - 2.
+struct CColumnSteps {
+    const float* grid;
+    std::size_t w;
+
+    std::uint32_t One(std::size_t j, std::size_t i) const {
+        return OrderKey(std::fabs(grid[j + i * w] - grid[j + (i + 1) * w]));
+    }
+#if VANTRI_CHAIN_SSE2
+    __m128i Four(std::size_t j, std::size_t i) const {
+        const float* p = grid + j + i * w;
+        const __m128 d = _mm_sub_ps(_mm_loadu_ps(p), _mm_loadu_ps(p + w));
+        return Keys(_mm_andnot_ps(_mm_set1_ps(-0.0f), d));
+    }
+#endif
+};
+
+// v(j, i) - v(j + 1, i), each cell first lifted by its row's offset when rowLift is given: the rows
+// pass of "rows then columns" leaves its lift to the columns pass, which reads every cell anyway.
+struct CColumnDifferences {
+    const float* grid;
+    std::size_t w;
+    const double* rowLift;
+
+    std::uint32_t One(std::size_t j, std::size_t i) const {
+        const double add = rowLift ? rowLift[i] : 0.0;
+        return OrderKey(Lifted(grid[j + i * w], add) - Lifted(grid[j + 1 + i * w], add));
+    }
+#if VANTRI_CHAIN_SSE2
+    __m128i Four(std::size_t j, std::size_t i) const {
+        const float* p = grid + j + i * w;
+        __m128 a = _mm_loadu_ps(p), b = _mm_loadu_ps(p + 1);
+        const double add = rowLift ? rowLift[i] : 0.0;
+        if (add != 0.0) {
+            const __m128d pair = _mm_set1_pd(add);
+            a = AddInDouble(a, pair, pair);
+            b = AddInDouble(b, pair, pair);
+        }
+        return Keys(_mm_sub_ps(a, b));
+    }
+#endif
+};
+
+// For each of `count` columns, the k-th smallest of the `length` keys of that column. Each column's
+// keys must be gathered into a buffer for the selection anyway; doing it for a block of columns at a
+// time reads the grid row by row instead of striding through it once per column, and the block's
+// buffer stays in the second-level cache.
+template <typename Key>
+void SelectPerColumn(const Key& key, std::size_t h, std::size_t count, std::size_t length, std::size_t k,
+                     std::uint32_t* out) {
+    constexpr std::size_t kBlock = 16;
+    constexpr std::size_t kAhead = 8; // rows
+
+    const std::size_t w = key.w;
+    // Columns a power of two apart would share cache sets; an odd number of lines apart they do not.
+    const std::size_t stride = (length + 15) / 32 * 32 + 16;
+    std::vector<std::uint32_t> buffer(std::min(count, kBlock) * stride);
+    CSelectNear select;
     for (std::size_t j0 = 0; j0 < count; j0 += kBlock) {
         const std::size_t n = std::min(kBlock, count - j0);
-        for (std::size_t i = 0; i < length; ++i)
+        const std::size_t last = std::min(j0 + kBlock, w - 1);
+        std::uint32_t* column = buffer.data();
+        std::size_t i = 0;
+#if VANTRI_CHAIN_SSE2
+        // Four rows of four columns at a time, turned into four runs of one column.
+        if (n == kBlock)
+            for (; i + 4 <= length; i += 4) {
+                if (i + kAhead + 4 < h)
+                    for (std::size_t r = i + kAhead; r < i + kAhead + 4; ++r) {
+                        Prefetch(key.grid + r * w + j0);
+                        Prefetch(key.grid + r * w + last);
+                    }
+                for (std::size_t b = 0; b < kBlock; b += 4) {
+                    __m128 r0 = _mm_castsi128_ps(key.Four(j0 + b, i));
+                    __m128 r1 = _mm_castsi128_ps(key.Four(j0 + b, i + 1));
+                    __m128 r2 = _mm_castsi128_ps(key.Four(j0 + b, i + 2));
+                    __m128 r3 = _mm_castsi128_ps(key.Four(j0 + b, i + 3));
+                    _MM_TRANSPOSE4_PS(r0, r1, r2, r3);
+                    _mm_storeu_ps(reinterpret_cast<float*>(column + b * stride + i), r0);
+                    _mm_storeu_ps(reinterpret_cast<float*>(column + (b + 1) * stride + i), r1);
+                    _mm_storeu_ps(reinterpret_cast<float*>(column + (b + 2) * stride + i), r2);
+                    _mm_storeu_ps(reinterpret_cast<float*>(column + (b + 3) * stride + i), r3);
+                }
+            }
+#endif
+        for (; i < length; ++i) {
+            if (i + kAhead < h) {
+                Prefetch(key.grid + (i + kAhead) * w + j0);
+                Prefetch(key.grid + (i + kAhead) * w + last);
+            }
             for (std::size_t b = 0; b < n; ++b)
-                buffer[b * length + i] = value(j0 + b, i);
-        for (std::size_t b = 0; b < n; ++b) {
-            float* slice = buffer.data() + b * length;
-            std::nth_element(slice, slice + k, slice + length);
-            out[j0 + b] = slice[k];
+                column[b * stride + i] = key.One(j0 + b, i);
         }
+        for (std::size_t b = 0; b < n; ++b)
+            out[j0 + b] = select(column + b * stride, length, k);
     }
 }
 
-void FlattenRows(float* grid, std::size_t w, std::size_t h) {
-    std::vector<float> diff(w);
-    std::vector<float> offsets(h - 1);
-    for (std::size_t i = 0; i + 1 < h; ++i) {
-        const float* upper = grid + i * w;
-        const float* lower = upper + w;
-        for (std::size_t j = 0; j < w; ++j)
-            diff[j] = upper[j] - lower[j];
-        std::nth_element(diff.begin(), diff.begin() + w / 2, diff.end());
-        offsets[i] = diff[w / 2];
-    }
-    std::vector<double> lift(h);
+// The running sums of the offsets: what each row (or column) is lifted by.
+std::vector<double> RunningSums(const std::vector<std::uint32_t>& offsets) {
+    std::vector<double> lift(offsets.size() + 1);
     double sum = 0.0;
     lift[0] = 0.0;
-    for (std::size_t r = 1; r < h; ++r) {
-        sum += offsets[r - 1];
+    for (std::size_t r = 1; r < lift.size(); ++r) {
+        sum += FromOrderKey(offsets[r - 1]);
         lift[r] = sum;
     }
-    LiftRows(grid, w, h, lift.data());
+    return lift;
 }
 
-void FlattenColumns(float* grid, std::size_t w, std::size_t h) {
-    std::vector<float> offsets(w - 1);
-    SelectPerColumn(w - 1, h, h / 2, offsets.data(),
-                    [&](std::size_t j, std::size_t i) { return grid[j + i * w] - grid[j + 1 + i * w]; });
-    std::vector<double> lift(w);
-    double sum = 0.0;
-    lift[0] = 0.0;
-    for (std::size_t k = 1; k < w; ++k) {
-        sum += offsets[k - 1];
-        lift[k] = sum;
+// What every row is to be lifted by; the grid is not changed.
+std::vector<double> MeasureRows(const float* grid, std::size_t w, std::size_t h) {
+    std::vector<std::uint32_t> diff(w);
+    std::vector<std::uint32_t> offsets(h - 1);
+    CSelectNear select;
+    for (std::size_t i = 0; i + 1 < h; ++i) {
+        RowDifferenceKeys(grid + i * w, grid + (i + 1) * w, w, diff.data());
+        offsets[i] = select(diff.data(), w, w / 2);
     }
-    LiftColumns(grid, w, h, lift.data());
+    return RunningSums(offsets);
+}
+
+// Levels the columns of the grid as it would be after rowLift (when given) was added to its rows, and
+// adds both lifts.
+void FlattenColumns(float* grid, std::size_t w, std::size_t h, const double* rowLift) {
+    std::vector<std::uint32_t> offsets(w - 1);
+    SelectPerColumn(CColumnDifferences{grid, w, rowLift}, h, w - 1, h, h / 2, offsets.data());
+    const std::vector<double> lift = RunningSums(offsets);
+    LiftColumns(grid, w, h, lift.data(), rowLift);
 }
 
 void EliminateJumpsIn(float* grid, std::size_t w, std::size_t h) {
     auto row = [&](std::size_t i) { return grid + i * w; };
 
     // The last column takes no part in the typical step.
-    std::vector<float> steps(w - 1);
-    SelectPerColumn(w - 1, h - 1, (h - 1) / 2, steps.data(), [&](std::size_t j, std::size_t i) {
-        return std::fabs(grid[j + i * w] - grid[j + (i + 1) * w]);
-    });
-    std::nth_element(steps.begin(), steps.begin() + (w - 1) / 2, steps.end());
-    const double threshold = steps[(w - 1) / 2] * kE;
+    std::vector<std::uint32_t> steps(w - 1);
+    SelectPerColumn(CColumnSteps{grid, w}, h, w - 1, h - 1, (h - 1) / 2, steps.data());
+    const double threshold = FromOrderKey(SelectKey(steps.data(), w - 1, (w - 1) / 2)) * kE;
 
     std::vector<double> means(h);
     for (std::size_t i = 0; i < h; ++i)
@@ -245,7 +417,20 @@ double Normalize(float* grid, int columns, int rows, CNormalizeState& state) {
     // them into infinities.
     const double offset = state.offset, span = state.span;
     const double limit = FLT_MAX;
-    MapCells(grid, n, [=](float v) {
+    std::size_t k = 0;
+#if VANTRI_CHAIN_SSE2
+    // _mm_max_pd(a, b) is a > b ? a : b: with the bound first, a NaN passes as std::max lets it.
+    const __m128d offsets = _mm_set1_pd(offset), spans = _mm_set1_pd(span);
+    const __m128d lower = _mm_set1_pd(-limit), upper = _mm_set1_pd(limit);
+    auto map = [&](__m128d x) {
+        return _mm_cvtpd_ps(_mm_min_pd(upper, _mm_max_pd(lower, _mm_div_pd(_mm_sub_pd(x, offsets), spans))));
+    };
+    for (; k + 4 <= n; k += 4) {
+        const __m128 v = _mm_loadu_ps(grid + k);
+        _mm_storeu_ps(grid + k, _mm_movelh_ps(map(_mm_cvtps_pd(v)), map(_mm_cvtps_pd(_mm_movehl_ps(v, v)))));
+    }
+#endif
+    MapCells(grid + k, n - k, [=](float v) {
         return static_cast<float>(std::min(std::max((v - offset) / span, -limit), limit));
     });
     return span;
@@ -265,14 +450,24 @@ void Flatten(float* grid, int columns, int rows, int mode) {
     if (!grid || columns < 2 || rows < 2 || mode < 1 || mode > 3)
         return;
     const std::size_t w = static_cast<std::size_t>(columns), h = static_cast<std::size_t>(rows);
-    try {
-        if (mode & 1)
-            FlattenRows(grid, w, h);
-        if (mode & 2)
-            FlattenColumns(grid, w, h);
-    } catch (const std::bad_alloc&) {
-        // Each pass takes its buffers before it changes a cell; a pass without them is skipped.
+    // Each pass takes its buffers before it changes a cell; a pass without them is skipped. The rows'
+    // lift waits for the columns pass, which applies it together with its own.
+    std::vector<double> rowLift;
+    if (mode & 1) {
+        try {
+            rowLift = MeasureRows(grid, w, h);
+        } catch (const std::bad_alloc&) {
+        }
     }
+    if (mode & 2) {
+        try {
+            FlattenColumns(grid, w, h, rowLift.empty() ? nullptr : rowLift.data());
+            return;
+        } catch (const std::bad_alloc&) {
+        }
+    }
+    if (!rowLift.empty())
+        LiftRows(grid, w, h, rowLift.data());
 }
 
 } // namespace doc

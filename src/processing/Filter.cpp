@@ -4,6 +4,7 @@
 #include <cmath>
 #include <vector>
 
+#include "processing/Quantise.h"
 #include "processing/RobustRange.h"
 #include "processing/kernels/Image.h"
 #include "processing/kernels/KernelTable.h"
@@ -14,8 +15,6 @@ namespace {
 
 using namespace kern;
 
-constexpr float kToUnit = 1.0f / 32767.0f;
-
 enum class Back { Unit, UnitPlusHalf, UnitThenRescale, Rescale };
 
 // How one type runs: its border (left, top, right, bottom), its work format and the way back.
@@ -24,12 +23,6 @@ struct CPlan {
     bool integer;
     Back back;
 };
-
-std::int16_t Quantise(float v) {
-    // Truncation toward zero; values outside [0, 1] are clamped to the 16-bit range first.
-    const float s = std::isnan(v) ? 0.0f : std::clamp(v * 32767.0f, -32768.0f, 32767.0f);
-    return static_cast<std::int16_t>(s);
-}
 
 bool PlanOf(int type, const CKernelGeometry& k, CPlan& plan) {
     auto square = [&](int r, bool integer, Back back) { plan = {r, r, r, r, integer, back}; };
@@ -153,11 +146,8 @@ int CFilter::Apply(float* grid, int columns, int rows) {
         TImage16s work(columns, rows), bordered(outer.width, outer.height);
         if (!work || !bordered)
             return StsNoMem;
-        for (int i = 0; i < rows; ++i) {
-            std::int16_t* w = work.Row(i);
-            for (int j = 0; j < columns; ++j)
-                w[j] = Quantise(cell(j, i));
-        }
+        for (int i = 0; i < rows; ++i)
+            QuantiseRow(&cell(0, i), work.Row(i), columns);
         int status = Kernels().copyBorder16s(work.Row(0), work.Step(), roi, bordered.Row(0), bordered.Step(), outer,
                                             plan.top, plan.left);
         if (status == StsNoErr)
@@ -165,11 +155,8 @@ int CFilter::Apply(float* grid, int columns, int rows) {
         if (status != StsNoErr)
             return status;
         const float half = plan.back == Back::UnitPlusHalf ? 0.5f : 0.0f;
-        for (int i = 0; i < rows; ++i) {
-            const std::int16_t* w = work.Row(i);
-            for (int j = 0; j < columns; ++j)
-                cell(j, i) = static_cast<float>(w[j]) * kToUnit + half;
-        }
+        for (int i = 0; i < rows; ++i)
+            UnquantiseRow(work.Row(i), &cell(0, i), columns, half);
     } else {
         TImage32f work(columns, rows), bordered(outer.width, outer.height);
         if (!work || !bordered)

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <vector>
 
+#include "processing/Quantise.h"
 #include "processing/kernels/Image.h"
 #include "processing/kernels/KernelTable.h"
 
@@ -30,24 +31,13 @@ int CMorphology::Apply(float* grid, int columns, int rows) const {
     TImage32f values(outer.width, outer.height), result(columns, rows);
     if (!counts || !bordered || !values || !result)
         return StsNoMem;
-    for (int i = 0; i < rows; ++i) {
-        std::int16_t* c = counts.Row(i);
-        const float* g = grid + static_cast<std::size_t>(i) * columns;
-        for (int j = 0; j < columns; ++j) {
-            const float s = std::isnan(g[j]) ? 0.0f : std::clamp(g[j] * 32767.0f, -32768.0f, 32767.0f);
-            c[j] = static_cast<std::int16_t>(s);
-        }
-    }
+    for (int i = 0; i < rows; ++i)
+        QuantiseRow(grid + static_cast<std::size_t>(i) * columns, counts.Row(i), columns);
     int status = Kernels().copyBorder16s(counts.Row(0), counts.Step(), roi, bordered.Row(0), bordered.Step(), outer, ay, ax);
     if (status != StsNoErr)
         return status;
-    constexpr float kToUnit = 1.0f / 32767.0f;
-    for (int i = 0; i < outer.height; ++i) {
-        const std::int16_t* s = bordered.Row(i);
-        float* v = values.Row(i);
-        for (int j = 0; j < outer.width; ++j)
-            v[j] = static_cast<float>(s[j]) * kToUnit;
-    }
+    for (int i = 0; i < outer.height; ++i)
+        UnquantiseRow(bordered.Row(i), values.Row(i), outer.width);
     const float* src = values.At(ax, ay);
     if (custom) {
         const std::vector<std::uint8_t> mask(static_cast<std::size_t>(w) * h, 1);

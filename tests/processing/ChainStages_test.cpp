@@ -1,11 +1,18 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cfloat>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <limits>
 #include <random>
+#include <string>
 #include <tuple>
 #include <vector>
 
 #include "processing/ChainStages.h"
+#include "processing/Select.h"
 
 namespace {
 
@@ -202,5 +209,229 @@ TEST(Flatten, BothPassesRunRowsFirstAndSmallGridsAreLeftAlone) {
         const Cells copy = cells;
         doc::Flatten(cells.data(), c, r, mode);
         EXPECT_EQ(cells, copy) << c << " x " << r << " mode " << mode;
+    }
+}
+
+namespace {
+
+std::uint32_t Bits(float v) {
+    std::uint32_t b;
+    std::memcpy(&b, &v, sizeof b);
+    return b;
+}
+
+// The k-th smallest as std::nth_element finds it.
+float NthElement(std::vector<float> v, std::size_t k) {
+    std::nth_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(k), v.end());
+    return v[k];
+}
+
+// Checks the selection through order keys against std::nth_element for several ranks of v: the
+// result must compare equal and be one of the values, bit for bit (-0 and +0 compare equal).
+void ExpectSameSelection(const std::vector<float>& v, const char* what) {
+    const std::size_t n = v.size();
+    for (const std::size_t k : {std::size_t(0), (n - 1) / 2, n / 2, n - 1, n / 3}) {
+        if (k >= n)
+            continue;
+        std::vector<std::uint32_t> keys(n);
+        std::transform(v.begin(), v.end(), keys.begin(), doc::OrderKey);
+        const float got = doc::FromOrderKey(doc::SelectKey(keys.data(), n, k));
+        ASSERT_EQ(got, NthElement(v, k)) << what << ", n " << n << ", k " << k;
+        ASSERT_TRUE(std::any_of(v.begin(), v.end(), [&](float x) { return Bits(x) == Bits(got); }))
+            << what << ", n " << n << ", k " << k;
+    }
+}
+
+// Random lines of n values in several mixes.
+std::vector<std::vector<float>> Mixes(std::size_t n, std::mt19937& random) {
+    std::uniform_real_distribution<float> unit(-1.0f, 1.0f);
+    std::uniform_int_distribution<int> small(-3, 3), exponent(-140, 120);
+    std::vector<std::vector<float>> mixes(6, std::vector<float>(n));
+    for (std::size_t i = 0; i < n; ++i) {
+        mixes[0][i] = unit(random);
+        mixes[1][i] = 0.25f * static_cast<float>(small(random)); // many ties
+        mixes[2][i] = small(random) < 0 ? -0.0f : 0.0f;          // signed zeros only
+        mixes[3][i] = 0.7f;                                      // all equal
+        // Magnitudes from denormal to huge, either sign.
+        mixes[4][i] = std::ldexp(unit(random), exponent(random));
+        // All in one histogram bin down to the last bits: 1 plus a few ulps.
+        mixes[5][i] = std::nextafter(1.0f, 2.0f) + static_cast<float>(small(random) + 3) * FLT_EPSILON;
+    }
+    return mixes;
+}
+
+} // namespace
+
+TEST(Select, KeysSortAsFloatsAndRoundTripEveryBitPattern) {
+    const float inf = std::numeric_limits<float>::infinity();
+    const float denormal = std::numeric_limits<float>::denorm_min();
+    const std::vector<float> ascending = {-inf, -FLT_MAX, -1.0f,   -FLT_MIN, -denormal, -0.0f,
+                                          0.0f, denormal, FLT_MIN, 1.0f,     FLT_MAX,   inf};
+    for (std::size_t i = 1; i < ascending.size(); ++i)
+        EXPECT_LT(doc::OrderKey(ascending[i - 1]), doc::OrderKey(ascending[i])) << i;
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    for (const float v : {nan, -nan, 0.3f, -0.3f, -0.0f})
+        EXPECT_EQ(Bits(doc::FromOrderKey(doc::OrderKey(v))), Bits(v));
+}
+
+TEST(Select, FindsWhatNthElementFindsForAnyLengthAndMix) {
+    std::mt19937 random(11);
+    // Around the sizes where the search switches method, and the line lengths of real scans.
+    for (const std::size_t n : {1, 2, 3, 4, 5, 8, 17, 63, 64, 65, 100, 255, 1000, 1024, 1025, 4096, 4099}) {
+        const auto mixes = Mixes(n, random);
+        for (std::size_t m = 0; m < mixes.size(); ++m)
+            ExpectSameSelection(mixes[m], ("mix " + std::to_string(m)).c_str());
+    }
+    // Large lines of a 16-bit scan's few thousand distinct values.
+    std::uniform_int_distribution<int> count(0, 4000);
+    std::vector<float> quantised(50000);
+    for (float& v : quantised)
+        v = static_cast<float>(count(random)) / 65535.0f;
+    ExpectSameSelection(quantised, "quantised");
+}
+
+TEST(Select, NearSelectionStaysExactWhenTheAnswersJump) {
+    // A series of lines that drift slowly (the window hits), jump (it misses), change length, hold ties
+    // and signed zeros, and hold NaN and infinities (the answer is unspecified but the next lines must
+    // still come out right).
+    std::mt19937 random(5);
+    std::normal_distribution<float> noise(0.0f, 1.0f);
+    doc::CSelectNear select;
+    float level = 0.0f;
+    for (int line = 0; line < 600; ++line) {
+        const std::size_t n = line % 7 == 0 ? 33 : 500 + static_cast<std::size_t>(line % 5);
+        level += line % 50 == 49 ? 40.0f : 0.01f;
+        std::vector<float> v(n);
+        for (float& x : v)
+            x = level + noise(random);
+        if (line % 11 == 0)
+            for (float& x : v)
+                x = std::round(x);
+        if (line % 13 == 0)
+            std::fill(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(n * 3 / 4), line % 2 ? 0.0f : -0.0f);
+        const bool special = line % 97 == 50;
+        if (special) {
+            v[1] = std::numeric_limits<float>::quiet_NaN();
+            v[2] = std::numeric_limits<float>::infinity();
+        }
+        std::vector<std::uint32_t> keys(n);
+        std::transform(v.begin(), v.end(), keys.begin(), doc::OrderKey);
+        const float got = doc::FromOrderKey(select(keys.data(), n, n / 2));
+        if (!special) {
+            ASSERT_EQ(got, NthElement(v, n / 2)) << "line " << line;
+        }
+    }
+}
+
+namespace {
+
+// The stages as their definition reads, one std::nth_element per line on a copy.
+void ReferenceLift(Cells& g, int w, int h, const std::vector<double>& lift, bool rows) {
+    for (int i = 0; i < h; ++i)
+        for (int j = 0; j < w; ++j) {
+            const double add = rows ? lift[i] : lift[j];
+            if (rows && add == 0.0)
+                continue;
+            g[j + i * w] = static_cast<float>(g[j + i * w] + add);
+        }
+}
+
+void ReferenceFlatten(Cells& g, int w, int h, bool rows) {
+    const int lines = rows ? h : w, length = rows ? w : h;
+    std::vector<double> lift(lines, 0.0);
+    for (int a = 0; a + 1 < lines; ++a) {
+        std::vector<float> d(length);
+        for (int b = 0; b < length; ++b)
+            d[b] = rows ? g[b + a * w] - g[b + (a + 1) * w] : g[a + b * w] - g[a + 1 + b * w];
+        lift[a + 1] = lift[a] + NthElement(d, length / 2);
+    }
+    ReferenceLift(g, w, h, lift, rows);
+}
+
+void ReferenceJumps(Cells& g, int w, int h) {
+    std::vector<float> steps(w - 1);
+    for (int j = 0; j + 1 < w; ++j) {
+        std::vector<float> d(h - 1);
+        for (int i = 0; i + 1 < h; ++i)
+            d[i] = std::fabs(g[j + i * w] - g[j + (i + 1) * w]);
+        steps[j] = NthElement(d, (h - 1) / 2);
+    }
+    const double threshold = NthElement(steps, (w - 1) / 2) * 2.718281828459045;
+    std::vector<double> means(h), lift(h, 0.0);
+    for (int i = 0; i < h; ++i) {
+        double s[8] = {};
+        int j = 0;
+        for (; j + 8 <= w; j += 8)
+            for (int k = 0; k < 8; ++k)
+                s[k] += g[j + k + i * w];
+        for (; j < w; ++j)
+            s[0] += g[j + i * w];
+        means[i] = (((s[0] + s[1]) + (s[2] + s[3])) + ((s[4] + s[5]) + (s[6] + s[7]))) / w;
+    }
+    std::vector<int> jumps;
+    for (int i = 1; i < h; ++i) {
+        const double d = means[i - 1] - means[i];
+        lift[i] = lift[i - 1] + (std::fabs(d) > threshold ? d : 0.0);
+        if (std::fabs(d) > threshold)
+            jumps.push_back(i);
+    }
+    ReferenceLift(g, w, h, lift, true);
+    for (std::size_t q = 0; q < jumps.size();) {
+        const int first = jumps[q++];
+        int next = first + 1;
+        while (q < jumps.size() && jumps[q] == next)
+            ++q, ++next;
+        for (int r = first; r < std::min(next, h); ++r)
+            for (int k = 0; k < w; ++k)
+                g[k + r * w] =
+                    next == h
+                        ? g[k + (first - 1) * w]
+                        : static_cast<float>(g[k + (first - 1) * w] +
+                                             (static_cast<double>(g[k + next * w]) - g[k + (first - 1) * w]) /
+                                                 (next - first + 1));
+    }
+}
+
+} // namespace
+
+TEST(ChainStages, JumpsAndFlatteningGiveExactlyTheDefinedCells) {
+    // Sizes off every block and vector width, with ties, signed zeros, row offsets and a tilt: each
+    // stage must give the reference's grid bit for bit.
+    std::mt19937 random(23);
+    std::uniform_int_distribution<int> count(0, 300);
+    std::uniform_int_distribution<int> chance(0, 29);
+    for (auto [w, h] : {std::pair{2, 2},
+                        {3, 200},
+                        {200, 3},
+                        {16, 16},
+                        {17, 33},
+                        {37, 29},
+                        {70, 9},
+                        {129, 131},
+                        {600, 300},
+                        {300, 601}}) {
+        Cells g(static_cast<std::size_t>(w) * h);
+        float offset = 0.0f;
+        for (int i = 0; i < h; ++i) {
+            offset += chance(random) == 0 ? 0.5f : 0.0f;
+            for (int j = 0; j < w; ++j)
+                g[j + i * w] = chance(random) == 0 ? -0.0f : offset + 0.001f * j + count(random) / 1024.0f;
+        }
+        Cells ours = g, expected = g;
+        doc::EliminateJumps(ours.data(), w, h);
+        ReferenceJumps(expected, w, h);
+        for (std::size_t k = 0; k < g.size(); ++k)
+            ASSERT_EQ(Bits(ours[k]), Bits(expected[k])) << "jumps, " << w << " x " << h << ", " << k;
+        for (int mode = 1; mode <= 3; ++mode) {
+            ours = expected = g;
+            doc::Flatten(ours.data(), w, h, mode);
+            if (mode & 1)
+                ReferenceFlatten(expected, w, h, true);
+            if (mode & 2)
+                ReferenceFlatten(expected, w, h, false);
+            for (std::size_t k = 0; k < g.size(); ++k)
+                ASSERT_EQ(Bits(ours[k]), Bits(expected[k]))
+                    << "mode " << mode << ", " << w << " x " << h << ", " << k;
+        }
     }
 }

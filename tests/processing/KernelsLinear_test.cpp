@@ -3,12 +3,14 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <functional>
 #include <random>
 #include <type_traits>
 #include <vector>
 
 #include "processing/kernels/Kernels.h"
+#include "processing/kernels/KernelsSimd.h"
 
 namespace {
 
@@ -145,9 +147,10 @@ template <class T>::testing::AssertionResult Matches(const Case<T>& c, const Pad
     return ::testing::AssertionSuccess();
 }
 
-// Rows and columns of one cell, and widths below, at and above the 128-cell blocks the kernels work in.
-const KSize kSizes[] = {{1, 1},   {1, 9},   {9, 1},   {2, 3},   {6, 5},
-                        {67, 41}, {127, 3}, {128, 2}, {129, 4}, {300, 3}};
+// Rows and columns of one cell, widths at and beside the 16- and 32-byte vector lengths, and widths
+// below, at, above and twice the 128-cell blocks the kernels work in.
+const KSize kSizes[] = {{1, 1},   {1, 9},   {9, 1},   {2, 3},   {6, 5},   {16, 2}, {33, 3},
+                        {67, 41}, {127, 3}, {128, 2}, {129, 4}, {256, 2}, {300, 3}};
 
 // Full-range cells, only the two extremes (saturation everywhere), small values, and a constant, on
 // which every derivative kernel gives 0.
@@ -201,6 +204,21 @@ TEST(KernelsLinear, SingleCellSmoothingRoundsHalvesAwayFromZero) {
     EXPECT_EQ(around(gauss, -8), (std::vector<int>{-2, -1, -1, -1, -1})); // corners -0.5
     EXPECT_EQ(around(FilterSharpen16s, 4), (std::vector<int>{8, -1, -1, -1, -1}));
     EXPECT_EQ(around(FilterSharpen16s, -4), (std::vector<int>{-8, 1, 1, 1, 1}));
+}
+
+// This suite also runs with VANTRI_NO_AVX2 set; each run must then exercise the path it stands for.
+TEST(KernelsLinear, VectorWidthFollowsTheSwitch) {
+    int bytes = 0;
+    simd::RunSimd([&](auto width) __attribute__((always_inline)) { bytes = decltype(width)::value; });
+    if (std::getenv("VANTRI_NO_AVX2")) {
+        EXPECT_EQ(bytes, 16);
+    } else {
+#if defined(__x86_64__) || defined(__i386__)
+        EXPECT_EQ(bytes, __builtin_cpu_supports("avx2") ? 32 : 16);
+#else
+        EXPECT_EQ(bytes, 16);
+#endif
+    }
 }
 
 TEST(KernelsLinear, StatusCodesInCheckingOrder) {

@@ -3,8 +3,8 @@
 namespace doc::kern {
 
 namespace {
-// The portable variant is written so that the compiler vectorises it for the target it builds for;
-// it is the only one so far.
+// The only variant so far: the kernels choose their vector width themselves, once, at run time
+// (KernelsSimd.h).
 CKernelTable PortableKernels() {
     return CKernelTable{
         CopyReplicateBorder16s, CopyReplicateBorder32f, FilterBox16s,          FilterMedianCross16s,

@@ -2,8 +2,11 @@
 //
 // Each kernel is a column pass into a small buffer of 32-bit sums (floats for the float kernels)
 // followed by a row pass over that buffer, block by block along the row; the buffer stays in the
-// first-level cache. The destination must not overlap the source rows a kernel reads.
+// first-level cache. The destination must not overlap the source rows a kernel reads. The loops are
+// plain C++ left to the compiler's vectoriser, compiled twice: for AVX2, chosen at run time, and for
+// the baseline target.
 #include "processing/kernels/Kernels.h"
+#include "processing/kernels/KernelsSimd.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -15,19 +18,13 @@ namespace {
 
 using std::int16_t;
 using std::int32_t;
+using namespace simd;
 
 // GCC vectorises at -O2 only loops whose trip count is a known multiple of the vector length. A row is
 // therefore covered by blocks of a compile-time width, the last one overlapping its neighbour; only
 // rows narrower than a block run with a run-time count.
 constexpr int kBlock = 128;
 using FullBlock = std::integral_constant<int, kBlock>;
-
-template <class T> const T* AddBytes(const T* p, std::ptrdiff_t bytes) {
-    return reinterpret_cast<const T*>(reinterpret_cast<const char*>(p) + bytes);
-}
-template <class T> T* AddBytes(T* p, std::ptrdiff_t bytes) {
-    return reinterpret_cast<T*>(reinterpret_cast<char*>(p) + bytes);
-}
 
 int CheckArgs(const void* src, int srcStep, const void* dst, int dstStep, KSize roi) {
     if (!src || !dst)
@@ -46,13 +43,15 @@ int CheckSquare(const void* src, int srcStep, const void* dst, int dstStep, KSiz
 }
 
 // Calls block(rows, x, dst row + x, n) for every row; rows[k] is source row y + k - R at column 0.
+// Runs inside RunSimd (hence always_inline, as block must be).
 template <int R, class T, class Block>
-void ForEachBlock(const T* src, int srcStep, T* dst, int dstStep, KSize roi, Block block) {
+__attribute__((always_inline)) inline void ForEachBlock(const T* src, int srcStep, T* dst, int dstStep,
+                                                        KSize roi, const Block& block) {
     for (int y = 0; y < roi.height; ++y) {
         const T* rows[2 * R + 1];
         for (int k = 0; k <= 2 * R; ++k)
-            rows[k] = AddBytes(src, std::ptrdiff_t(y + k - R) * srcStep);
-        T* out = AddBytes(dst, std::ptrdiff_t(y) * dstStep);
+            rows[k] = RowAt(src, srcStep, y + k - R);
+        T* out = RowAt(dst, dstStep, y);
         if (roi.width < kBlock) {
             block(rows, 0, out, roi.width);
             continue;
@@ -69,18 +68,21 @@ void ForEachBlock(const T* src, int srcStep, T* dst, int dstStep, KSize roi, Blo
 // passes write only local buffers or the destination, which lets them vectorise without alias checks.
 template <int R, bool Centre, class Acc, class T, class Col, class Out>
 void Separable(const T* src, int srcStep, T* dst, int dstStep, KSize roi, Col col, Out out) {
-    ForEachBlock<R>(src, srcStep, dst, dstStep, roi, [&](const T* const* rows, int x, T* d, auto n) {
-        Acc t[kBlock + 2 * R], c[kBlock];
-        // The last 2R columns on their own: a loop over n + 2R cells would not vectorise.
-        for (int i = 0; i < n; ++i)
-            t[i] = col(rows, x + i - R);
-        for (int i = n; i < n + 2 * R; ++i)
-            t[i] = col(rows, x + i - R);
-        if constexpr (Centre)
+    RunSimd([&](auto) __attribute__((always_inline)) {
+        const auto block = [&](const T* const* rows, int x, T* d, auto n) __attribute__((always_inline)) {
+            Acc t[kBlock + 2 * R], c[kBlock];
+            // The last 2R columns on their own: a loop over n + 2R cells would not vectorise.
             for (int i = 0; i < n; ++i)
-                c[i] = rows[R][x + i];
-        for (int i = 0; i < n; ++i)
-            d[i] = out(t + R, c, i);
+                t[i] = col(rows, x + i - R);
+            for (int i = n; i < n + 2 * R; ++i)
+                t[i] = col(rows, x + i - R);
+            if constexpr (Centre)
+                for (int i = 0; i < n; ++i)
+                    c[i] = rows[R][x + i];
+            for (int i = 0; i < n; ++i)
+                d[i] = out(t + R, c, i);
+        };
+        ForEachBlock<R>(src, srcStep, dst, dstStep, roi, block);
     });
 }
 
@@ -122,22 +124,25 @@ inline int32_t RowSum5(const int32_t* t, int i) {
 // these kernels.
 template <class W, class Finish>
 void Symmetric5(const int16_t* src, int srcStep, int16_t* dst, int dstStep, KSize roi, Finish finish) {
-    ForEachBlock<2>(src, srcStep, dst, dstStep, roi, [&](Rows16 r, int x, int16_t* d, auto n) {
-        int32_t p0[kBlock + 4], p1[kBlock + 4], p2[kBlock + 4];
-        const auto column = [&](int i) {
-            const int j = x + i - 2;
-            const int32_t e0 = r[2][j], e1 = r[1][j] + r[3][j], e2 = r[0][j] + r[4][j];
-            const int32_t g3 = e1 + 2 * e0, g5 = e2 + 4 * e1 + 6 * e0;
-            p0[i] = W::p0[0] * g5 + W::p0[1] * g3 + W::p0[2] * e0;
-            p1[i] = W::p1[0] * g5 + W::p1[1] * g3 + W::p1[2] * e0;
-            p2[i] = W::p2[0] * g5 + W::p2[1] * g3 + W::p2[2] * e0;
+    RunSimd([&](auto) __attribute__((always_inline)) {
+        const auto block = [&](Rows16 r, int x, int16_t* d, auto n) __attribute__((always_inline)) {
+            int32_t p0[kBlock + 4], p1[kBlock + 4], p2[kBlock + 4];
+            const auto column = [&](int i) __attribute__((always_inline)) {
+                const int j = x + i - 2;
+                const int32_t e0 = r[2][j], e1 = r[1][j] + r[3][j], e2 = r[0][j] + r[4][j];
+                const int32_t g3 = e1 + 2 * e0, g5 = e2 + 4 * e1 + 6 * e0;
+                p0[i] = W::p0[0] * g5 + W::p0[1] * g3 + W::p0[2] * e0;
+                p1[i] = W::p1[0] * g5 + W::p1[1] * g3 + W::p1[2] * e0;
+                p2[i] = W::p2[0] * g5 + W::p2[1] * g3 + W::p2[2] * e0;
+            };
+            for (int i = 0; i < n; ++i)
+                column(i);
+            for (int i = n; i < n + 4; ++i)
+                column(i);
+            for (int i = 0; i < n; ++i)
+                d[i] = finish(p0[i + 2] + (p1[i + 1] + p1[i + 3]) + (p2[i] + p2[i + 4]));
         };
-        for (int i = 0; i < n; ++i)
-            column(i);
-        for (int i = n; i < n + 4; ++i)
-            column(i);
-        for (int i = 0; i < n; ++i)
-            d[i] = finish(p0[i + 2] + (p1[i + 1] + p1[i + 3]) + (p2[i] + p2[i + 4]));
+        ForEachBlock<2>(src, srcStep, dst, dstStep, roi, block);
     });
 }
 

@@ -5,13 +5,12 @@
 // sort each column once per output row and share it between the outputs that see it. Other
 // rectangles slide a histogram.
 #include "processing/kernels/Kernels.h"
+#include "processing/kernels/KernelsSimd.h"
 
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
-#include <type_traits>
 #include <vector>
 
 namespace doc::kern {
@@ -20,21 +19,10 @@ namespace {
 using std::int16_t;
 using std::int32_t;
 using std::uint32_t;
+using namespace simd;
 
-// ---- Vectors. Helpers take and return through references: a 32-byte vector passed by value in a
-// function compiled without AVX changes the calling convention (clang refuses it).
+// ---- Compare-exchange.
 
-template <class T, int N> struct TLanes { typedef T type __attribute__((vector_size(N * sizeof(T)))); };
-template <class T> struct TLanes<T, 1> { typedef T type; };
-template <class T, int N> using Lanes = typename TLanes<T, N>::type;
-template <int N> using Count = std::integral_constant<int, N>;
-
-template <class V> __attribute__((always_inline)) inline void Load(V& v, const void* p) {
-    std::memcpy(&v, p, sizeof v);
-}
-template <class V> __attribute__((always_inline)) inline void Store(void* p, const V& v) {
-    std::memcpy(p, &v, sizeof v);
-}
 template <class V> __attribute__((always_inline)) inline void Min(V& r, const V& a, const V& b) {
     r = b < a ? b : a;
 }
@@ -46,50 +34,6 @@ template <class V> __attribute__((always_inline)) inline void Sort2(V& a, V& b) 
     Min(lo, a, b);
     Max(b, a, b);
     a = lo;
-}
-
-#if defined(__x86_64__) || defined(__i386__)
-bool UseAvx2() {
-    static const bool use = __builtin_cpu_supports("avx2") && !std::getenv("VANTRI_NO_AVX2");
-    return use;
-}
-template <class Fn> __attribute__((target("avx2"))) void RunAvx2(const Fn& fn) {
-    fn(Count<32>());
-}
-#endif
-
-// fn(Count<bytes>) with the widest vectors the processor has; fn must be always_inline.
-template <class Fn> void RunSimd(const Fn& fn) {
-#if defined(__x86_64__) || defined(__i386__)
-    if (UseAvx2()) {
-        RunAvx2(fn);
-        return;
-    }
-#endif
-    fn(Count<16>());
-}
-
-// step(x, Count<N>) over [0, n) in whole vectors, the remainder by one more vector that ends at n
-// (so the step must bear doing a cell twice); cell by cell, step(x, Count<1>), below one vector.
-template <int N, class Step>
-__attribute__((always_inline)) inline void SweepOverlapping(int n, const Step& step) {
-    if (n < N) {
-        for (int x = 0; x < n; ++x)
-            step(x, Count<1>());
-        return;
-    }
-    int x = 0;
-    for (; x + N <= n; x += N)
-        step(x, Count<N>());
-    if (x < n)
-        step(n - N, Count<N>());
-}
-
-template <class T> const T* RowAt(const T* p, int step, std::ptrdiff_t y) {
-    return reinterpret_cast<const T*>(reinterpret_cast<const char*>(p) + y * step);
-}
-template <class T> T* RowAt(T* p, int step, std::ptrdiff_t y) {
-    return reinterpret_cast<T*>(reinterpret_cast<char*>(p) + y * step);
 }
 
 // ---- Selection networks.

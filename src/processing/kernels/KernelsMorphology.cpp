@@ -5,84 +5,16 @@
 // at a time. The loops work on GCC vector extensions, 32 bytes wide on processors with AVX2 (chosen
 // once at run time) and 16 elsewhere.
 #include "processing/kernels/Kernels.h"
+#include "processing/kernels/KernelsSimd.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
-#include <cstring>
-#include <type_traits>
 #include <vector>
 
 namespace doc::kern {
 namespace {
 
-// ---- Vectors. Helpers take and return through references: a 32-byte vector passed by value in a
-// function compiled without AVX changes the calling convention (clang refuses it).
-
-template <class T, int N> struct TLanes { typedef T type __attribute__((vector_size(N * sizeof(T)))); };
-template <class T> struct TLanes<T, 1> { typedef T type; };
-template <class T, int N> using Lanes = typename TLanes<T, N>::type;
-template <int N> using Count = std::integral_constant<int, N>;
-
-template <class V> __attribute__((always_inline)) inline void Load(V& v, const void* p) {
-    std::memcpy(&v, p, sizeof v);
-}
-template <class V> __attribute__((always_inline)) inline void Store(void* p, const V& v) {
-    std::memcpy(p, &v, sizeof v);
-}
-
-#if defined(__x86_64__) || defined(__i386__)
-bool UseAvx2() {
-    static const bool use = __builtin_cpu_supports("avx2") && !std::getenv("VANTRI_NO_AVX2");
-    return use;
-}
-template <class Fn> __attribute__((target("avx2"))) void RunAvx2(const Fn& fn) {
-    fn(Count<32>());
-}
-#endif
-
-// fn(Count<bytes>) with the widest vectors the processor has; fn must be always_inline.
-template <class Fn> void RunSimd(const Fn& fn) {
-#if defined(__x86_64__) || defined(__i386__)
-    if (UseAvx2()) {
-        RunAvx2(fn);
-        return;
-    }
-#endif
-    fn(Count<16>());
-}
-
-// step(x, Count<N>) over [0, n) in whole vectors, then step(x, Count<1>) for the rest.
-template <int N, class Step> __attribute__((always_inline)) inline void Sweep(int n, const Step& step) {
-    int x = 0;
-    for (; x + N <= n; x += N)
-        step(x, Count<N>());
-    for (; x < n; ++x)
-        step(x, Count<1>());
-}
-
-// step(x, Count<N>) over [0, n) in whole vectors, the remainder by one more vector that ends at n
-// (so the step must bear doing a cell twice); cell by cell, step(x, Count<1>), below one vector.
-template <int N, class Step>
-__attribute__((always_inline)) inline void SweepOverlapping(int n, const Step& step) {
-    if (n < N) {
-        for (int x = 0; x < n; ++x)
-            step(x, Count<1>());
-        return;
-    }
-    int x = 0;
-    for (; x + N <= n; x += N)
-        step(x, Count<N>());
-    if (x < n)
-        step(n - N, Count<N>());
-}
-
-template <class T> const T* RowAt(const T* p, int step, std::ptrdiff_t y) {
-    return reinterpret_cast<const T*>(reinterpret_cast<const char*>(p) + y * step);
-}
-template <class T> T* RowAt(T* p, int step, std::ptrdiff_t y) {
-    return reinterpret_cast<T*>(reinterpret_cast<char*>(p) + y * step);
-}
+using namespace simd;
 
 // a = max(a, b) for dilation, min(a, b) for erosion; written as the compare-and-select patterns that
 // compile to single max and min instructions.
