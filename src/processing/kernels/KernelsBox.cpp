@@ -4,6 +4,7 @@
 // out per output row, then each output adds mask-width neighbouring column sums. The loops work on GCC
 // vector extensions, 32 bytes wide on processors with AVX2 (chosen once at run time) and 16 elsewhere.
 #include "processing/kernels/Kernels.h"
+#include "processing/kernels/KernelsCheck.h"
 #include "processing/kernels/KernelsSimd.h"
 
 #include <cstddef>
@@ -160,12 +161,8 @@ void BoxRowsWide(const int16_t* base, int srcStep, int16_t* dst, int dstStep, KS
 
 int FilterBox16s(const int16_t* src, int srcStep, int16_t* dst, int dstStep, KSize roi, KSize mask,
                  KPoint anchor) {
-    if (!src || !dst)
-        return StsNullPtr;
-    if (roi.width <= 0 || roi.height <= 0)
-        return StsSize;
-    if (srcStep <= 0 || dstStep <= 0)
-        return StsStep;
+    if (const int status = CheckImages(src, srcStep, dst, dstStep, roi))
+        return status;
     if (mask.width < 2 || mask.height < 2)
         return StsMaskSize;
     if (anchor.x < 0 || anchor.x >= mask.width || anchor.y < 0 || anchor.y >= mask.height)

@@ -6,6 +6,7 @@
 // plain C++ left to the compiler's vectoriser, compiled twice: for AVX2, chosen at run time, and for
 // the baseline target.
 #include "processing/kernels/Kernels.h"
+#include "processing/kernels/KernelsCheck.h"
 #include "processing/kernels/KernelsSimd.h"
 
 #include <algorithm>
@@ -26,18 +27,8 @@ using namespace simd;
 constexpr int kBlock = 128;
 using FullBlock = std::integral_constant<int, kBlock>;
 
-int CheckArgs(const void* src, int srcStep, const void* dst, int dstStep, KSize roi) {
-    if (!src || !dst)
-        return StsNullPtr;
-    if (roi.width <= 0 || roi.height <= 0)
-        return StsSize;
-    if (srcStep <= 0 || dstStep <= 0)
-        return StsStep;
-    return StsNoErr;
-}
-
 int CheckSquare(const void* src, int srcStep, const void* dst, int dstStep, KSize roi, MaskSize mask) {
-    if (int status = CheckArgs(src, srcStep, dst, dstStep, roi))
+    if (int status = CheckImages(src, srcStep, dst, dstStep, roi))
         return status;
     return mask == Mask3x3 || mask == Mask5x5 ? StsNoErr : StsMaskSize;
 }
@@ -164,7 +155,7 @@ using Rows32f = const float* const*;
 // right minus left.
 template <int R, class Col, class Row>
 int Separable32f(const float* src, int srcStep, float* dst, int dstStep, KSize roi, Col col, Row row) {
-    if (int status = CheckArgs(src, srcStep, dst, dstStep, roi))
+    if (int status = CheckImages(src, srcStep, dst, dstStep, roi))
         return status;
     Separable<R, false, float>(src, srcStep, dst, dstStep, roi, col,
                                [row](const float* t, const float*, int i) { return row(t, i); });
@@ -190,7 +181,7 @@ constexpr auto kRowLeftMinusRight5 = [](const float* t, int i) {
 } // namespace
 
 int FilterPrewittHoriz16s(const int16_t* src, int srcStep, int16_t* dst, int dstStep, KSize roi) {
-    if (int status = CheckArgs(src, srcStep, dst, dstStep, roi))
+    if (int status = CheckImages(src, srcStep, dst, dstStep, roi))
         return status;
     Separable<1, false, int32_t>(
         src, srcStep, dst, dstStep, roi, [](Rows16 r, int i) { return r[2][i] - r[0][i]; },
@@ -199,7 +190,7 @@ int FilterPrewittHoriz16s(const int16_t* src, int srcStep, int16_t* dst, int dst
 }
 
 int FilterPrewittVert16s(const int16_t* src, int srcStep, int16_t* dst, int dstStep, KSize roi) {
-    if (int status = CheckArgs(src, srcStep, dst, dstStep, roi))
+    if (int status = CheckImages(src, srcStep, dst, dstStep, roi))
         return status;
     Separable<1, false, int32_t>(
         src, srcStep, dst, dstStep, roi, kColumnSum3,
@@ -208,7 +199,7 @@ int FilterPrewittVert16s(const int16_t* src, int srcStep, int16_t* dst, int dstS
 }
 
 int FilterRobertsUp16s(const int16_t* src, int srcStep, int16_t* dst, int dstStep, KSize roi) {
-    if (int status = CheckArgs(src, srcStep, dst, dstStep, roi))
+    if (int status = CheckImages(src, srcStep, dst, dstStep, roi))
         return status;
     Separable<1, true, int32_t>(
         src, srcStep, dst, dstStep, roi, [](Rows16 r, int i) { return int32_t(r[0][i]); },
@@ -217,7 +208,7 @@ int FilterRobertsUp16s(const int16_t* src, int srcStep, int16_t* dst, int dstSte
 }
 
 int FilterRobertsDown16s(const int16_t* src, int srcStep, int16_t* dst, int dstStep, KSize roi) {
-    if (int status = CheckArgs(src, srcStep, dst, dstStep, roi))
+    if (int status = CheckImages(src, srcStep, dst, dstStep, roi))
         return status;
     Separable<1, true, int32_t>(
         src, srcStep, dst, dstStep, roi, [](Rows16 r, int i) { return int32_t(r[0][i]); },
@@ -281,7 +272,7 @@ int FilterLowpass16s(const int16_t* src, int srcStep, int16_t* dst, int dstStep,
 
 // (17 times the centre minus the 3 x 3 sum) / 8.
 int FilterSharpen16s(const int16_t* src, int srcStep, int16_t* dst, int dstStep, KSize roi) {
-    if (int status = CheckArgs(src, srcStep, dst, dstStep, roi))
+    if (int status = CheckImages(src, srcStep, dst, dstStep, roi))
         return status;
     Separable<1, true, int32_t>(src, srcStep, dst, dstStep, roi, kColumnSum3,
                                 [](const int32_t* t, const int32_t* c, int i) {

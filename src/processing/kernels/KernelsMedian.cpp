@@ -5,6 +5,7 @@
 // sort each column once per output row and share it between the outputs that see it. Other
 // rectangles slide a histogram.
 #include "processing/kernels/Kernels.h"
+#include "processing/kernels/KernelsCheck.h"
 #include "processing/kernels/KernelsSimd.h"
 
 #include <algorithm>
@@ -351,16 +352,6 @@ void MedianHistogram(const int16_t* base, int srcStep, int16_t* dst, int dstStep
             hist.Add(cell(x + c, y + mask.height));
         }
     }
-}
-
-int CheckImages(const int16_t* src, int srcStep, const int16_t* dst, int dstStep, KSize roi) {
-    if (!src || !dst)
-        return StsNullPtr;
-    if (roi.width <= 0 || roi.height <= 0)
-        return StsSize;
-    if (srcStep <= 0 || dstStep <= 0)
-        return StsStep;
-    return StsNoErr;
 }
 
 void CopyRows(const int16_t* src, int srcStep, int16_t* dst, int dstStep, KSize roi) {

@@ -5,6 +5,7 @@
 // at a time. The loops work on GCC vector extensions, 32 bytes wide on processors with AVX2 (chosen
 // once at run time) and 16 elsewhere.
 #include "processing/kernels/Kernels.h"
+#include "processing/kernels/KernelsCheck.h"
 #include "processing/kernels/KernelsSimd.h"
 
 #include <cstddef>
@@ -133,16 +134,6 @@ __attribute__((always_inline)) inline void MaskRows(const float* src, int srcSte
                 });
         }
     }
-}
-
-int CheckImages(const float* src, int srcStep, const float* dst, int dstStep, KSize roi) {
-    if (!src || !dst)
-        return StsNullPtr;
-    if (roi.width <= 0 || roi.height <= 0)
-        return StsSize;
-    if (srcStep <= 0 || dstStep <= 0)
-        return StsStep;
-    return StsNoErr;
 }
 
 template <bool Dilate> int Morph3x3(const float* src, int srcStep, float* dst, int dstStep, KSize roi) {
