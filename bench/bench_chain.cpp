@@ -7,22 +7,17 @@
 #include <opencv2/core.hpp>
 #include <opencv2/imgproc.hpp>
 
-#include <stdlib.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <functional>
 #include <iostream>
-#include <map>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
-#include "data/NanoScopeGen.h"
+#include "BenchCommon.h"
 #include "formats/DocTypes.h"
 #include "framework/fwMessage.h"
 #include "framework/fwText.h"
@@ -305,11 +300,11 @@ const std::vector<CStep>& Steps() {
 }
 
 void Register() {
-    auto timed = [](benchmark::internal::Benchmark* b) { b->UseRealTime()->Unit(benchmark::kMillisecond); };
-    timed(benchmark::RegisterBenchmark("Chain/Ours", BM_Chain));
-    timed(benchmark::RegisterBenchmark("Ours/Convert", BM_Convert));
+    using bench::WallMs;
+    WallMs(benchmark::RegisterBenchmark("Chain/Ours", BM_Chain));
+    WallMs(benchmark::RegisterBenchmark("Ours/Convert", BM_Convert));
     for (std::size_t s = 0; s < Stages().size(); ++s)
-        timed(benchmark::RegisterBenchmark((std::string("Ours/") + Stages()[s].name).c_str(), BM_Stage, s));
+        WallMs(benchmark::RegisterBenchmark((std::string("Ours/") + Stages()[s].name).c_str(), BM_Stage, s));
 
     struct CGwyPeer {
         const char* name;
@@ -324,160 +319,76 @@ void Register() {
         {"gwy fit_poly+subtract_poly", "PlaneFit", PeerPolyFit},
     };
     for (const CGwyPeer& peer : gwy)
-        timed(benchmark::RegisterBenchmark(
+        WallMs(benchmark::RegisterBenchmark(
             (std::string("Peer/") + peer.name).c_str(),
             [&peer](benchmark::State& state) { TimeGwyddion(state, StageIndex(peer.stage), peer.run); }));
-    timed(benchmark::RegisterBenchmark("Peer/cv dilate 3x3 32F", BM_CvDilate));
-    timed(benchmark::RegisterBenchmark("Peer/cv medianBlur 5", BM_CvMedianBlur));
-    timed(benchmark::RegisterBenchmark("Peer/cv normalize minmax 32F", BM_CvNormalize));
+    WallMs(benchmark::RegisterBenchmark("Peer/cv dilate 3x3 32F", BM_CvDilate));
+    WallMs(benchmark::RegisterBenchmark("Peer/cv medianBlur 5", BM_CvMedianBlur));
+    WallMs(benchmark::RegisterBenchmark("Peer/cv normalize minmax 32F", BM_CvNormalize));
 }
 
-// Prints as the console reporter does and keeps each benchmark's total wall time and iterations.
-class ChainReporter : public benchmark::ConsoleReporter {
-public:
-    using ConsoleReporter::ConsoleReporter;
-
-    // Every repetition counts; with --benchmark_report_aggregates_only only the mean arrives, and is used.
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            if (run.error_occurred)
-                continue;
-            Total& total = m_totals[run.run_name.function_name];
-            if (run.run_type == Run::RT_Iteration && run.iterations > 0) {
-                total.seconds += run.real_accumulated_time;
-                total.iterations += static_cast<double>(run.iterations);
-            } else if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "mean") {
-                total.meanSeconds =
-                    run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
+void PrintTable(const bench::MeanReporter& reporter, std::ostream& out) {
+    using bench::Ms;
+    const auto Mean = [&reporter](const std::string& name) { return reporter.MeanMs(name); };
+    const auto Ratio = [](double ours, double theirs) { return bench::Ratio(ours, theirs, "-"); };
+    char line[240];
+    out << "\nmean wall time, ms (4096 x 4096, one thread)\n";
+    std::snprintf(line, sizeof line, "%-18s %9s %9s  %-30s %7s\n", "step", "ours", "best peer", "peer",
+                  "ratio");
+    out << line;
+    double ours = 0, peers = 0;
+    bool complete = true;
+    for (const CStep& step : Steps()) {
+        double mine = 0;
+        for (const char* stage : step.ours) {
+            const double ms = Mean(std::string("Ours/") + stage);
+            complete = complete && ms >= 0;
+            mine += ms;
+        }
+        double best = -1;
+        const char* bestName = "-";
+        for (const char* peer : step.peers) {
+            const double ms = Mean(std::string("Peer/") + peer);
+            if (ms >= 0 && (best < 0 || ms < best)) {
+                best = ms;
+                bestName = peer;
             }
         }
-    }
-
-    void PrintTable(std::ostream& out) const {
-        char line[240];
-        out << "\nmean wall time, ms (4096 x 4096, one thread)\n";
-        std::snprintf(line, sizeof line, "%-18s %9s %9s  %-30s %7s\n", "step", "ours", "best peer", "peer",
-                      "ratio");
+        if (!step.peers.empty()) {
+            complete = complete && best >= 0;
+            peers += best;
+        }
+        ours += mine;
+        std::snprintf(line, sizeof line, "%-18s %9s %9s  %-30s %7s\n", step.name, Ms(mine).c_str(),
+                      Ms(best).c_str(), bestName, Ratio(mine, best).c_str());
         out << line;
-        double ours = 0, peers = 0;
-        bool complete = true;
-        for (const CStep& step : Steps()) {
-            double mine = 0;
-            for (const char* stage : step.ours) {
-                const double ms = Mean(std::string("Ours/") + stage);
-                complete = complete && ms >= 0;
-                mine += ms;
-            }
-            double best = -1;
-            const char* bestName = "-";
-            for (const char* peer : step.peers) {
-                const double ms = Mean(std::string("Peer/") + peer);
-                if (ms >= 0 && (best < 0 || ms < best)) {
-                    best = ms;
-                    bestName = peer;
-                }
-            }
-            if (!step.peers.empty()) {
-                complete = complete && best >= 0;
-                peers += best;
-            }
-            ours += mine;
-            std::snprintf(line, sizeof line, "%-18s %9s %9s  %-30s %7s\n", step.name, Ms(mine).c_str(),
-                          Ms(best).c_str(), bestName, Ratio(mine, best).c_str());
+    }
+    std::snprintf(line, sizeof line, "%-18s %9s %9s\n", "sum", complete ? Ms(ours).c_str() : "n/a",
+                  complete ? Ms(peers).c_str() : "n/a");
+    out << line;
+    out << "\nevery peer, ms\n";
+    for (const CStep& step : Steps())
+        for (const char* peer : step.peers) {
+            std::snprintf(line, sizeof line, "  %-30s %9s  (%s)\n", peer,
+                          Ms(Mean(std::string("Peer/") + peer)).c_str(), step.name);
             out << line;
         }
-        std::snprintf(line, sizeof line, "%-18s %9s %9s\n", "sum", complete ? Ms(ours).c_str() : "n/a",
-                      complete ? Ms(peers).c_str() : "n/a");
-        out << line;
-        out << "\nevery peer, ms\n";
-        for (const CStep& step : Steps())
-            for (const char* peer : step.peers) {
-                std::snprintf(line, sizeof line, "  %-30s %9s  (%s)\n", peer,
-                              Ms(Mean(std::string("Peer/") + peer)).c_str(), step.name);
-                out << line;
-            }
-        const double chain = Mean("Chain/Ours");
-        if (chain < 0 || !complete) {
-            out << "\nchain ratio: n/a (the chain and every step must run)\n" << std::flush;
-            return;
-        }
-        std::snprintf(line, sizeof line, "\nchain ours %.1f ms, sum of best peers %.1f ms, ratio %.2f\n",
-                      chain, peers, chain / peers);
-        out << line << std::flush;
+    const double chain = Mean("Chain/Ours");
+    if (chain < 0 || !complete) {
+        out << "\nchain ratio: n/a (the chain and every step must run)\n" << std::flush;
+        return;
     }
+    std::snprintf(line, sizeof line, "\nchain ours %.1f ms, sum of best peers %.1f ms, ratio %.2f\n", chain,
+                  peers, chain / peers);
+    out << line << std::flush;
+}
 
-private:
-    struct Total {
-        double seconds = 0;
-        double iterations = 0;
-        double meanSeconds = -1;
-    };
-
-    // Milliseconds, or -1 when the benchmark did not run.
-    double Mean(const std::string& name) const {
-        const auto it = m_totals.find(name);
-        if (it == m_totals.end())
-            return -1;
-        if (it->second.iterations > 0)
-            return it->second.seconds / it->second.iterations * 1e3;
-        return it->second.meanSeconds < 0 ? -1 : it->second.meanSeconds * 1e3;
-    }
-    static std::string Ms(double ms) {
-        if (ms < 0)
-            return "n/a";
-        char text[32];
-        std::snprintf(text, sizeof text, "%.2f", ms);
-        return text;
-    }
-    static std::string Ratio(double ours, double theirs) {
-        if (ours < 0 || theirs <= 0)
-            return "-";
-        char text[32];
-        std::snprintf(text, sizeof text, "%.2f", ours / theirs);
-        return text;
-    }
-
-    std::map<std::string, Total> m_totals;
-};
-
-// Holds the generated file in a fresh temporary directory and removes both on exit.
-class TempFile {
-public:
-    TempFile() {
-        std::string dir = (std::filesystem::temp_directory_path() / "vantri-bench-XXXXXX").string();
-        if (!mkdtemp(dir.data()))
-            throw std::runtime_error("cannot create a temporary directory");
-        m_dir = dir;
-    }
-    ~TempFile() {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_dir, ignored);
-    }
-    TempFile(const TempFile&) = delete;
-    TempFile& operator=(const TempFile&) = delete;
-    std::string Path(const std::string& name) const { return (m_dir / name).string(); }
-
-private:
-    std::filesystem::path m_dir;
-};
-
-int Run(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
+int Run() {
     cv::setNumThreads(1);
     gwy_threads_set_enabled(FALSE);
 
-    TempFile temp;
-    const std::string path = temp.Path("scan4096.000");
-    testdata::NsImage image;
-    image.type = "Height";
-    image.columns = image.rows = kSide;
-    image.bytesPerPixel = 2;
-    testdata::NsFile file;
-    file.images = {image};
-    testdata::WriteFile(path, testdata::MakeNanoScope(file));
+    bench::TempDir temp;
+    const std::string path = bench::WriteNanoScope(temp, kSide);
 
     fw::CMessageRecorder recorder;
     fw::CScopedMessages scope(recorder);
@@ -485,9 +396,7 @@ int Run(int argc, char** argv) {
     doc::RegisterDocTypes(app);
     g_doc = dynamic_cast<doc::CVantriDoc*>(app.OpenDocumentFile(fw::FromUtf8(path)));
     if (!g_doc) {
-        std::cerr << "vantri cannot open " << path << "\n";
-        for (const std::wstring& text : recorder.Texts())
-            std::cerr << "  " << fw::ToUtf8(text) << "\n";
+        bench::ReportOpenFailure(path, recorder);
         return 1;
     }
     g_plane.mode = 4;
@@ -498,11 +407,7 @@ int Run(int argc, char** argv) {
         return 1;
 
     Register();
-    ChainReporter reporter(isatty(STDOUT_FILENO) ? benchmark::ConsoleReporter::OO_ColorTabular
-                                                 : benchmark::ConsoleReporter::OO_Tabular);
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.PrintTable(reporter.GetOutputStream());
-    benchmark::Shutdown();
+    bench::RunAndSummarise(PrintTable);
     app.GetDocManager().CloseAllDocuments();
     return 0;
 }
@@ -510,10 +415,5 @@ int Run(int argc, char** argv) {
 } // namespace
 
 int main(int argc, char** argv) {
-    try {
-        return Run(argc, argv);
-    } catch (const std::exception& e) {
-        std::cerr << "bench_chain: " << e.what() << "\n";
-        return 1;
-    }
+    return bench::Main(argc, argv, "bench_chain", Run);
 }

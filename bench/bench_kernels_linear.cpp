@@ -5,15 +5,13 @@
 #include <opencv2/core.hpp>
 #include <opencv2/imgproc.hpp>
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <functional>
 #include <iostream>
-#include <map>
 #include <string>
 #include <vector>
 
+#include "BenchCommon.h"
 #include "processing/kernels/Kernels.h"
 
 namespace {
@@ -220,39 +218,7 @@ bool CheckAgreement(const std::vector<Pair>& pairs, std::ostream& out) {
     return ok;
 }
 
-// Prints as the console reporter does and keeps each benchmark's total time and iterations.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    using ConsoleReporter::ConsoleReporter;
-
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            if (run.run_type != Run::RT_Iteration || run.error_occurred || run.iterations <= 0)
-                continue;
-            Total& total = m_totals[run.run_name.function_name];
-            total.seconds += run.real_accumulated_time;
-            total.iterations += static_cast<double>(run.iterations);
-        }
-    }
-
-    // Mean milliseconds per call, or a negative value if the benchmark did not run.
-    double MeanMs(const std::string& name) const {
-        const auto it = m_totals.find(name);
-        return it == m_totals.end() || it->second.iterations == 0
-                   ? -1
-                   : it->second.seconds / it->second.iterations * 1e3;
-    }
-
-private:
-    struct Total {
-        double seconds = 0;
-        double iterations = 0;
-    };
-    std::map<std::string, Total> m_totals;
-};
-
-void PrintRatios(const RatioReporter& reporter, const std::vector<Pair>& pairs, std::ostream& out) {
+void PrintRatios(const bench::MeanReporter& reporter, const std::vector<Pair>& pairs, std::ostream& out) {
     char line[160];
     std::snprintf(line, sizeof line, "\n%-20s %10s %10s %7s  %s\n", "kernel", "ours ms", "opencv ms", "ratio",
                   "opencv call");
@@ -271,43 +237,30 @@ void PrintRatios(const RatioReporter& reporter, const std::vector<Pair>& pairs, 
     out << std::flush;
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
+int Run() {
     cv::setNumThreads(0);
     const std::vector<Pair> pairs = Pairs();
     if (!CheckAgreement(pairs, std::cout))
         return 1;
 
     for (const Pair& pair : pairs) {
-        std::function<int()> ours = pair.ours;
-        benchmark::RegisterBenchmark(("Ours/" + pair.name).c_str(),
-                                     [ours](benchmark::State& state) {
-                                         for (auto _ : state)
-                                             if (ours() != k::StsNoErr) {
-                                                 state.SkipWithError("kernel failed");
-                                                 break;
-                                             }
-                                     })
-            ->Unit(benchmark::kMillisecond)
-            ->UseRealTime();
+        bench::WallMs(bench::RegisterChecked("Ours/" + pair.name, pair.ours, k::StsNoErr));
         std::function<void()> opencv = pair.opencv;
-        benchmark::RegisterBenchmark(("OpenCV/" + pair.name).c_str(),
-                                     [opencv](benchmark::State& state) {
-                                         for (auto _ : state)
-                                             opencv();
-                                     })
-            ->Unit(benchmark::kMillisecond)
-            ->UseRealTime();
+        bench::WallMs(
+            benchmark::RegisterBenchmark(("OpenCV/" + pair.name).c_str(), [opencv](benchmark::State& state) {
+                for (auto _ : state)
+                    opencv();
+            }));
     }
 
-    RatioReporter reporter(isatty(STDOUT_FILENO) ? benchmark::ConsoleReporter::OO_ColorTabular
-                                                 : benchmark::ConsoleReporter::OO_Tabular);
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    PrintRatios(reporter, pairs, reporter.GetOutputStream());
-    benchmark::Shutdown();
+    bench::RunAndSummarise([&pairs](const bench::MeanReporter& reporter, std::ostream& out) {
+        PrintRatios(reporter, pairs, out);
+    });
     return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    return bench::Main(argc, argv, "bench_kernels_linear", Run);
 }

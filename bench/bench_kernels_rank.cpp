@@ -6,8 +6,6 @@
 #include <opencv2/core.hpp>
 #include <opencv2/imgproc.hpp>
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <functional>
 #include <iostream>
@@ -15,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchCommon.h"
 #include "processing/kernels/Kernels.h"
 
 // Last: built without NLS, Gwyddion's headers define gettext as a macro, which breaks a later
@@ -271,62 +270,16 @@ std::vector<Pair> Pairs() {
     };
 }
 
-// Prints as the console reporter does and keeps each benchmark's mean wall and CPU times.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    using ConsoleReporter::ConsoleReporter;
-
-    struct Mean {
-        double wallMs = -1, cpuMs = -1; // negative: did not run
-    };
-
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            if (run.error_occurred || run.iterations <= 0)
-                continue;
-            const std::string& name = run.run_name.function_name;
-            if (run.run_type == Run::RT_Iteration) {
-                Total& total = m_totals[name];
-                total.wall += run.real_accumulated_time;
-                total.cpu += run.cpu_accumulated_time;
-                total.iterations += static_cast<double>(run.iterations);
-            } else if (run.aggregate_name == "mean") {
-                // Only the aggregates are reported with --benchmark_report_aggregates_only.
-                const double n = static_cast<double>(run.iterations);
-                m_means[name] = {run.real_accumulated_time / n * 1e3, run.cpu_accumulated_time / n * 1e3};
-            }
-        }
-    }
-
-    Mean Of(const std::string& name) const {
-        const auto it = m_totals.find(name);
-        if (it != m_totals.end() && it->second.iterations > 0)
-            return {it->second.wall / it->second.iterations * 1e3,
-                    it->second.cpu / it->second.iterations * 1e3};
-        const auto mean = m_means.find(name);
-        return mean == m_means.end() ? Mean() : mean->second;
-    }
-
-private:
-    struct Total {
-        double wall = 0, cpu = 0; // seconds
-        double iterations = 0;
-    };
-    std::map<std::string, Total> m_totals;
-    std::map<std::string, Mean> m_means;
-};
-
 // Wall time is what counts; CPU time is printed beside it because a shared machine stretches wall
 // time whenever the benchmark is descheduled.
-void PrintRatios(const RatioReporter& reporter, const std::vector<Pair>& pairs, std::ostream& out) {
+void PrintRatios(const bench::MeanReporter& reporter, const std::vector<Pair>& pairs, std::ostream& out) {
     char line[200];
     std::snprintf(line, sizeof line, "\n%-16s %-8s %9s %9s %7s %9s %9s %7s  %s\n", "kernel", "peer",
                   "ours ms", "peer ms", "ratio", "ours cpu", "peer cpu", "ratio", "peer call");
     out << line;
     for (const Pair& pair : pairs) {
-        const RatioReporter::Mean ours = reporter.Of("Ours/" + pair.name);
-        const RatioReporter::Mean theirs = reporter.Of(pair.peer + "/" + pair.name);
+        const bench::Mean ours = reporter.Of("Ours/" + pair.name);
+        const bench::Mean theirs = reporter.Of(pair.peer + "/" + pair.name);
         if (ours.wallMs < 0 || theirs.wallMs < 0)
             std::snprintf(line, sizeof line, "%-16s %-8s %9s %9s %7s %9s %9s %7s  %s\n", pair.name.c_str(),
                           pair.peer.c_str(), "-", "-", "n/a", "-", "-", "n/a", pair.theirs.c_str());
@@ -340,12 +293,7 @@ void PrintRatios(const RatioReporter& reporter, const std::vector<Pair>& pairs, 
     out << std::flush;
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
+int Run() {
     cv::setNumThreads(1);
     gwy_threads_set_enabled(FALSE);
     Data();
@@ -357,29 +305,22 @@ int main(int argc, char** argv) {
     for (const Pair& pair : pairs) {
         if (!registered[pair.name]) {
             registered[pair.name] = true;
-            std::function<int()> ours = pair.ours;
-            benchmark::RegisterBenchmark(("Ours/" + pair.name).c_str(),
-                                         [ours](benchmark::State& state) {
-                                             for (auto _ : state)
-                                                 if (ours() != k::StsNoErr) {
-                                                     state.SkipWithError("kernel failed");
-                                                     break;
-                                                 }
-                                         })
-                ->Unit(benchmark::kMillisecond)
-                ->UseRealTime();
+            bench::WallMs(bench::RegisterChecked("Ours/" + pair.name, pair.ours, k::StsNoErr));
         }
-        auto* peer = benchmark::RegisterBenchmark((pair.peer + "/" + pair.name).c_str(), pair.timed)
-                         ->Unit(benchmark::kMillisecond)
-                         ->UseRealTime();
+        auto* peer =
+            bench::WallMs(benchmark::RegisterBenchmark((pair.peer + "/" + pair.name).c_str(), pair.timed));
         if (pair.peer == "Gwyddion")
             peer->Iterations(2);
     }
 
-    RatioReporter reporter(isatty(STDOUT_FILENO) ? benchmark::ConsoleReporter::OO_ColorTabular
-                                                 : benchmark::ConsoleReporter::OO_Tabular);
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    PrintRatios(reporter, pairs, reporter.GetOutputStream());
-    benchmark::Shutdown();
+    bench::RunAndSummarise([&pairs](const bench::MeanReporter& reporter, std::ostream& out) {
+        PrintRatios(reporter, pairs, out);
+    });
     return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    return bench::Main(argc, argv, "bench_kernels_rank", Run);
 }

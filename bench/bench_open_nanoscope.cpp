@@ -2,17 +2,11 @@
 // modules in the same process, then prints the ratio of the mean wall-clock times.
 #include <benchmark/benchmark.h>
 
-#include <stdlib.h>
-#include <unistd.h>
-
 #include <cstdio>
-#include <filesystem>
 #include <iostream>
-#include <stdexcept>
 #include <string>
-#include <vector>
 
-#include "data/NanoScopeGen.h"
+#include "BenchCommon.h"
 #include "formats/DocTypes.h"
 #include "framework/fwMessage.h"
 #include "framework/fwText.h"
@@ -72,11 +66,8 @@ bool CheckVantri(const std::string& path) {
     doc::RegisterDocTypes(app);
     const bool ok = app.OpenDocumentFile(fw::FromUtf8(path)) != nullptr;
     app.GetDocManager().CloseAllDocuments();
-    if (!ok) {
-        std::cerr << "vantri cannot open " << path << "\n";
-        for (const std::wstring& text : recorder.Texts())
-            std::cerr << "  " << fw::ToUtf8(text) << "\n";
-    }
+    if (!ok)
+        bench::ReportOpenFailure(path, recorder);
     return ok;
 }
 
@@ -115,85 +106,23 @@ void BM_Gwyddion_Load_4096(benchmark::State& state) {
 BENCHMARK(BM_Vantri_Open_4096)->Iterations(kIterations)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Gwyddion_Load_4096)->Iterations(kIterations)->UseRealTime()->Unit(benchmark::kMillisecond);
 
-// Prints as the console reporter does and keeps each benchmark's total wall time and iterations.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    using ConsoleReporter::ConsoleReporter;
-
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            if (run.run_type != Run::RT_Iteration || run.error_occurred || run.iterations <= 0)
-                continue;
-            const std::string& name = run.run_name.function_name;
-            Total* total = name == "BM_Vantri_Open_4096"     ? &m_vantri
-                           : name == "BM_Gwyddion_Load_4096" ? &m_gwyddion
-                                                             : nullptr;
-            if (!total)
-                continue;
-            total->seconds += run.real_accumulated_time;
-            total->iterations += static_cast<double>(run.iterations);
-        }
+void PrintRatio(const bench::MeanReporter& reporter, std::ostream& out) {
+    const double ours = reporter.MeanMs("BM_Vantri_Open_4096");
+    const double theirs = reporter.MeanMs("BM_Gwyddion_Load_4096");
+    if (ours < 0 || theirs < 0) {
+        out << "ratio vantri/gwyddion: n/a (both benchmarks must run without error)\n";
+        return;
     }
+    char line[160];
+    std::snprintf(line, sizeof line, "mean wall time: vantri %.1f ms, gwyddion %.1f ms\n", ours, theirs);
+    out << line;
+    std::snprintf(line, sizeof line, "ratio vantri/gwyddion: %.2f\n", ours / theirs);
+    out << line << std::flush;
+}
 
-    void PrintRatio(std::ostream& out) const {
-        if (m_vantri.iterations == 0 || m_gwyddion.iterations == 0) {
-            out << "ratio vantri/gwyddion: n/a (both benchmarks must run without error)\n";
-            return;
-        }
-        const double ours = m_vantri.seconds / m_vantri.iterations;
-        const double theirs = m_gwyddion.seconds / m_gwyddion.iterations;
-        char line[160];
-        std::snprintf(line, sizeof line, "mean wall time: vantri %.1f ms, gwyddion %.1f ms\n", ours * 1e3,
-                      theirs * 1e3);
-        out << line;
-        std::snprintf(line, sizeof line, "ratio vantri/gwyddion: %.2f\n", ours / theirs);
-        out << line << std::flush;
-    }
-
-private:
-    struct Total {
-        double seconds = 0;
-        double iterations = 0;
-    };
-    Total m_vantri, m_gwyddion;
-};
-
-// Holds the generated file in a fresh temporary directory and removes both on exit.
-class TempFile {
-public:
-    TempFile() {
-        std::string dir = (std::filesystem::temp_directory_path() / "vantri-bench-XXXXXX").string();
-        if (!mkdtemp(dir.data()))
-            throw std::runtime_error("cannot create a temporary directory");
-        m_dir = dir;
-    }
-    ~TempFile() {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_dir, ignored);
-    }
-    TempFile(const TempFile&) = delete;
-    TempFile& operator=(const TempFile&) = delete;
-    std::string Path(const std::string& name) const { return (m_dir / name).string(); }
-
-private:
-    std::filesystem::path m_dir;
-};
-
-int Run(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-
-    TempFile temp;
-    g_path = temp.Path("scan4096.000");
-    testdata::NsImage image;
-    image.type = "Height";
-    image.columns = image.rows = kSide;
-    image.bytesPerPixel = 2;
-    testdata::NsFile file;
-    file.images = {image};
-    testdata::WriteFile(g_path, testdata::MakeNanoScope(file));
+int Run() {
+    bench::TempDir temp;
+    g_path = bench::WriteNanoScope(temp, kSide);
 
     InitGwyddion();
     const bool gwyddionOk = CheckGwyddion(g_path);
@@ -201,21 +130,12 @@ int Run(int argc, char** argv) {
     if (!gwyddionOk || !vantriOk)
         return 1;
 
-    RatioReporter reporter(isatty(STDOUT_FILENO) ? benchmark::ConsoleReporter::OO_ColorTabular
-                                                 : benchmark::ConsoleReporter::OO_Tabular);
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.PrintRatio(reporter.GetOutputStream());
-    benchmark::Shutdown();
+    bench::RunAndSummarise(PrintRatio);
     return 0;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    try {
-        return Run(argc, argv);
-    } catch (const std::exception& e) {
-        std::cerr << "bench_open_nanoscope: " << e.what() << "\n";
-        return 1;
-    }
+    return bench::Main(argc, argv, "bench_open_nanoscope", Run);
 }

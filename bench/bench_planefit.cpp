@@ -5,17 +5,15 @@
 // fit. The other in-place stages of the chain are timed alongside for the record.
 #include <benchmark/benchmark.h>
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <iostream>
-#include <map>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "BenchCommon.h"
 #include "processing/ChainStages.h"
 #include "processing/PlaneFit.h"
 
@@ -158,106 +156,47 @@ bool CheckAgainstGwyddion() {
 }
 
 void Register() {
-    auto timed = [](benchmark::internal::Benchmark* b) { b->UseRealTime()->Unit(benchmark::kMillisecond); };
+    using bench::WallMs;
     for (const CModel& model : kModels) {
-        timed(benchmark::RegisterBenchmark((std::string("Ours/") + model.name).c_str(), BM_Ours, &model));
-        timed(benchmark::RegisterBenchmark((std::string("GwyPolynom/") + model.name).c_str(), BM_GwyPolynom,
-                                           &model));
-        timed(benchmark::RegisterBenchmark((std::string("GwyTerms/") + model.name).c_str(), BM_GwyTerms,
-                                           &model));
+        WallMs(benchmark::RegisterBenchmark((std::string("Ours/") + model.name).c_str(), BM_Ours, &model));
+        WallMs(benchmark::RegisterBenchmark((std::string("GwyPolynom/") + model.name).c_str(), BM_GwyPolynom,
+                                            &model));
+        WallMs(benchmark::RegisterBenchmark((std::string("GwyTerms/") + model.name).c_str(), BM_GwyTerms,
+                                            &model));
     }
-    timed(benchmark::RegisterBenchmark("Stage/EliminateJumps", BM_Stage_EliminateJumps));
-    timed(benchmark::RegisterBenchmark("Stage/FlattenRowsColumns", BM_Stage_FlattenRowsColumns));
-    timed(benchmark::RegisterBenchmark("Stage/FitToUnit", BM_Stage_FitToUnit));
-    timed(benchmark::RegisterBenchmark("Stage/Normalize", BM_Stage_Normalize));
+    WallMs(benchmark::RegisterBenchmark("Stage/EliminateJumps", BM_Stage_EliminateJumps));
+    WallMs(benchmark::RegisterBenchmark("Stage/FlattenRowsColumns", BM_Stage_FlattenRowsColumns));
+    WallMs(benchmark::RegisterBenchmark("Stage/FitToUnit", BM_Stage_FitToUnit));
+    WallMs(benchmark::RegisterBenchmark("Stage/Normalize", BM_Stage_Normalize));
 }
 
-// Prints as the console reporter does and keeps each benchmark's total wall time and iterations.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    using ConsoleReporter::ConsoleReporter;
-
-    // Every repetition counts; with --benchmark_report_aggregates_only only the mean arrives, and is used.
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            if (run.error_occurred)
-                continue;
-            Total& total = m_totals[run.run_name.function_name];
-            if (run.run_type == Run::RT_Iteration && run.iterations > 0) {
-                total.seconds += run.real_accumulated_time;
-                total.iterations += static_cast<double>(run.iterations);
-            } else if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "mean") {
-                total.meanSeconds =
-                    run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
-            }
-        }
-    }
-
-    void PrintTable(std::ostream& out) const {
-        char line[200];
-        out << "\nmean wall time, ms (4096 x 4096, one thread)\n";
-        std::snprintf(line, sizeof line, "%-11s %9s %12s %8s %12s %8s\n", "model", "ours", "gwy polynom",
-                      "ratio", "gwy terms", "ratio");
+void PrintTable(const bench::MeanReporter& reporter, std::ostream& out) {
+    using bench::Ms;
+    using bench::Ratio;
+    char line[200];
+    out << "\nmean wall time, ms (4096 x 4096, one thread)\n";
+    std::snprintf(line, sizeof line, "%-11s %9s %12s %8s %12s %8s\n", "model", "ours", "gwy polynom", "ratio",
+                  "gwy terms", "ratio");
+    out << line;
+    for (const CModel& model : kModels) {
+        const double ours = reporter.MeanMs(std::string("Ours/") + model.name);
+        const double polynom = reporter.MeanMs(std::string("GwyPolynom/") + model.name);
+        const double terms = reporter.MeanMs(std::string("GwyTerms/") + model.name);
+        std::snprintf(line, sizeof line, "%-11s %9s %12s %8s %12s %8s\n", model.name, Ms(ours).c_str(),
+                      Ms(polynom).c_str(), Ratio(ours, polynom).c_str(), Ms(terms).c_str(),
+                      Ratio(ours, terms).c_str());
         out << line;
-        for (const CModel& model : kModels) {
-            const double ours = Mean(std::string("Ours/") + model.name);
-            const double polynom = Mean(std::string("GwyPolynom/") + model.name);
-            const double terms = Mean(std::string("GwyTerms/") + model.name);
-            std::snprintf(line, sizeof line, "%-11s %9s %12s %8s %12s %8s\n", model.name, Ms(ours).c_str(),
-                          Ms(polynom).c_str(), Ratio(ours, polynom).c_str(), Ms(terms).c_str(),
-                          Ratio(ours, terms).c_str());
-            out << line;
-        }
-        out << "\nchain stages, ms\n";
-        for (const char* stage : {"EliminateJumps", "FlattenRowsColumns", "FitToUnit", "Normalize"}) {
-            std::snprintf(line, sizeof line, "%-20s %9s\n", stage,
-                          Ms(Mean(std::string("Stage/") + stage)).c_str());
-            out << line;
-        }
-        out << std::flush;
     }
-
-private:
-    struct Total {
-        double seconds = 0;
-        double iterations = 0;
-        double meanSeconds = -1;
-    };
-
-    // Milliseconds, or -1 when the benchmark did not run.
-    double Mean(const std::string& name) const {
-        const auto it = m_totals.find(name);
-        if (it == m_totals.end())
-            return -1;
-        if (it->second.iterations > 0)
-            return it->second.seconds / it->second.iterations * 1e3;
-        return it->second.meanSeconds < 0 ? -1 : it->second.meanSeconds * 1e3;
+    out << "\nchain stages, ms\n";
+    for (const char* stage : {"EliminateJumps", "FlattenRowsColumns", "FitToUnit", "Normalize"}) {
+        std::snprintf(line, sizeof line, "%-20s %9s\n", stage,
+                      Ms(reporter.MeanMs(std::string("Stage/") + stage)).c_str());
+        out << line;
     }
-    static std::string Ms(double ms) {
-        if (ms < 0)
-            return "n/a";
-        char text[32];
-        std::snprintf(text, sizeof text, "%.2f", ms);
-        return text;
-    }
-    static std::string Ratio(double ours, double theirs) {
-        if (ours < 0 || theirs <= 0)
-            return "n/a";
-        char text[32];
-        std::snprintf(text, sizeof text, "%.2f", ours / theirs);
-        return text;
-    }
+    out << std::flush;
+}
 
-    std::map<std::string, Total> m_totals;
-};
-
-} // namespace
-
-int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
+int Run() {
     gwy_threads_set_enabled(FALSE);
     MakeSurface();
     if (!CheckAgainstGwyddion()) {
@@ -265,11 +204,13 @@ int main(int argc, char** argv) {
         return 1;
     }
     Register();
-    RatioReporter reporter(isatty(STDOUT_FILENO) ? benchmark::ConsoleReporter::OO_ColorTabular
-                                                 : benchmark::ConsoleReporter::OO_Tabular);
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.PrintTable(reporter.GetOutputStream());
-    benchmark::Shutdown();
+    bench::RunAndSummarise(PrintTable);
     g_object_unref(g_field);
     return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    return bench::Main(argc, argv, "bench_planefit", Run);
 }
