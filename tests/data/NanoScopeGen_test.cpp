@@ -78,13 +78,13 @@ TEST(NanoScopeGen, DefaultFileHasRealLayout) {
 }
 
 TEST(NanoScopeGen, ImagesAreChainedAndHeaderGrowsInPages) {
-    NsFile spec;
-    spec.images.assign(3, NsImage{});
-    spec.images[0].extraLines = {"\\Note: " + std::string(9000, 'x')};
-    spec.images[1] = Image("Phase", 8, 4);
-    spec.images[2] = Image("Amplitude", 3, 5);
-    spec.images[2].samples = {1, -1, 2, -2, 3, -3, 4, -4, 5, -5, 0x1A, 0, 32767, -32768, 7};
-    const std::string file = MakeNanoScope(spec);
+    NsFile layout;
+    layout.images.assign(3, NsImage{});
+    layout.images[0].extraLines = {"\\Note: " + std::string(9000, 'x')};
+    layout.images[1] = Image("Phase", 8, 4);
+    layout.images[2] = Image("Amplitude", 3, 5);
+    layout.images[2].samples = {1, -1, 2, -2, 3, -3, 4, -4, 5, -5, 0x1A, 0, 32767, -32768, 7};
+    const std::string file = MakeNanoScope(layout);
     const std::string header = Header(file);
 
     const std::size_t offsets[] = {12288, 12288 + 512, 12288 + 512 + 64};
@@ -93,24 +93,24 @@ TEST(NanoScopeGen, ImagesAreChainedAndHeaderGrowsInPages) {
     for (int k = 0; k < 3; ++k) {
         const std::size_t section = Section(header, "\\*Ciao image list", k);
         EXPECT_EQ(Value(header, "\\Data offset: ", section), std::to_string(offsets[k]));
-        EXPECT_EQ(Value(header, "\"", section), spec.images[k].type + "\"");
+        EXPECT_EQ(Value(header, "\"", section), layout.images[k].type + "\"");
     }
     ExpectSamples(file, offsets[0], PatternSamples(16, 16, 1));
     ExpectSamples(file, offsets[1], PatternSamples(8, 4, 1));
-    ExpectSamples(file, offsets[2], spec.images[2].samples);
+    ExpectSamples(file, offsets[2], layout.images[2].samples);
 }
 
 TEST(NanoScopeGen, OmissionsAndDamageOptions) {
-    NsFile spec;
-    spec.images.assign(2, NsImage{});
-    spec.images[1].omit = {"\\Samps/line:", "Z scale: V"};
-    spec.images[1].extraLines = {"\\Samps/line: 9"};
-    spec.version = "";
-    spec.scannerList = false;
-    spec.fileListEnd = false;
-    spec.padding = 0x20;
-    spec.trailer = "TAIL";
-    const std::string file = MakeNanoScope(spec);
+    NsFile layout;
+    layout.images.assign(2, NsImage{});
+    layout.images[1].omit = {"\\Samps/line:", "Z scale: V"};
+    layout.images[1].extraLines = {"\\Samps/line: 9"};
+    layout.version = "";
+    layout.scannerList = false;
+    layout.fileListEnd = false;
+    layout.padding = 0x20;
+    layout.trailer = "TAIL";
+    const std::string file = MakeNanoScope(layout);
     const std::string header = Header(file);
     const std::size_t second = Section(header, "\\*Ciao image list", 1);
     EXPECT_EQ(Value(header, "\\Samps/line: ", Section(header, "\\*Ciao scan list")), "256");
@@ -123,32 +123,32 @@ TEST(NanoScopeGen, OmissionsAndDamageOptions) {
     EXPECT_EQ(file[header.size() + 1], ' ');
     EXPECT_EQ(file.substr(file.size() - 4), "TAIL");
 
-    spec.endMark = false;
-    spec.truncateTo = 8200;
-    spec.images[0].dataOffset = 100;   // inside the header: not written, next image still at 8192
-    spec.images[1].dataOffset = 20000; // the gap before it is padding
-    const std::string damaged = MakeNanoScope(spec);
+    layout.endMark = false;
+    layout.truncateTo = 8200;
+    layout.images[0].dataOffset = 100;   // inside the header: not written, next image still at 8192
+    layout.images[1].dataOffset = 20000; // the gap before it is padding
+    const std::string damaged = MakeNanoScope(layout);
     EXPECT_EQ(damaged.size(), 8200u);
     EXPECT_EQ(damaged.find('\x1A'), std::string::npos);
     EXPECT_EQ(Value(damaged, "\\Data offset: "), "100");
-    spec.truncateTo = -1;
-    const std::string gap = MakeNanoScope(spec);
+    layout.truncateTo = -1;
+    const std::string gap = MakeNanoScope(layout);
     EXPECT_EQ(gap.size(), 20000u + 512 + 4);
     EXPECT_EQ(gap.substr(8192, 20000 - 8192), std::string(20000 - 8192, ' '));
     ExpectSamples(gap, 20000, PatternSamples(16, 16, 1));
 }
 
 TEST(NanoScopeGen, SamplesWiderThanTwoBytesAreSignExtended) {
-    NsFile spec;
-    spec.images[0] = Image("Height", 2, 1);
-    spec.images[0].bytesPerPixel = 4;
-    spec.images[0].samples = {-2, 0x1A};
-    const std::string file = MakeNanoScope(spec);
+    NsFile layout;
+    layout.images[0] = Image("Height", 2, 1);
+    layout.images[0].bytesPerPixel = 4;
+    layout.images[0].samples = {-2, 0x1A};
+    const std::string file = MakeNanoScope(layout);
     EXPECT_EQ(Value(file, "\\Data length: ", Section(file, "\\*Ciao image list")), "8");
     EXPECT_EQ(file.substr(8192), std::string("\xFE\xFF\xFF\xFF\x1A\0\0\0", 8));
 
-    spec.images[0].samples = {1, 2, 3};
-    EXPECT_THROW(MakeNanoScope(spec), std::invalid_argument);
+    layout.images[0].samples = {1, 2, 3};
+    EXPECT_THROW(MakeNanoScope(layout), std::invalid_argument);
     EXPECT_THROW(WriteFile("/nonexistent-dir/x.000", "x"), std::runtime_error);
 }
 
