@@ -444,3 +444,46 @@ TEST_F(DIDocTest, AFailingFilterShowsItsStatusAndTheChainGoesOn) {
     EXPECT_EQ(recorder.boxes[0].text, L"Invalid mask size");
     EXPECT_TRUE(d.heights == first);
 }
+
+TEST_F(DIDocTest, DegenerateScansRunEverySettingWithoutLeavingTheUnitRange) {
+    struct CCase {
+        int columns, rows;
+        std::vector<std::int16_t> samples; // empty: the generator's pattern
+    };
+    const std::vector<CCase> cases = {
+        {1, 1, {}},
+        {1, 7, {}},
+        {7, 1, {}},
+        {2, 2, {}},
+        {5, 4, std::vector<std::int16_t>(20, 1234)},                      // constant
+        {6, 6, std::vector<std::int16_t>(36, -32768)},                    // the lower end
+        {4, 3, {-32768, 32767, -32768, 32767, 32767, -32768, 32767, -32768, -32768, 32767, -32768, 32767}},
+    };
+    const int settings[] = {doc::ID_JUMPS,           doc::ID_FLAT_YX,        doc::ID_PLANE_PLANE,
+                            doc::ID_PLANE_PARABOLOID, doc::ID_PLANE_PARABOLA_X, doc::ID_MORPH_DILATE3,
+                            doc::ID_FILTER_MEDIAN5,  doc::ID_FILTER_LAPLACE5, doc::ID_FILTER_SHARPEN,
+                            doc::ID_NORMALIZE,       doc::ID_MORPH_ERODE3,   doc::ID_FILTER_MEAN7};
+    for (const CCase& c : cases) {
+        SCOPED_TRACE(std::to_string(c.columns) + "x" + std::to_string(c.rows));
+        NsFile file;
+        file.images[0].columns = c.columns;
+        file.images[0].rows = c.rows;
+        file.images[0].samples = c.samples;
+        auto group = Open(Write(file));
+        ASSERT_EQ(group.size(), 1u);
+        doc::CDIDoc& d = *group[0];
+        for (int id : settings) {
+            ASSERT_TRUE(d.OnCommand(id));
+            ASSERT_EQ(d.heights.size(), static_cast<std::size_t>(c.columns) * c.rows);
+            for (float v : d.heights)
+                ASSERT_TRUE(v >= 0.0f && v <= 1.0f) << id << ": " << v;
+            ASSERT_TRUE(std::isfinite(d.range.value())) << id;
+        }
+        EXPECT_TRUE(recorder.boxes.empty());
+        // What the chain made can be saved and read again.
+        ASSERT_TRUE(d.DoFileSave());
+        CloseAll();
+        EXPECT_EQ(Open(dir / "scan.001").size(), 1u);
+        CloseAll();
+    }
+}
