@@ -220,6 +220,15 @@ template <typename T> void DumpLittle(const T* values, std::size_t count) {
     std::fwrite(bytes.data(), 1, bytes.size(), stdout);
 }
 
+// The processed surface in csv or f32le.
+int PrintProcessed(const doc::CVantriDoc& d, const std::string& format) {
+    if (format == "csv")
+        DumpCsv(d.heights.data(), d.columns, d.rows);
+    else
+        DumpLittle(d.heights.data(), d.heights.size());
+    return std::fflush(stdout) == 0 ? 0 : 1;
+}
+
 int Dump(doc::CSurfaceApp& app, const std::vector<std::string>& args) {
     COptions options;
     if (const char* problem = ParseOptions(args, true, options))
@@ -227,20 +236,15 @@ int Dump(doc::CSurfaceApp& app, const std::vector<std::string>& args) {
     doc::CVantriDoc* d = OpenImage(app, options);
     if (!d)
         return 1;
-    if (options.raw) {
-        if (options.format == "csv")
-            DumpCsv(d->m_raw.data(), d->m_rawColumns, d->m_rawRows);
-        else if (options.format == "i16le")
-            DumpLittle(d->m_raw.data(), d->m_raw.size());
-        else {
-            std::vector<float> values(d->m_raw.begin(), d->m_raw.end());
-            DumpLittle(values.data(), values.size());
-        }
+    if (!options.raw)
+        return PrintProcessed(*d, options.format);
+    if (options.format == "csv") {
+        DumpCsv(d->m_raw.data(), d->m_rawColumns, d->m_rawRows);
+    } else if (options.format == "i16le") {
+        DumpLittle(d->m_raw.data(), d->m_raw.size());
     } else {
-        if (options.format == "csv")
-            DumpCsv(d->heights.data(), d->columns, d->rows);
-        else
-            DumpLittle(d->heights.data(), d->heights.size());
+        const std::vector<float> values(d->m_raw.begin(), d->m_raw.end());
+        DumpLittle(values.data(), values.size());
     }
     return std::fflush(stdout) == 0 ? 0 : 1;
 }
@@ -261,11 +265,7 @@ int Process(doc::CSurfaceApp& app, const std::vector<std::string>& args) {
     doc::SetKernelPrompt(previous);
     if (options.dump.empty())
         return d->OnFileSaveAs(fw::FromUtf8(options.out)) ? 0 : 1;
-    if (options.dump == "csv")
-        DumpCsv(d->heights.data(), d->columns, d->rows);
-    else
-        DumpLittle(d->heights.data(), d->heights.size());
-    return std::fflush(stdout) == 0 ? 0 : 1;
+    return PrintProcessed(*d, options.dump);
 }
 
 } // namespace

@@ -105,6 +105,14 @@ bool ReadHeader(fw::CArchive& ar, std::string& header) {
 
 std::wstring W(const std::string& text) { return fw::Widen(text); }
 
+// The decimal value after a key of an image section; a missing key fails the load or save.
+long long SectionDecimal(const std::string& section, const char* key, fw::CDocument* doc) {
+    const std::size_t at = section.find(key);
+    if (at == std::string::npos)
+        Fail(L"parameter \"" + W(key) + L"\" is not found in the image list.", doc);
+    return DecimalValue(RestOfLine(section, at + std::strlen(key)));
+}
+
 } // namespace
 
 long long FindImageSection(const std::string& header, int k) {
@@ -166,16 +174,10 @@ void CDIDoc::Load(fw::CArchive& ar) {
         Fail(L"occured error reading of \"Ciao image list\".", this);
     m_section = m_header.substr(static_cast<std::size_t>(sectionAt), sectionEnd - sectionAt);
 
-    auto decimal = [this](const char* key) {
-        const std::size_t at = m_section.find(key);
-        if (at == std::string::npos)
-            Fail(L"parameter \"" + W(key) + L"\" is not found in the image list.", this);
-        return DecimalValue(RestOfLine(m_section, at + std::strlen(key)));
-    };
-    const long long dataOffset = decimal("\\Data offset:");
-    const long long bytesPerPixel = decimal("\\Bytes/pixel:");
-    const long long samples = decimal("\\Samps/line:");
-    const long long lines = decimal("\\Number of lines:");
+    const long long dataOffset = SectionDecimal(m_section, "\\Data offset:", this);
+    const long long bytesPerPixel = SectionDecimal(m_section, "\\Bytes/pixel:", this);
+    const long long samples = SectionDecimal(m_section, "\\Samps/line:", this);
+    const long long lines = SectionDecimal(m_section, "\\Number of lines:", this);
 
     // Scan size: Y extent, X extent and the lateral unit.
     {
@@ -348,10 +350,7 @@ void CDIDoc::Store(fw::CArchive& ar) {
     const std::string section = header.substr(static_cast<std::size_t>(sectionAt),
                                               sectionEnd == std::string::npos ? std::string::npos
                                                                               : sectionEnd - sectionAt);
-    const std::size_t offsetAt = section.find("\\Data offset:");
-    if (offsetAt == std::string::npos)
-        Fail(L"parameter \"\\Data offset:\" is not found in the image list.", this);
-    const long long dataOffset = DecimalValue(RestOfLine(section, offsetAt + std::strlen("\\Data offset:")));
+    const long long dataOffset = SectionDecimal(section, "\\Data offset:", this);
     const std::size_t imageBytes = m_raw.size() * 2;
     if (dataOffset < 0 || static_cast<std::uint64_t>(dataOffset) > source.size() ||
         imageBytes > source.size() - static_cast<std::size_t>(dataOffset))

@@ -29,13 +29,9 @@ bool CDocTemplate::GetDocString(std::wstring& field, DocStringIndex index) const
 }
 
 CDocTemplate::Confidence CDocTemplate::MatchDocType(const std::wstring& path, CDocument*& match) {
-    match = nullptr;
-    for (const auto& doc : m_docs) {
-        if (!doc->GetPathName().empty() && fw::SameTextNoCase(doc->GetPathName(), path)) {
-            match = doc.get();
-            return yesAlreadyOpen;
-        }
-    }
+    match = FindOpenDocument(path);
+    if (match)
+        return yesAlreadyOpen;
     std::wstring filter;
     if (GetDocString(filter, filterExt)) {
         const std::wstring ext = fw::PathExtension(path);
@@ -82,6 +78,13 @@ CDocument* CDocTemplate::OpenDocumentFile(const std::wstring& path) {
     doc->SetPathName(path);
     InitialUpdateFrame(*doc);
     return doc;
+}
+
+CDocument* CDocTemplate::FindOpenDocument(const std::wstring& path) const {
+    for (const auto& doc : m_docs)
+        if (!doc->GetPathName().empty() && SameTextNoCase(doc->GetPathName(), path))
+            return doc.get();
+    return nullptr;
 }
 
 std::vector<CDocument*> CDocTemplate::GetDocuments() const {

@@ -42,6 +42,8 @@ public:
     // the document and its frame are destroyed and null is returned.
     virtual CDocument* OpenDocumentFile(const std::wstring& path);
 
+    // The open document with this path (compared without regard to case), or null.
+    CDocument* FindOpenDocument(const std::wstring& path) const;
     // The documents of this template, in the order they were opened.
     std::vector<CDocument*> GetDocuments() const;
     // Closes a document: destroys its frame and the document itself.

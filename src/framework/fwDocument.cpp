@@ -91,10 +91,7 @@ bool CDocument::OnOpenDocument(const std::wstring& path) {
         file.Open(path, CFile::modeRead);
         CArchive ar(file, CArchive::load);
         Serialize(ar);
-    } catch (const CException&) {
-        ReportSaveLoadException(path, std::current_exception(), false);
-        return false;
-    } catch (const std::exception&) {
+    } catch (const std::exception&) { // our own exceptions derive from it too
         ReportSaveLoadException(path, std::current_exception(), false);
         return false;
     }
@@ -130,10 +127,7 @@ bool CDocument::OnSaveDocument(const std::wstring& path) {
         if (std::rename(temp.path.c_str(), target.c_str()) != 0)
             throw CFileException(L"Cannot replace " + FromUtf8(target) + L": " + FromUtf8(std::strerror(errno)));
         temp.keep = true;
-    } catch (const CException&) {
-        ReportSaveLoadException(path, std::current_exception(), true);
-        return false;
-    } catch (const std::exception&) {
+    } catch (const std::exception&) { // our own exceptions derive from it too
         ReportSaveLoadException(path, std::current_exception(), true);
         return false;
     }

@@ -19,13 +19,9 @@ bool StartsWithThreeDigits(const std::wstring& ext) {
 bool HasNumberedExtension(const std::wstring& path) { return StartsWithThreeDigits(fw::PathExtension(path)); }
 
 fw::CDocTemplate::Confidence CVantriDocTemplate::MatchDocType(const std::wstring& path, fw::CDocument*& match) {
-    match = nullptr;
-    for (fw::CDocument* doc : GetDocuments()) {
-        if (!doc->GetPathName().empty() && fw::SameTextNoCase(doc->GetPathName(), path)) {
-            match = doc;
-            return yesAlreadyOpen;
-        }
-    }
+    match = FindOpenDocument(path);
+    if (match)
+        return yesAlreadyOpen;
     std::wstring filter;
     GetDocString(filter, filterExt);
     const std::wstring ext = fw::PathExtension(path);
