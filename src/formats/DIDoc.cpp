@@ -8,6 +8,7 @@
 #include <cstring>
 #include <sstream>
 
+#include "formats/Bytes.h"
 #include "framework/fwArchive.h"
 #include "framework/fwMessage.h"
 #include "framework/fwText.h"
@@ -80,12 +81,6 @@ SectionError FindSection(const std::string& header, const char* marker, std::str
     return SectionError::None;
 }
 
-void PutLittle16(unsigned char* dst, std::int16_t v) {
-    const auto u = static_cast<std::uint16_t>(v);
-    dst[0] = static_cast<unsigned char>(u & 0xFF);
-    dst[1] = static_cast<unsigned char>(u >> 8);
-}
-
 // Reads the header: every byte before the first 0x1A. Returns false when the file has none.
 bool ReadHeader(fw::CArchive& ar, std::string& header) {
     header.clear();
@@ -135,19 +130,6 @@ std::wstring CDIDoc::ImageType() const { return W(m_strType); }
 
 void CDIDoc::SetTitle(const std::wstring& title) {
     CVantriDoc::SetTitle(title + L" -" + W(m_strType) + L"- ");
-}
-
-void CDIDoc::Serialize(fw::CArchive& ar) {
-    try {
-        if (ar.IsLoading())
-            Load(ar);
-        else
-            Store(ar);
-    } catch (CDocException& e) {
-        fw::MessageBox(e.GetErrorMessage(), fw::MsgButtons::Ok, fw::MsgIcon::None);
-        e.reported = true;
-        throw;
-    }
 }
 
 void CDIDoc::Load(fw::CArchive& ar) {
@@ -281,17 +263,9 @@ void CDIDoc::Load(fw::CArchive& ar) {
     m_llDataOffset = dataOffset;
     m_dHeightStep = m_dFullScale / std::pow(2.0, kBits);
 
-    TGrid<std::int16_t> raw(static_cast<std::size_t>(bytes / 2));
     ar.Seek(static_cast<std::uint64_t>(dataOffset));
-    if (ar.Read(raw.data(), bytes) != bytes)
+    if (!ReadRaw(ar, m_nColumns, m_nRows))
         Fail(L"image data reach beyond the end of the file.", this);
-#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
-    for (std::int16_t& v : raw)
-        v = static_cast<std::int16_t>((static_cast<std::uint16_t>(v) >> 8) | (static_cast<std::uint16_t>(v) << 8));
-#endif
-    m_raw = std::move(raw);
-    m_rawColumns = m_nColumns;
-    m_rawRows = m_nRows;
 
     Reprocess();
     PrepareNextImage();
@@ -309,18 +283,8 @@ void CDIDoc::Store(fw::CArchive& ar) {
     // The whole source is read before anything is written, so that saving onto the file the document
     // came from works, and a source that cannot be read fails the save before the target is touched.
     std::string source;
-    {
-        fw::CFile file;
-        try {
-            file.Open(GetPathName(), fw::CFile::modeRead);
-            const std::uint64_t length = file.GetLength();
-            source.resize(static_cast<std::size_t>(length));
-            if (file.Read(source.data(), source.size()) != source.size())
-                Fail(L"I//O error occurred.", this);
-        } catch (const fw::CFileException&) {
-            Fail(L"I//O error occurred.", this);
-        }
-    }
+    if (!fw::ReadWholeFile(GetPathName(), source))
+        Fail(L"I//O error occurred.", this);
     const std::size_t mark = source.find('\x1A');
     if (mark == std::string::npos)
         Fail(L"the end of the header (byte 0x1A) is not found.", this);
@@ -359,21 +323,8 @@ void CDIDoc::Store(fw::CArchive& ar) {
     if (header.size() + 1 > offset)
         Fail(L"the changed header does not fit before the image data.", this);
 
-    // Re-quantise into a separate buffer: the document keeps the raw grid it read.
-    TGrid<std::int16_t> counts = m_raw;
-    const int lineLength = m_rawColumns;
-    for (int i = 0; i < rows && i < m_rawRows; ++i) {
-        for (int j = 0; j < columns && j < m_rawColumns; ++j) {
-            double v = (static_cast<double>(heights[static_cast<std::size_t>(j) + static_cast<std::size_t>(i) * columns]) -
-                        0.5) * 65535.0;
-            v = std::isnan(v) ? 0.0 : std::clamp(v, -32767.0, 32767.0);
-            counts[static_cast<std::size_t>(j) + static_cast<std::size_t>(i) * lineLength] =
-                static_cast<std::int16_t>(std::trunc(v));
-        }
-    }
-    std::string image(imageBytes, '\0');
-    for (std::size_t n = 0; n < counts.size(); ++n)
-        PutLittle16(reinterpret_cast<unsigned char*>(&image[2 * n]), counts[n]);
+    // Re-quantised into a separate buffer: the document keeps the raw grid it read.
+    const std::string image = le::Little16Bytes(CentredCounts());
 
     ar.Write(header);
     const char end = 0x1A;

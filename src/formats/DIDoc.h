@@ -24,16 +24,15 @@ public:
     std::string m_strType;           // "Height", "Phase" or "Amplitude"
     std::string m_strScaleValue;     // the Z scale volts as the header writes them
 
-    void Serialize(fw::CArchive& ar) override;
     long long FindImage(int k) override;
     void Reprocess() override;
     void SetTitle(const std::wstring& title) override;
     std::wstring FormatName() const override { return L"NanoScope III"; }
     std::wstring ImageType() const override;
 
-private:
-    void Load(fw::CArchive& ar);
-    void Store(fw::CArchive& ar);
+protected:
+    void Load(fw::CArchive& ar) override;
+    void Store(fw::CArchive& ar) override;
 };
 
 // Position just after the backslash of the (k+1)-th "\*Ciao image list" of a header, or -1.

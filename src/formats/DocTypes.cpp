@@ -4,10 +4,19 @@
 #include <memory>
 
 #include "formats/DIDoc.h"
+#include "formats/NTMDTDoc.h"
+#include "formats/SPMDoc.h"
+#include "framework/fwDocManager.h"
 #include "framework/fwApp.h"
 #include "model/VantriDocTemplate.h"
 
 namespace doc {
+
+namespace {
+std::wstring DocString(const std::wstring& name, const std::wstring& filter, const std::wstring& extensions) {
+    return L"\nNew\n" + name + L"\n" + filter + L"\n" + extensions + L"\nVantri.Document\nVantri Document";
+}
+} // namespace
 
 std::wstring NanoScopeDocString() {
     std::wstring extensions;
@@ -18,13 +27,21 @@ std::wstring NanoScopeDocString() {
             extensions += L';';
         extensions += ext;
     }
-    return L"\nNew\n000 DI file\nVeeco NanoScope III Files (*.000 - *.099)\n" + extensions +
-           L"\nVantri.Document\nVantri Document";
+    return DocString(L"000 DI file", L"Veeco NanoScope III Files (*.000 - *.099)", extensions);
 }
 
+std::wstring NanotopDocString() { return DocString(L"SPM file", L"MPRI NANOTOP-205 Files (*.spm)", L".spm"); }
+
+std::wstring NtMdtDocString() { return DocString(L"MDT file", L"NT-MDT Files (*.mdt)", L".mdt"); }
+
 void RegisterDocTypes(fw::CWinApp& app) {
-    app.GetDocManager().AddDocTemplate(
+    fw::CDocManager& manager = app.GetDocManager();
+    manager.AddDocTemplate(
         std::make_unique<CVantriDocTemplate>(NanoScopeDocString(), [] { return std::make_unique<CDIDoc>(); }));
+    manager.AddDocTemplate(
+        std::make_unique<CVantriDocTemplate>(NanotopDocString(), [] { return std::make_unique<CSPMDoc>(); }));
+    manager.AddDocTemplate(
+        std::make_unique<CVantriDocTemplate>(NtMdtDocString(), [] { return std::make_unique<CNTMDTDoc>(); }));
 }
 
 } // namespace doc

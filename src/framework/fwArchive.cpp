@@ -93,4 +93,18 @@ std::uint64_t CFile::GetLength() const {
     return end < 0 ? 0 : static_cast<std::uint64_t>(end);
 }
 
+bool ReadWholeFile(const std::wstring& path, std::string& bytes) {
+    try {
+        CFile file;
+        file.Open(path, CFile::modeRead);
+        const std::uint64_t length = file.GetLength();
+        if (length > bytes.max_size())
+            return false;
+        bytes.resize(static_cast<std::size_t>(length));
+        return file.Read(bytes.data(), bytes.size()) == bytes.size();
+    } catch (const CFileException&) {
+        return false;
+    }
+}
+
 } // namespace fw

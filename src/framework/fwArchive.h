@@ -35,6 +35,9 @@ private:
     std::wstring m_path;
 };
 
+// Reads a whole file into bytes; false when it cannot be opened or read to its end.
+bool ReadWholeFile(const std::wstring& path, std::string& bytes);
+
 class CArchive {
 public:
     enum Mode { load, store };

@@ -1,10 +1,15 @@
 #include "model/VantriDoc.h"
 
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
 #include <cstring>
 
 #include "framework/fwApp.h"
+#include "framework/fwArchive.h"
 #include "framework/fwMessage.h"
 #include "processing/kernels/Kernels.h"
+#include "model/DocException.h"
 #include "model/SurfaceApp.h"
 #include "model/VantriDocTemplate.h"
 
@@ -76,9 +81,10 @@ void CVantriDoc::BeginLoad() {
 
 bool CVantriDoc::PrepareNextImage() {
     CVantriDocTemplate* t = GetVantriTemplate();
-    if (FindImage(image + 1) >= 0) {
+    const int next = NextImage(image);
+    if (next > image) {
         if (t)
-            ++t->m_nImage;
+            t->m_nImage = next;
         s_strPendingPath = m_strLoadPath;
         s_bPendingOpen = true;
         return true;
@@ -90,6 +96,8 @@ bool CVantriDoc::PrepareNextImage() {
 }
 
 long long CVantriDoc::FindImage(int) { return -1; }
+
+int CVantriDoc::NextImage(int k) { return k < INT32_MAX && FindImage(k + 1) >= 0 ? k + 1 : -1; }
 
 bool CVantriDoc::OnOpenDocument(const std::wstring& path) {
     m_strLoadPath = path;
@@ -110,6 +118,34 @@ bool CVantriDoc::OnOpenDocument(const std::wstring& path) {
             app->OpenDocumentFile(next);
     }
     return opened;
+}
+
+void CVantriDoc::Serialize(fw::CArchive& ar) {
+    try {
+        if (ar.IsLoading())
+            Load(ar);
+        else
+            Store(ar);
+    } catch (CDocException& e) {
+        fw::MessageBox(e.GetErrorMessage(), fw::MsgButtons::Ok, fw::MsgIcon::None);
+        e.reported = true;
+        throw;
+    }
+}
+
+bool CVantriDoc::ReadRaw(fw::CArchive& ar, int columns, int rows) {
+    const std::size_t count = static_cast<std::size_t>(columns) * static_cast<std::size_t>(rows);
+    TGrid<std::int16_t> raw(count);
+    if (ar.Read(raw.data(), count * 2) != count * 2)
+        return false;
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+    for (std::int16_t& v : raw)
+        v = static_cast<std::int16_t>((static_cast<std::uint16_t>(v) >> 8) | (static_cast<std::uint16_t>(v) << 8));
+#endif
+    m_raw = std::move(raw);
+    m_rawColumns = columns;
+    m_rawRows = rows;
+    return true;
 }
 
 namespace {
@@ -134,6 +170,21 @@ double CVantriDoc::RunChain() {
     s *= Normalize(grid, columns, rows, m_normalize);
     s *= FitToUnit(grid, columns, rows);
     return s;
+}
+
+TGrid<std::int16_t> CVantriDoc::CentredCounts() const {
+    TGrid<std::int16_t> counts = m_raw;
+    const std::size_t lineLength = static_cast<std::size_t>(m_rawColumns);
+    for (int i = 0; i < rows && i < m_rawRows; ++i) {
+        const float* line = heights.data() + static_cast<std::size_t>(i) * static_cast<std::size_t>(columns);
+        std::int16_t* out = counts.data() + static_cast<std::size_t>(i) * lineLength;
+        for (int j = 0; j < columns && j < m_rawColumns; ++j) {
+            double v = (static_cast<double>(line[j]) - 0.5) * 65535.0;
+            v = std::isnan(v) ? 0.0 : std::clamp(v, -32767.0, 32767.0);
+            out[j] = static_cast<std::int16_t>(std::trunc(v));
+        }
+    }
+    return counts;
 }
 
 void CVantriDoc::ApplySetting(int& setting, int value) {

@@ -65,8 +65,13 @@ public:
     virtual void Reprocess() {}
     // The file offset where image k's description starts, or -1 when the file has no such image.
     virtual long long FindImage(int k);
+    // The image of the file to open after image k, or -1 when k is the last; by default k + 1 when
+    // FindImage finds it. A reader whose files hold images it skips passes over them here.
+    virtual int NextImage(int k);
 
     bool OnOpenDocument(const std::wstring& path) override;
+    // Loads or stores through Load and Store; a reader's failure is shown to the user and rethrown.
+    void Serialize(fw::CArchive& ar) override;
 
     // The scan format's name, and the kind of data this image holds (empty where the format has none).
     virtual std::wstring FormatName() const { return std::wstring(); }
@@ -75,6 +80,10 @@ public:
     // Runs the chain from the raw grid with the current settings into the processed grid and
     // returns the factor f: the raw counts that the value 1.0 stands for.
     double RunChain();
+
+    // The processed surface as 16-bit counts centred on zero, trunc((h - 0.5) x 65535), at the same
+    // column and row of a copy of the raw grid; raw cells outside the processed grid keep their counts.
+    TGrid<std::int16_t> CentredCounts() const;
 
     // Surface-menu and file commands; false when the id is not the document's.
     bool OnCommand(int id);
@@ -90,6 +99,13 @@ public:
     // The application-wide pending open of the next image.
     static bool s_bPendingOpen;
     static std::wstring s_strPendingPath;
+
+protected:
+    // Reads columns x rows little-endian 16-bit counts from the archive's position into the raw grid.
+    // False on a short read, with the raw grid left as it was.
+    bool ReadRaw(fw::CArchive& ar, int columns, int rows);
+    virtual void Load(fw::CArchive&) {}
+    virtual void Store(fw::CArchive&) {}
 
 private:
     void ApplySetting(int& setting, int value);

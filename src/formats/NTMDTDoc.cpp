@@ -1,0 +1,271 @@
+#include "formats/NTMDTDoc.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "formats/Bytes.h"
+#include "framework/fwArchive.h"
+#include "framework/fwMessage.h"
+#include "model/DocException.h"
+#include "model/phSize.h"
+
+namespace doc {
+
+namespace {
+
+constexpr std::uint32_t kSignature = 0xFF93B001u;
+constexpr int kTypeImage = 0;
+constexpr int kTypeRefused = 1;
+constexpr int kTypeText = 3;
+constexpr std::size_t kFixedVariableBlock = CNTMDTDoc::kAxesSize + CNTMDTDoc::kScanSize; // 107
+constexpr double kCountSpan = 65535.0;
+
+struct CUnit {
+    int code;
+    const wchar_t* text;
+};
+// In the order saving looks a text up: the first code with the text wins.
+const CUnit kUnits[] = {
+    {-10, L"1/cm"}, {-5, L"m"},        {-4, L"cm"},         {-3, L"mm"},       {-2, L"\u00B5m"},
+    {-1, L"nm"},    {0, L"\u00C5"},    {1, L"nA"},          {2, L"V"},         {3, L""},
+    {4, L"kHz"},    {5, L"deg"},       {6, L"%"},           {7, L"\u00B0C"},   {9, L"sec"},
+    {10, L"ms"},    {11, L"\u00B5s"},  {12, L"ns"},         {13, L"Counts"},   {14, L"Pixels"},
+    {20, L"A"},     {21, L"mA"},       {22, L"\u00B5A"},    {24, L"pA"},       {26, L"mV"},
+    {27, L"\u00B5V"}, {28, L"nV"},     {29, L"pV"},         {30, L"N"},        {31, L"mN"},
+    {32, L"\u00B5N"}, {33, L"nN"},     {34, L"pN"},
+    // Codes that repeat a text above; reading knows them, saving never writes them.
+    {8, L"V"},      {23, L"nA"},       {25, L"V"},
+};
+
+const wchar_t* const kAxisNames[3] = {L"X-coordinates", L"Y-coordinates", L"Z-coordinates"};
+
+[[noreturn]] void Fail(const std::wstring& reason, fw::CDocument* doc) { throw CDocException(reason, doc); }
+
+// Points the frame walk at a source for the length of a load or store.
+template <typename T> class CSourceScope {
+public:
+    CSourceScope(T*& slot, T* source) : m_slot(slot) { m_slot = source; }
+    ~CSourceScope() { m_slot = nullptr; }
+    CSourceScope(const CSourceScope&) = delete;
+    CSourceScope& operator=(const CSourceScope&) = delete;
+
+private:
+    T*& m_slot;
+};
+
+std::wstring Ordinal(int k) { return std::to_wstring(static_cast<long long>(k) + 1); }
+
+} // namespace
+
+const wchar_t* NtMdtUnitText(int code) {
+    for (const CUnit& u : kUnits)
+        if (u.code == code)
+            return u.text;
+    return nullptr;
+}
+
+bool NtMdtUnitCode(const std::wstring& text, int& code) {
+    for (const CUnit& u : kUnits) {
+        if (text == u.text) {
+            code = u.code;
+            return true;
+        }
+    }
+    return false;
+}
+
+const CNTMDTDoc::CFrame* CNTMDTDoc::Frame(int k) {
+    if (k < 0 || k > m_nLastFrame)
+        return nullptr;
+    while (static_cast<int>(m_frames.size()) <= k) {
+        CFrame next;
+        if (!m_frames.empty()) {
+            const CFrame& last = m_frames.back();
+            if (!last.fits)
+                return nullptr; // a frame whose size is broken hides every frame after it
+            next.offset = last.offset + last.size;
+        } else {
+            next.offset = kFileHeaderSize;
+        }
+        unsigned char header[kFrameHeaderSize];
+        if (next.offset > m_fileLength || m_fileLength - next.offset < kFrameHeaderSize)
+            return nullptr;
+        if (m_pLoading) {
+            m_pLoading->Seek(next.offset);
+            if (m_pLoading->Read(header, sizeof header) != sizeof header)
+                return nullptr;
+        } else if (m_pSource) {
+            std::memcpy(header, m_pSource->data() + next.offset, sizeof header);
+        } else {
+            return nullptr;
+        }
+        const std::int32_t size = le::GetI32(header);
+        next.type = le::GetI16(header + 4);
+        next.size = size < 0 ? 0 : static_cast<std::uint64_t>(size);
+        next.fits = next.size >= kFrameHeaderSize && next.size <= m_fileLength - next.offset;
+        m_frames.push_back(next);
+    }
+    return &m_frames[static_cast<std::size_t>(k)];
+}
+
+long long CNTMDTDoc::FindImage(int k) {
+    const CFrame* f = Frame(k);
+    return f ? static_cast<long long>(f->offset) : -1;
+}
+
+int CNTMDTDoc::NextImage(int k) {
+    for (int j = k + 1; j > k && j <= m_nLastFrame; ++j) {
+        const CFrame* f = Frame(j);
+        // A frame that cannot be read is still the next one: its open tells the user why it fails.
+        if (!f || !f->fits || f->type != kTypeText)
+            return j;
+    }
+    return -1;
+}
+
+void CNTMDTDoc::SetTitle(const std::wstring& title) {
+    CVantriDoc::SetTitle(m_bSingleFrame ? title : title + L" -" + Ordinal(image) + L"- ");
+}
+
+void CNTMDTDoc::Load(fw::CArchive& ar) {
+    BeginLoad();
+    m_fileLength = ar.GetLength();
+    CSourceScope<fw::CArchive> scope(m_pLoading, &ar);
+    m_frames.clear();
+
+    ar.Seek(0);
+    if (ar.Read(m_fileHeader, kFileHeaderSize) != kFileHeaderSize || le::GetU32(m_fileHeader) != kSignature)
+        Fail(L"it is not NT-MDT file.", this);
+    m_nLastFrame = le::GetI16(m_fileHeader + 12);
+    if (m_nLastFrame < 0)
+        Fail(L"it holds no frames.", this);
+
+    // A text frame where the open starts is passed over like the ones between images.
+    const CFrame* frame = Frame(image);
+    while (frame && frame->fits && frame->type == kTypeText) {
+        const int next = NextImage(image);
+        if (next < 0)
+            Fail(L"it holds no frame of a scanned image.", this);
+        image = next;
+        frame = Frame(image);
+    }
+    if (!frame || !frame->fits)
+        Fail(L"frame " + Ordinal(image) + L" does not fit in the file.", this);
+    if (frame->type == kTypeRefused)
+        Fail(L"this type of frame is not supported as yet.", this);
+    if (frame->type != kTypeImage)
+        Fail(L"have unknown type of Frame.", this);
+
+    // Every block is checked against the frame's size (which lies inside the file) before it is read.
+    const std::uint64_t frameSize = frame->size;
+    ar.Seek(frame->offset);
+    if (ar.Read(m_frameHeader, kFrameHeaderSize) != kFrameHeaderSize)
+        Fail(L"frame " + Ordinal(image) + L" does not fit in the file.", this);
+    const std::uint64_t variable = le::GetU16(m_frameHeader + 20);
+    if (variable < kFixedVariableBlock || kFrameHeaderSize + variable + kImageHeaderSize > frameSize)
+        Fail(L"the size of the frame's parameter block is incorrect.", this);
+    std::string extra(static_cast<std::size_t>(variable - kFixedVariableBlock), '\0');
+    if (ar.Read(m_axes, kAxesSize) != kAxesSize || ar.Read(m_scan, kScanSize) != kScanSize ||
+        ar.Read(extra.data(), extra.size()) != extra.size() ||
+        ar.Read(m_imageHeader, kImageHeaderSize) != kImageHeaderSize)
+        Fail(L"frame " + Ordinal(image) + L" does not fit in the file.", this);
+    m_extra = std::move(extra);
+
+    const int columns = le::GetU16(m_imageHeader + 2);
+    const int rows = le::GetU16(m_imageHeader + 4);
+    if (columns == 0 || rows == 0)
+        Fail(L"size of the image is incorrect.", this);
+    const std::uint64_t bytes = static_cast<std::uint64_t>(columns) * static_cast<std::uint64_t>(rows) * 2;
+    if (bytes > frameSize - (kFrameHeaderSize + variable + kImageHeaderSize))
+        Fail(L"the image does not fit in its frame.", this);
+
+    if (!ReadRaw(ar, columns, rows))
+        Fail(L"frame " + Ordinal(image) + L" does not fit in the file.", this);
+
+    for (int axis = 0; axis < 3; ++axis) {
+        m_step[axis] = le::GetF32(m_axes + 10 * axis + 4);
+        m_unitCode[axis] = le::GetI16(m_axes + 10 * axis + 8);
+    }
+    VetUnits();
+    m_bSingleFrame = m_nLastFrame == 0;
+
+    Reprocess();
+    PrepareNextImage();
+}
+
+void CNTMDTDoc::VetUnits() {
+    for (int axis = 0; axis < 3; ++axis) {
+        const wchar_t* text = NtMdtUnitText(m_unitCode[axis]);
+        if (text && ph::Size::is_unit(text)) {
+            m_unit[axis] = text;
+            continue;
+        }
+        fw::MessageBox(std::wstring(L" Unsupported unit of measurement\n on ") + kAxisNames[axis] +
+                           L".\n Avoid of incorrect working of the application,\n"
+                           L" it will be replaced with \"nm\".",
+                       fw::MsgButtons::Ok, fw::MsgIcon::Exclamation);
+        m_unit[axis] = L"nm";
+    }
+}
+
+void CNTMDTDoc::Reprocess() {
+    m_preprocessor.range = static_cast<float>(kCountSpan);
+    const double f = RunChain();
+    width = ph::Size(static_cast<double>(m_step[0]) * columns, m_unit[0].c_str());
+    height = ph::Size(static_cast<double>(m_step[1]) * rows, m_unit[1].c_str());
+    range = ph::Size(static_cast<double>(m_step[2]) * f, m_unit[2].c_str());
+}
+
+void CNTMDTDoc::Store(fw::CArchive& ar) {
+    // The whole source is read first, so that saving onto the file the document came from works and
+    // a source that cannot be read fails before anything is written.
+    std::string source;
+    if (!fw::ReadWholeFile(GetPathName(), source) || source.size() < kFileHeaderSize)
+        Fail(L"I//O error occurred.", this);
+    std::memcpy(m_fileHeader, source.data(), kFileHeaderSize);
+
+    // The new height of one count keeps the physical heights of the re-quantised surface.
+    ph::Size step = range / kCountSpan;
+    step.normalize();
+    if (step.dimension() == ph::Size(1.0, L"Hz").dimension())
+        step.cast(L"kHz");
+    int zCode = 0;
+    if (!NtMdtUnitCode(step.unit(), zCode))
+        Fail(L"internal error.", nullptr);
+
+    // The frame's place in the source, walked the same way as when it was read.
+    CSourceScope<const std::string> scope(m_pSource, &source);
+    m_fileLength = source.size();
+    m_nLastFrame = le::GetI16(m_fileHeader + 12);
+    m_frames.clear();
+    const CFrame* frame = Frame(image);
+    if (!frame || !frame->fits)
+        Fail(L"frame " + Ordinal(image) + L" does not fit in the file.", this);
+    if (le::GetI16(m_frameHeader + 4) != kTypeImage || frame->type != kTypeImage)
+        Fail(L"this type of frame is not supported as yet.", this);
+
+    unsigned char axes[kAxesSize];
+    std::memcpy(axes, m_axes, kAxesSize);
+    le::PutF32(axes + 24, static_cast<float>(step.value()));
+    le::PutI16(axes + 28, static_cast<std::int16_t>(zCode));
+
+    std::string body;
+    body.append(reinterpret_cast<const char*>(m_frameHeader), kFrameHeaderSize);
+    body.append(reinterpret_cast<const char*>(axes), kAxesSize);
+    body.append(reinterpret_cast<const char*>(m_scan), kScanSize);
+    body.append(m_extra);
+    body.append(reinterpret_cast<const char*>(m_imageHeader), kImageHeaderSize);
+    // Re-quantised into a separate buffer: the document keeps the raw grid it read.
+    body.append(le::Little16Bytes(CentredCounts()));
+    if (body.size() > frame->size)
+        Fail(L"the image does not fit in its frame.", this);
+
+    // The frame keeps its stored size: whatever it holds after the image is carried over.
+    const std::size_t offset = static_cast<std::size_t>(frame->offset);
+    ar.Write(m_fileHeader, kFileHeaderSize);
+    ar.Write(source.data() + kFileHeaderSize, offset - kFileHeaderSize);
+    ar.Write(body);
+    ar.Write(source.data() + offset + body.size(), source.size() - offset - body.size());
+}
+
+} // namespace doc
