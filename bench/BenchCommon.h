@@ -1,5 +1,6 @@
 // Plumbing shared by the benchmark programs: a console reporter that keeps each benchmark's mean
-// times, the frame of main(), a temporary directory and the generated NanoScope file.
+// times, the frame of main(), a temporary directory, and for the opening benchmarks the generated
+// scan files and our side's open.
 #pragma once
 
 #include <benchmark/benchmark.h>
@@ -150,11 +151,15 @@ private:
 
 } // namespace bench
 
-// Only the programs that open a file have the test-data generator (and link it).
+// Only the programs that open a file have the test-data generators (and link them).
 #if __has_include("data/NanoScopeGen.h")
 #include "data/NanoScopeGen.h"
+#include "data/NtMdtGen.h"
+#include "data/SpmGen.h"
+#include "formats/DocTypes.h"
 #include "framework/fwMessage.h"
 #include "framework/fwText.h"
+#include "model/SurfaceApp.h"
 
 namespace bench {
 
@@ -171,11 +176,79 @@ inline std::string WriteNanoScope(const TempDir& dir, int side) {
     return path;
 }
 
+// Writes an NT-MDT file with one side x side scanned frame into dir; returns its path.
+inline std::string WriteNtMdt(const TempDir& dir, int side) {
+    const std::string path = dir.Path("scan" + std::to_string(side) + ".mdt");
+    testdata::MdtFile file;
+    file.frames[0].columns = file.frames[0].rows = side;
+    testdata::WriteFile(path, testdata::MakeNtMdt(file));
+    return path;
+}
+
+// Writes a NANOTOP-205 file of side x side samples into dir; returns its path.
+inline std::string WriteSpm(const TempDir& dir, int side) {
+    const std::string path = dir.Path("scan" + std::to_string(side) + ".spm");
+    testdata::SpmFile file;
+    file.columns = file.rows = side;
+    testdata::WriteFile(path, testdata::MakeSpm(file));
+    return path;
+}
+
 // Says that our reader could not open path, with the messages it gave.
 inline void ReportOpenFailure(const std::string& path, const fw::CMessageRecorder& recorder) {
     std::cerr << "vantri cannot open " << path << "\n";
     for (const std::wstring& text : recorder.Texts())
         std::cerr << "  " << fw::ToUtf8(text) << "\n";
+}
+
+// Opens path once as the application does, outside the timings; reports a failure.
+inline bool CheckVantriOpen(const std::string& path) {
+    fw::CMessageRecorder recorder;
+    fw::CScopedMessages scope(recorder);
+    doc::CSurfaceApp app;
+    doc::RegisterDocTypes(app);
+    const bool ok = app.OpenDocumentFile(fw::FromUtf8(path)) != nullptr;
+    app.GetDocManager().CloseAllDocuments();
+    if (!ok)
+        ReportOpenFailure(path, recorder);
+    return ok;
+}
+
+// The timed loop of our side: open, then close, since the document manager hands back an already
+// open document of the same path. Message boxes go to a recorder.
+inline void TimeVantriOpen(benchmark::State& state, const std::string& utf8Path) {
+    fw::CMessageRecorder recorder;
+    fw::CScopedMessages scope(recorder);
+    doc::CSurfaceApp app;
+    doc::RegisterDocTypes(app);
+    const std::wstring path = fw::FromUtf8(utf8Path);
+    for (auto _ : state) {
+        fw::CDocument* document = app.OpenDocumentFile(path);
+        if (!document) {
+            state.SkipWithError("OpenDocumentFile failed");
+            break;
+        }
+        benchmark::DoNotOptimize(document);
+        app.GetDocManager().CloseAllDocuments();
+    }
+}
+
+// Prints the mean wall times of an open benchmark pair and their ratio; label, if any, goes in
+// parentheses after the words it qualifies.
+inline void PrintOpenRatio(const MeanReporter& reporter, std::ostream& out, const std::string& ours,
+                           const std::string& theirs, const std::string& label = "") {
+    const std::string suffix = label.empty() ? "" : " (" + label + ")";
+    const double oursMs = reporter.MeanMs(ours), theirsMs = reporter.MeanMs(theirs);
+    if (oursMs < 0 || theirsMs < 0) {
+        out << "ratio vantri/gwyddion" << suffix << ": n/a (both benchmarks must run without error)\n";
+        return;
+    }
+    char line[200];
+    std::snprintf(line, sizeof line, "mean wall time%s: vantri %.1f ms, gwyddion %.1f ms\n", suffix.c_str(),
+                  oursMs, theirsMs);
+    out << line;
+    std::snprintf(line, sizeof line, "ratio vantri/gwyddion%s: %.2f\n", suffix.c_str(), oursMs / theirsMs);
+    out << line << std::flush;
 }
 
 } // namespace bench
