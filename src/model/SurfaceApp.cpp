@@ -1,12 +1,15 @@
 #include "model/SurfaceApp.h"
 
 #include <map>
+#include <memory>
 
 #include "framework/fwDocTemplate.h"
 #include "model/VantriDoc.h"
 #include "model/VantriDocTemplate.h"
 
 namespace doc {
+
+CSurfaceApp::CSurfaceApp() { SetDocManager(std::make_unique<CVantriDocManager>(dialogMemory)); }
 
 fw::CDocument* CSurfaceApp::OpenDocumentFile(const std::wstring& path) {
     std::map<CVantriDocTemplate*, int> groupsBefore;

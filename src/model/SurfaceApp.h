@@ -4,6 +4,7 @@
 #include <string>
 
 #include "framework/fwApp.h"
+#include "model/OpenDialog.h"
 
 namespace doc {
 
@@ -11,6 +12,12 @@ class CVantriDoc;
 
 class CSurfaceApp : public fw::CWinApp {
 public:
+    // Installs the scan types' document manager, which prompts through the remembered filter.
+    CSurfaceApp();
+
+    // What the file dialogs remember; the settings store it.
+    CDialogMemory dialogMemory;
+
     // Opens a path as the application does. When the outermost open returns, the image counters start
     // again at 0, an unfinished group still gets its own number, and a first image is marked for
     // arrangement of its group.

@@ -10,6 +10,8 @@
 #include <sstream>
 
 #include "data/NanoScopeGen.h"
+#include "data/NtMdtGen.h"
+#include "data/SpmGen.h"
 
 namespace {
 
@@ -181,4 +183,44 @@ TEST_F(CliTest, ARefusedCustomKernelIsReportedAndTheCommandGoesOn) {
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.err, "Invalid mask size\n");
     EXPECT_EQ(Lines(run.out).size(), 16u);
+}
+
+TEST_F(CliTest, NtMdtAndNanotopFilesGoThroughTheSameCommands) {
+    testdata::MdtFile mdt;
+    mdt.frames.assign(2, testdata::MdtFrame{});
+    mdt.frames[1].seed = 9;
+    const std::string frames = (dir / "frames.mdt").string();
+    testdata::WriteFile(frames, testdata::MakeNtMdt(mdt));
+    testdata::SpmFile spm;
+    spm.columns = spm.rows = 10;
+    const std::string nanotop = (dir / "scan.SPM").string();
+    testdata::WriteFile(nanotop, testdata::MakeSpm(spm));
+
+    CRun run = Cli("info '" + frames + "' '" + nanotop + "'");
+    ASSERT_EQ(run.status, 0) << run.err;
+    const auto lines = Lines(run.out);
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_NE(lines[1].find("\"format\": \"NT-MDT\", \"group\": 0, \"image\": 1, \"title\": \"frames.mdt -2- \""),
+              std::string::npos);
+    EXPECT_NE(lines[2].find("\"format\": \"NANOTOP-205\", \"group\": 0, \"image\": 0, \"title\": \"scan.SPM\""),
+              std::string::npos);
+    EXPECT_NE(lines[2].find("\"columns\": 8, \"rows\": 8, \"raw_columns\": 10, \"raw_rows\": 10"), std::string::npos);
+
+    run = Cli("dump '" + frames + "' --image 1 --raw --format i16le");
+    const auto samples = testdata::PatternSamples(16, 16, 9);
+    ASSERT_EQ(run.out.size(), samples.size() * 2);
+    EXPECT_EQ(std::memcmp(run.out.data(), samples.data(), run.out.size()), 0);
+
+    for (const std::string& source : {frames, nanotop}) {
+        const std::string out = (dir / ("saved" + fs::path(source).extension().string())).string();
+        run = Cli("process '" + source + "' --filter median3 --out '" + out + "'");
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(fs::file_size(out), fs::file_size(source));
+        EXPECT_EQ(Cli("info '" + out + "'").status, 0);
+    }
+
+    run = Cli("info '" + std::string(VANTRI_TEST_DATA) + "/real/SciFiDatasets__test_mdt.mdt'");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "This file can not be open, because \nhave unknown type of Frame.\n");
+    EXPECT_EQ(run.out, "");
 }

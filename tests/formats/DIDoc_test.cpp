@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "data/NanoScopeGen.h"
+#include "formats/ReaderFixture.h"
 #include "formats/DIDoc.h"
 #include "formats/DocTypes.h"
 #include "framework/fwDocTemplate.h"
@@ -22,41 +23,15 @@ namespace fs = std::filesystem;
 using testdata::NsFile;
 using testdata::NsImage;
 
-const std::wstring kPrefix = L"This file can not be open, because \n";
+using testreader::kPrefix;
+using testreader::ReadAll;
 
-std::string ReadAll(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-class DIDocTest : public ::testing::Test {
+class DIDocTest : public testreader::CReaderTest {
 protected:
-    void SetUp() override {
-        dir = fs::path(VANTRI_TEST_OUT) / ("di_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-        doc::RegisterDocTypes(app);
-    }
-
     fs::path Write(const NsFile& file, const std::string& name = "scan.001") {
-        testdata::WriteFile((dir / name).string(), testdata::MakeNanoScope(file));
-        return dir / name;
+        return WriteBytes(testdata::MakeNanoScope(file), name);
     }
-    // Opens a file as the application does; returns its group, first image first.
-    std::vector<doc::CDIDoc*> Open(const fs::path& path) {
-        auto* first = dynamic_cast<doc::CDIDoc*>(app.OpenDocumentFile(fw::FromUtf8(path.string())));
-        std::vector<doc::CDIDoc*> group;
-        if (first)
-            for (doc::CVantriDoc* d : first->GroupDocuments())
-                group.push_back(dynamic_cast<doc::CDIDoc*>(d));
-        return group;
-    }
-    void CloseAll() { app.GetDocManager().CloseAllDocuments(); }
-
-    fs::path dir;
-    fw::CMessageRecorder recorder;
-    fw::CScopedMessages scope{recorder};
-    doc::CSurfaceApp app;
+    std::vector<doc::CDIDoc*> Open(const fs::path& path) { return OpenAs<doc::CDIDoc>(path); }
 };
 
 NsFile ThreeImages() {

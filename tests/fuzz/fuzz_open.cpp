@@ -1,5 +1,6 @@
-// Opens arbitrary bytes as a NanoScope III file through the whole open sequence (every image of the
-// group), and saves what opened, as the application would.
+// Opens arbitrary bytes as a scan file through the whole open sequence (every image of the group),
+// and saves what opened, as the application would. The file's extension, VANTRI_FUZZ_EXTENSION,
+// routes it to the reader under test.
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -28,8 +29,8 @@ struct CSetup {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static CSetup setup;
-    const std::string path = setup.dir + "/input.000";
-    const std::string saved = setup.dir + "/saved.000";
+    const std::string path = setup.dir + "/input" VANTRI_FUZZ_EXTENSION;
+    const std::string saved = setup.dir + "/saved" VANTRI_FUZZ_EXTENSION;
     if (std::FILE* f = std::fopen(path.c_str(), "wb")) {
         std::fwrite(data, 1, size, f);
         std::fclose(f);
