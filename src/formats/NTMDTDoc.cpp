@@ -19,6 +19,8 @@ constexpr int kTypeRefused = 1;
 constexpr int kTypeText = 3;
 constexpr std::size_t kFixedVariableBlock = CNTMDTDoc::kAxesSize + CNTMDTDoc::kScanSize; // 107
 constexpr double kCountSpan = 65535.0;
+constexpr std::uint64_t kDotsHeaderSize = 14;
+constexpr std::uint64_t kDotSize = 16;
 
 struct CUnit {
     int code;
@@ -175,9 +177,15 @@ void CNTMDTDoc::Load(fw::CArchive& ar) {
     const int rows = le::GetU16(m_imageHeader + 4);
     if (columns == 0 || rows == 0)
         Fail(L"size of the image is incorrect.", this);
+    const std::uint64_t points = le::GetU16(m_imageHeader + 6);
+    const std::uint64_t dots = points ? kDotsHeaderSize + kDotSize * points : 0;
     const std::uint64_t bytes = static_cast<std::uint64_t>(columns) * static_cast<std::uint64_t>(rows) * 2;
-    if (bytes > frameSize - (kFrameHeaderSize + variable + kImageHeaderSize))
+    if (dots + bytes > frameSize - (kFrameHeaderSize + variable + kImageHeaderSize))
         Fail(L"the image does not fit in its frame.", this);
+    std::string dotBlock(static_cast<std::size_t>(dots), '\0');
+    if (ar.Read(dotBlock.data(), dotBlock.size()) != dotBlock.size())
+        Fail(L"frame " + Ordinal(image) + L" does not fit in the file.", this);
+    m_dots = std::move(dotBlock);
 
     if (!ReadRaw(ar, columns, rows))
         Fail(L"frame " + Ordinal(image) + L" does not fit in the file.", this);
@@ -255,6 +263,7 @@ void CNTMDTDoc::Store(fw::CArchive& ar) {
     body.append(reinterpret_cast<const char*>(m_scan), kScanSize);
     body.append(m_extra);
     body.append(reinterpret_cast<const char*>(m_imageHeader), kImageHeaderSize);
+    body.append(m_dots);
     // Re-quantised into a separate buffer: the document keeps the raw grid it read.
     body.append(le::Little16Bytes(CentredCounts()));
     if (body.size() > frame->size)

@@ -28,6 +28,9 @@ public:
     unsigned char m_scan[kScanSize] = {};
     std::string m_extra;
     unsigned char m_imageHeader[kImageHeaderSize] = {};
+    // The point-spectroscopy block the image header's last field announces (14 + 16 bytes a point),
+    // carried unchanged between the image header and the image.
+    std::string m_dots;
     bool m_bSingleFrame = true;
 
     // Per axis X, Y, Z: the step of one sample (Z: of one raw count) and the unit used for it. A unit

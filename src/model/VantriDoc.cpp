@@ -164,11 +164,18 @@ double CVantriDoc::RunChain() {
     Flatten(grid, columns, rows, m_nFlatting);
     m_planeFit.Apply(grid, columns, rows);
     s *= FitToUnit(grid, columns, rows);
+    // A fitted grid is a fixed point of FitToUnit: after stages that are switched off, the next fit
+    // would change nothing and is skipped (each is a full pass over a large scan).
+    const bool shaped = m_morphology.operation != 0;
     Report(m_morphology.Apply(grid, columns, rows));
-    s *= FitToUnit(grid, columns, rows);
+    if (shaped)
+        s *= FitToUnit(grid, columns, rows);
+    const bool filtered = m_filter.type != 0;
     Report(m_filter.Apply(grid, columns, rows));
+    const bool normalised = m_normalize.pending || (m_normalize.span != 1.0 && m_normalize.span > 0.0);
     s *= Normalize(grid, columns, rows, m_normalize);
-    s *= FitToUnit(grid, columns, rows);
+    if (shaped || filtered || normalised)
+        s *= FitToUnit(grid, columns, rows);
     return s;
 }
 

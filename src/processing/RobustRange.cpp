@@ -7,11 +7,14 @@ namespace doc {
 
 CRange RobustRange(float* values, std::size_t n) {
     // Only two elements of the sorted order are wanted; selecting them gives the same values.
-    const std::size_t loAt = n / 512, hiAt = n - n / 512 - 1;
+    const std::size_t loAt = RobustLowAt(n), hiAt = RobustHighAt(n);
     std::nth_element(values, values + loAt, values + n);
     const float lo = values[loAt];
     std::nth_element(values + loAt, values + hiAt, values + n);
-    const float hi = values[hiAt];
+    return WidenedRange(lo, values[hiAt]);
+}
+
+CRange WidenedRange(float lo, float hi) {
     const float margin = (hi - lo) * 0.125f;
     const float offset = lo - margin;
     return CRange{offset, (hi + margin) - offset};

@@ -13,10 +13,14 @@ std::size_t VarBlockBytes(const MdtFrame& frame) {
     return kMdtAxisBlock + kMdtScanBlock + static_cast<std::size_t>(frame.extraBytes);
 }
 
+std::size_t DotBytes(const MdtFrame& frame) {
+    return frame.dots > 0 ? 14 + 16 * static_cast<std::size_t>(frame.dots) : 0;
+}
+
 std::size_t BodyBytes(const MdtFrame& frame) {
     if (frame.type != 0)
         return frame.body.empty() ? kFillerBody : frame.body.size();
-    return VarBlockBytes(frame) + kMdtImageHeader + 2 * bytes::Count(frame.columns, frame.rows);
+    return VarBlockBytes(frame) + kMdtImageHeader + DotBytes(frame) + 2 * bytes::Count(frame.columns, frame.rows);
 }
 
 void PutAxis(std::string& out, std::size_t at, float offset, float step, int unit) {
@@ -43,8 +47,9 @@ void PutScan(std::string& out, std::size_t at, const MdtFrame& frame, unsigned s
     bytes::Fill(out, image, 2, salt + 5);
     bytes::Put(out, image + 2, frame.imageColumnsField == -1 ? frame.columns : frame.imageColumnsField, 2);
     bytes::Put(out, image + 4, frame.imageRowsField == -1 ? frame.rows : frame.imageRowsField, 2);
-    bytes::Put(out, image + 6, 0, 2); // no spectroscopy points
-    bytes::PutSamples(out, image + kMdtImageHeader,
+    bytes::Put(out, image + 6, frame.dots, 2);
+    bytes::Fill(out, image + kMdtImageHeader, DotBytes(frame), salt + 7);
+    bytes::PutSamples(out, image + kMdtImageHeader + DotBytes(frame),
                       bytes::Samples(frame.samples, frame.columns, frame.rows, frame.seed, "MdtFrame"));
 }
 

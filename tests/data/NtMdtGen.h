@@ -37,6 +37,9 @@ struct MdtFrame {
     // Carried; Gwyddion adds zOffset (in the Z unit) to every sample.
     float xOffset = 0.5f, yOffset = -0.25f, zOffset = 2.0f;
     int extraBytes = 0; // length of the extra block; the variable block is 107 + extraBytes
+    // Points of a point-spectroscopy series: the image header's last field, and a block of
+    // 14 + 16 * dots filler bytes between the image header and the samples.
+    int dots = 0;
     // columns*rows values in file order; empty means PatternSamples(columns, rows, seed).
     std::vector<std::int16_t> samples;
     std::uint32_t seed = 1;

@@ -60,6 +60,7 @@ TEST_F(NTMDTDocTest, FramesOpenAsOneGroupTitledByFrameNumber) {
     MdtFile file;
     file.frames = {Frame(0, 12, 9, 3), Frame(0, 20, 7, 4), Frame(0, 5, 6, 5)};
     file.frames[1].extraBytes = 13;
+    file.frames[1].dots = 2; // a point block lies between the image header and the image
     file.frames[2].zStep = 0.5f;
     const auto group = Open(Write(file));
     ASSERT_EQ(group.size(), 3u);
@@ -74,6 +75,7 @@ TEST_F(NTMDTDocTest, FramesOpenAsOneGroupTitledByFrameNumber) {
         const auto samples = testdata::PatternSamples(f.columns, f.rows, f.seed);
         EXPECT_TRUE(std::equal(samples.begin(), samples.end(), d.m_raw.begin(), d.m_raw.end()));
         EXPECT_EQ(d.m_extra.size(), static_cast<std::size_t>(f.extraBytes));
+        EXPECT_EQ(d.m_dots.size(), f.dots ? 14u + 16 * f.dots : 0u);
     }
     // The pattern spans -30000..30000 of the fixed 65535 counts.
     EXPECT_NEAR(group[2]->range.cast(L"nm").value(), 0.5 * 60000, 1e-6 * 30000);
@@ -159,6 +161,12 @@ TEST_F(NTMDTDocTest, DamagedFilesFailWithTheirReason) {
          L"the size of the frame's parameter block is incorrect."},
         {"image beyond the frame", [](MdtFile& f) { f.frames[0].imageRowsField = 17; },
          L"the image does not fit in its frame."},
+        {"point block beyond the frame",
+         [](MdtFile& f) {
+             f.frames[0].dots = 1;
+             f.frames[0].frameSize = static_cast<long long>(testdata::MdtFrameBytes(f.frames[0])) - 1;
+         },
+         L"the image does not fit in its frame."},
         {"empty image", [](MdtFile& f) { f.frames[0].imageColumnsField = 0; }, L"size of the image is incorrect."},
         {"only text frames", [](MdtFile& f) { f.frames = {Frame(3), Frame(3)}; },
          L"it holds no frame of a scanned image."},
@@ -213,6 +221,7 @@ TEST_F(NTMDTDocTest, SaveAsRewritesOnlyTheImageAndTheHeightStep) {
     MdtFile file;
     file.frames = {Frame(0, 10, 8, 2), Frame(0, 16, 12, 3), Frame(3), Frame(0, 7, 7, 4)};
     file.frames[1].extraBytes = 9;
+    file.frames[1].dots = 1;
     file.trailer = "trailing bytes";
     const fs::path source = Write(file);
     const std::string before = ReadAll(source);
@@ -235,7 +244,7 @@ TEST_F(NTMDTDocTest, SaveAsRewritesOnlyTheImageAndTheHeightStep) {
     // Everything but the Z step, its unit code and the image is byte for byte the source.
     const std::size_t frame = testdata::MdtFrameOffset(file, 1);
     const std::size_t zStepAt = frame + testdata::kMdtFrameHeader + 24;
-    const std::size_t imageAt = frame + testdata::kMdtFrameHeader + 107 + 9 + testdata::kMdtImageHeader;
+    const std::size_t imageAt = frame + testdata::kMdtFrameHeader + 107 + 9 + testdata::kMdtImageHeader + 14 + 16;
     EXPECT_EQ(after.substr(0, zStepAt), before.substr(0, zStepAt));
     EXPECT_EQ(after.substr(zStepAt + 6, imageAt - zStepAt - 6), before.substr(zStepAt + 6, imageAt - zStepAt - 6));
     EXPECT_EQ(after.substr(imageAt + 16 * 12 * 2), before.substr(imageAt + 16 * 12 * 2));

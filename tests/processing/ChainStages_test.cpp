@@ -75,6 +75,24 @@ TEST(FitToUnit, RecentresOnlyWhenOffCentreOrOutsideTheUnitRange) {
     EXPECT_EQ(doc::FitToUnit(nullptr, 0, 0), 1.0);
 }
 
+TEST(FitToUnit, AFittedGridIsLeftExactlyAsItIs) {
+    // The chain skips a fit after stages that changed nothing: that relies on this.
+    std::mt19937 random(3);
+    for (const auto& [lo, hi] : {std::pair{-5000.0f, 3.0e4f}, {0.1f, 0.6f}, {-0.3f, 0.4f}, {0.0f, 1.0f},
+                                 {0.02f, 0.97f}, {-1e-7f, 1.0f}, {0.25f, 0.25f}, {1e20f, 3e20f}}) {
+        std::uniform_real_distribution<float> cell(lo, hi);
+        Cells v(257);
+        for (float& x : v)
+            x = cell(random);
+        v[3] = lo;
+        v[9] = hi;
+        doc::FitToUnit(v.data(), static_cast<int>(v.size()), 1);
+        const Cells fitted = v;
+        EXPECT_EQ(doc::FitToUnit(v.data(), static_cast<int>(v.size()), 1), 1.0) << lo << " " << hi;
+        EXPECT_EQ(v, fitted) << lo << " " << hi;
+    }
+}
+
 TEST(Normalize, StretchesOnceThenReappliesTheSameMapping) {
     doc::CNormalizeState state;
     Cells g = {0.2f, 0.6f, 0.4f, 0.3f};
