@@ -12,12 +12,16 @@ namespace doc::le {
 inline std::uint16_t GetU16(const unsigned char* p) {
     return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
 }
-inline std::int16_t GetI16(const unsigned char* p) { return static_cast<std::int16_t>(GetU16(p)); }
+inline std::int16_t GetI16(const unsigned char* p) {
+    return static_cast<std::int16_t>(GetU16(p));
+}
 inline std::uint32_t GetU32(const unsigned char* p) {
     return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
            (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
 }
-inline std::int32_t GetI32(const unsigned char* p) { return static_cast<std::int32_t>(GetU32(p)); }
+inline std::int32_t GetI32(const unsigned char* p) {
+    return static_cast<std::int32_t>(GetU32(p));
+}
 inline float GetF32(const unsigned char* p) {
     const std::uint32_t bits = GetU32(p);
     float value;
@@ -29,7 +33,9 @@ inline void PutU16(unsigned char* p, std::uint16_t v) {
     p[0] = static_cast<unsigned char>(v & 0xFF);
     p[1] = static_cast<unsigned char>(v >> 8);
 }
-inline void PutI16(unsigned char* p, std::int16_t v) { PutU16(p, static_cast<std::uint16_t>(v)); }
+inline void PutI16(unsigned char* p, std::int16_t v) {
+    PutU16(p, static_cast<std::uint16_t>(v));
+}
 inline void PutU32(unsigned char* p, std::uint32_t v) {
     for (int i = 0; i < 4; ++i)
         p[i] = static_cast<unsigned char>((v >> (8 * i)) & 0xFF);

@@ -24,7 +24,9 @@ constexpr int kBits = 16;
 constexpr double kCounts = 65536.0; // 2 to the power of the sample bits
 constexpr std::size_t kUnitChars = 16;
 
-[[noreturn]] void Fail(const std::wstring& reason, fw::CDocument* doc) { throw CDocException(reason, doc); }
+[[noreturn]] void Fail(const std::wstring& reason, fw::CDocument* doc) {
+    throw CDocException(reason, doc);
+}
 
 std::string RestOfLine(const std::string& text, std::size_t from) {
     const std::size_t end = text.find_first_of("\r\n", from);
@@ -98,7 +100,9 @@ bool ReadHeader(fw::CArchive& ar, std::string& header) {
     }
 }
 
-std::wstring W(const std::string& text) { return fw::Widen(text); }
+std::wstring W(const std::string& text) {
+    return fw::Widen(text);
+}
 
 // The decimal value after a key of an image section; a missing key fails the load or save.
 long long SectionDecimal(const std::string& section, const char* key, fw::CDocument* doc) {
@@ -124,9 +128,13 @@ long long FindImageSection(const std::string& header, int k) {
     return static_cast<long long>(hit) + 1;
 }
 
-long long CDIDoc::FindImage(int k) { return FindImageSection(m_header, k); }
+long long CDIDoc::FindImage(int k) {
+    return FindImageSection(m_header, k);
+}
 
-std::wstring CDIDoc::ImageType() const { return W(m_strType); }
+std::wstring CDIDoc::ImageType() const {
+    return W(m_strType);
+}
 
 void CDIDoc::SetTitle(const std::wstring& title) {
     CVantriDoc::SetTitle(title + L" -" + W(m_strType) + L"- ");
@@ -311,9 +319,9 @@ void CDIDoc::Store(fw::CArchive& ar) {
 
     // The image's place in the file, from the same header.
     const std::size_t sectionEnd = header.find("\\*", static_cast<std::size_t>(sectionAt) + 1);
-    const std::string section = header.substr(static_cast<std::size_t>(sectionAt),
-                                              sectionEnd == std::string::npos ? std::string::npos
-                                                                              : sectionEnd - sectionAt);
+    const std::string section =
+        header.substr(static_cast<std::size_t>(sectionAt),
+                      sectionEnd == std::string::npos ? std::string::npos : sectionEnd - sectionAt);
     const long long dataOffset = SectionDecimal(section, "\\Data offset:", this);
     const std::size_t imageBytes = m_raw.size() * 2;
     if (dataOffset < 0 || static_cast<std::uint64_t>(dataOffset) > source.size() ||

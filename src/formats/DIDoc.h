@@ -17,12 +17,12 @@ public:
     long long m_llDataOffset = 0;
     double m_dYExtent = 0.0;
     double m_dXExtent = 0.0;
-    double m_dFullScale = 0.0;       // F: the height that the whole 16-bit span stands for
-    std::string m_strLateralUnit;    // 8-bit text; 0xB5 is the micro sign
+    double m_dFullScale = 0.0;    // F: the height that the whole 16-bit span stands for
+    std::string m_strLateralUnit; // 8-bit text; 0xB5 is the micro sign
     std::string m_strHeightUnit;
-    double m_dHeightStep = 0.0;      // the height of one raw count, F / 65536
-    std::string m_strType;           // "Height", "Phase" or "Amplitude"
-    std::string m_strScaleValue;     // the Z scale volts as the header writes them
+    double m_dHeightStep = 0.0;  // the height of one raw count, F / 65536
+    std::string m_strType;       // "Height", "Phase" or "Amplitude"
+    std::string m_strScaleValue; // the Z scale volts as the header writes them
 
     long long FindImage(int k) override;
     void Reprocess() override;

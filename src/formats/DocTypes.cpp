@@ -6,8 +6,8 @@
 #include "formats/DIDoc.h"
 #include "formats/NTMDTDoc.h"
 #include "formats/SPMDoc.h"
-#include "framework/fwDocManager.h"
 #include "framework/fwApp.h"
+#include "framework/fwDocManager.h"
 #include "model/VantriDocTemplate.h"
 
 namespace doc {
@@ -30,14 +30,18 @@ std::wstring NanoScopeDocString() {
     return DocString(L"000 DI file", L"Veeco NanoScope III Files (*.000 - *.099)", extensions);
 }
 
-std::wstring NanotopDocString() { return DocString(L"SPM file", L"MPRI NANOTOP-205 Files (*.spm)", L".spm"); }
+std::wstring NanotopDocString() {
+    return DocString(L"SPM file", L"MPRI NANOTOP-205 Files (*.spm)", L".spm");
+}
 
-std::wstring NtMdtDocString() { return DocString(L"MDT file", L"NT-MDT Files (*.mdt)", L".mdt"); }
+std::wstring NtMdtDocString() {
+    return DocString(L"MDT file", L"NT-MDT Files (*.mdt)", L".mdt");
+}
 
 void RegisterDocTypes(fw::CWinApp& app) {
     fw::CDocManager& manager = app.GetDocManager();
-    manager.AddDocTemplate(
-        std::make_unique<CVantriDocTemplate>(NanoScopeDocString(), [] { return std::make_unique<CDIDoc>(); }));
+    manager.AddDocTemplate(std::make_unique<CVantriDocTemplate>(NanoScopeDocString(),
+                                                                [] { return std::make_unique<CDIDoc>(); }));
     manager.AddDocTemplate(
         std::make_unique<CVantriDocTemplate>(NanotopDocString(), [] { return std::make_unique<CSPMDoc>(); }));
     manager.AddDocTemplate(

@@ -28,20 +28,50 @@ struct CUnit {
 };
 // In the order saving looks a text up: the first code with the text wins.
 const CUnit kUnits[] = {
-    {-10, L"1/cm"}, {-5, L"m"},        {-4, L"cm"},         {-3, L"mm"},       {-2, L"\u00B5m"},
-    {-1, L"nm"},    {0, L"\u00C5"},    {1, L"nA"},          {2, L"V"},         {3, L""},
-    {4, L"kHz"},    {5, L"deg"},       {6, L"%"},           {7, L"\u00B0C"},   {9, L"sec"},
-    {10, L"ms"},    {11, L"\u00B5s"},  {12, L"ns"},         {13, L"Counts"},   {14, L"Pixels"},
-    {20, L"A"},     {21, L"mA"},       {22, L"\u00B5A"},    {24, L"pA"},       {26, L"mV"},
-    {27, L"\u00B5V"}, {28, L"nV"},     {29, L"pV"},         {30, L"N"},        {31, L"mN"},
-    {32, L"\u00B5N"}, {33, L"nN"},     {34, L"pN"},
+    {-10, L"1/cm"},
+    {-5, L"m"},
+    {-4, L"cm"},
+    {-3, L"mm"},
+    {-2, L"\u00B5m"},
+    {-1, L"nm"},
+    {0, L"\u00C5"},
+    {1, L"nA"},
+    {2, L"V"},
+    {3, L""},
+    {4, L"kHz"},
+    {5, L"deg"},
+    {6, L"%"},
+    {7, L"\u00B0C"},
+    {9, L"sec"},
+    {10, L"ms"},
+    {11, L"\u00B5s"},
+    {12, L"ns"},
+    {13, L"Counts"},
+    {14, L"Pixels"},
+    {20, L"A"},
+    {21, L"mA"},
+    {22, L"\u00B5A"},
+    {24, L"pA"},
+    {26, L"mV"},
+    {27, L"\u00B5V"},
+    {28, L"nV"},
+    {29, L"pV"},
+    {30, L"N"},
+    {31, L"mN"},
+    {32, L"\u00B5N"},
+    {33, L"nN"},
+    {34, L"pN"},
     // Codes that repeat a text above; reading knows them, saving never writes them.
-    {8, L"V"},      {23, L"nA"},       {25, L"V"},
+    {8, L"V"},
+    {23, L"nA"},
+    {25, L"V"},
 };
 
 const wchar_t* const kAxisNames[3] = {L"X-coordinates", L"Y-coordinates", L"Z-coordinates"};
 
-[[noreturn]] void Fail(const std::wstring& reason, fw::CDocument* doc) { throw CDocException(reason, doc); }
+[[noreturn]] void Fail(const std::wstring& reason, fw::CDocument* doc) {
+    throw CDocException(reason, doc);
+}
 
 // Points the frame walk at a source for the length of a load or store.
 template <typename T> class CSourceScope {
@@ -55,7 +85,9 @@ private:
     T*& m_slot;
 };
 
-std::wstring Ordinal(int k) { return std::to_wstring(static_cast<long long>(k) + 1); }
+std::wstring Ordinal(int k) {
+    return std::to_wstring(static_cast<long long>(k) + 1);
+}
 
 } // namespace
 

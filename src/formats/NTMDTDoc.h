@@ -62,9 +62,9 @@ private:
     void VetUnits();
 
     int m_nLastFrame = -1;
-    std::vector<CFrame> m_frames;          // frames 0, 1, ... as far as they were walked
+    std::vector<CFrame> m_frames; // frames 0, 1, ... as far as they were walked
     std::uint64_t m_fileLength = 0;
-    fw::CArchive* m_pLoading = nullptr;    // the archive being loaded, only while Load runs
+    fw::CArchive* m_pLoading = nullptr;     // the archive being loaded, only while Load runs
     const std::string* m_pSource = nullptr; // the source being stored, only while Store runs
 };
 

@@ -25,7 +25,9 @@ constexpr std::size_t kLateralUnitAt = 24;
 constexpr std::size_t kUnitChars = 4;
 constexpr double kCountSpan = 32767.0;
 
-[[noreturn]] void Fail(const std::wstring& reason, fw::CDocument* doc) { throw CDocException(reason, doc); }
+[[noreturn]] void Fail(const std::wstring& reason, fw::CDocument* doc) {
+    throw CDocException(reason, doc);
+}
 
 std::string UnitField(const unsigned char* field) {
     const auto* text = reinterpret_cast<const char*>(field);
@@ -57,11 +59,15 @@ std::string NarrowUnit(const std::wstring& unit) {
     return text.substr(0, kUnitChars);
 }
 
-bool SameRow(const ph::Size& size, const wchar_t* unit) { return size.dimension() == ph::Size(1.0, unit).dimension(); }
+bool SameRow(const ph::Size& size, const wchar_t* unit) {
+    return size.dimension() == ph::Size(1.0, unit).dimension();
+}
 
 } // namespace
 
-CSPMDoc::CSPMDoc() { m_preprocessor.SetMargins(1, 1, 1, 1); }
+CSPMDoc::CSPMDoc() {
+    m_preprocessor.SetMargins(1, 1, 1, 1);
+}
 
 void CSPMDoc::Load(fw::CArchive& ar) {
     BeginLoad();
@@ -90,7 +96,8 @@ void CSPMDoc::Load(fw::CArchive& ar) {
 
     if (m_nColumns == 0 || m_nRows == 0)
         Fail(L"size of the image is incorrect.", this);
-    const std::uint64_t bytes = static_cast<std::uint64_t>(m_nColumns) * static_cast<std::uint64_t>(m_nRows) * 2;
+    const std::uint64_t bytes =
+        static_cast<std::uint64_t>(m_nColumns) * static_cast<std::uint64_t>(m_nRows) * 2;
     if (bytes > length - kHeaderSize)
         Fail(L"image data reach beyond the end of the file.", this);
     if (!ReadRaw(ar, m_nColumns, m_nRows))
@@ -116,11 +123,13 @@ void CSPMDoc::Store(fw::CArchive& ar) {
     const int lastColumn = std::min(m_rawColumns, left + columns) - 1;
     const int lastRow = std::min(m_rawRows, top + rows) - 1;
     const auto at = [&](int j, int r) -> std::int16_t& {
-        return counts[static_cast<std::size_t>(r) * static_cast<std::size_t>(m_rawColumns) + static_cast<std::size_t>(j)];
+        return counts[static_cast<std::size_t>(r) * static_cast<std::size_t>(m_rawColumns) +
+                      static_cast<std::size_t>(j)];
     };
     if (columns > 0 && rows > 0 && left >= 0 && top >= 0 && lastColumn >= left && lastRow >= top) {
         for (int r = top; r <= lastRow; ++r) {
-            const float* line = heights.data() + static_cast<std::size_t>(r - top) * static_cast<std::size_t>(columns);
+            const float* line =
+                heights.data() + static_cast<std::size_t>(r - top) * static_cast<std::size_t>(columns);
             for (int j = left; j <= lastColumn; ++j) {
                 double v = static_cast<double>(line[j - left]) * kCountSpan;
                 v = std::isnan(v) ? 0.0 : std::clamp(v, -32768.0, 32767.0);
@@ -140,9 +149,11 @@ void CSPMDoc::Store(fw::CArchive& ar) {
     PutUnitField(header + kLateralUnitAt, "nm");
     // A surface cropped to nothing keeps the steps it had.
     if (columns > 0)
-        le::PutF32(header + kXStepAt, static_cast<float>((width / static_cast<double>(columns)).cast(L"nm").value()));
+        le::PutF32(header + kXStepAt,
+                   static_cast<float>((width / static_cast<double>(columns)).cast(L"nm").value()));
     if (rows > 0)
-        le::PutF32(header + kYStepAt, static_cast<float>((height / static_cast<double>(rows)).cast(L"nm").value()));
+        le::PutF32(header + kYStepAt,
+                   static_cast<float>((height / static_cast<double>(rows)).cast(L"nm").value()));
     ph::Size step = range / kCountSpan;
     step.normalize();
     if (SameRow(step, L"nm"))

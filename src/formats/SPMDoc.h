@@ -19,10 +19,10 @@ public:
     unsigned char m_header[kHeaderSize] = {};
     int m_nColumns = 0;
     int m_nRows = 0;
-    float m_xStep = 0.0f; // width of one sample, in the lateral unit
-    float m_yStep = 0.0f; // height of one line, in the lateral unit
-    float m_zStep = 0.0f; // height of one count, in the height unit
-    std::string m_strHeightUnit;  // at most four 8-bit characters
+    float m_xStep = 0.0f;        // width of one sample, in the lateral unit
+    float m_yStep = 0.0f;        // height of one line, in the lateral unit
+    float m_zStep = 0.0f;        // height of one count, in the height unit
+    std::string m_strHeightUnit; // at most four 8-bit characters
     std::string m_strLateralUnit;
 
     void Reprocess() override;

@@ -12,7 +12,8 @@ namespace doc {
 
 namespace {
 
-void AppendFilter(const fw::CDocTemplate& t, std::vector<CFileFilter>& filters, std::wstring* defaultExtension) {
+void AppendFilter(const fw::CDocTemplate& t, std::vector<CFileFilter>& filters,
+                  std::wstring* defaultExtension) {
     CFileFilter filter;
     std::wstring extensions;
     if (!t.GetDocString(filter.name, fw::CDocTemplate::filterName) ||
@@ -36,7 +37,9 @@ void AppendFilter(const fw::CDocTemplate& t, std::vector<CFileFilter>& filters, 
     filters.push_back(filter);
 }
 
-wchar_t Folded(wchar_t c) { return static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c))); }
+wchar_t Folded(wchar_t c) {
+    return static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
+}
 
 } // namespace
 
@@ -136,8 +139,8 @@ bool CDialogMemory::ViewCommand(bool openDialog, bool folderHasScans, int comman
 CVantriDocManager::CVantriDocManager(CDialogMemory& memory) : m_memory(memory) {}
 CVantriDocManager::~CVantriDocManager() = default;
 
-bool CVantriDocManager::DoPromptFileName(std::wstring& fileName, int titleId, unsigned flags, bool openFileDialog,
-                                         fw::CDocTemplate* docTemplate) {
+bool CVantriDocManager::DoPromptFileName(std::wstring& fileName, int titleId, unsigned flags,
+                                         bool openFileDialog, fw::CDocTemplate* docTemplate) {
     if (!m_pDialog)
         return false;
     CFileDialogRequest request;

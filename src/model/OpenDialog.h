@@ -23,7 +23,8 @@ struct CFileFilter {
 // then "All Files (*.*)". defaultExtension (if given) receives the extension, without its dot, of
 // the template that supplies the default: the given one, or else the first.
 std::vector<CFileFilter> DialogFilters(const std::vector<fw::CDocTemplate*>& templates,
-                                       const fw::CDocTemplate* only, std::wstring* defaultExtension = nullptr);
+                                       const fw::CDocTemplate* only,
+                                       std::wstring* defaultExtension = nullptr);
 
 // Whether a folder holds a file matching any filter but the last ("All Files"). Patterns match
 // file names without regard to case, as the file system of the scan computers does.
@@ -49,7 +50,9 @@ public:
     // Set whenever something above changes, so that the settings are written at the next idle moment.
     bool changed = false;
 
-    static int Slot(bool openDialog, bool folderHasScans) { return (openDialog ? 0 : 2) + (folderHasScans ? 0 : 1); }
+    static int Slot(bool openDialog, bool folderHasScans) {
+        return (openDialog ? 0 : 2) + (folderHasScans ? 0 : 1);
+    }
 
     // The filter a dialog of filterCount filters starts with: the remembered one, or else the last.
     int StartFilter(int filterCount) const;
@@ -58,7 +61,9 @@ public:
     // The view reported a command; a view-mode id is remembered for the kind of dialog and folder.
     // Returns whether it was one.
     bool ViewCommand(bool openDialog, bool folderHasScans, int commandId);
-    int ViewMode(bool openDialog, bool folderHasScans) const { return viewModes[Slot(openDialog, folderHasScans)]; }
+    int ViewMode(bool openDialog, bool folderHasScans) const {
+        return viewModes[Slot(openDialog, folderHasScans)];
+    }
 };
 
 // Everything a file dialog needs to show; Run fills in the answer.

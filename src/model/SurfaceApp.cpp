@@ -9,7 +9,9 @@
 
 namespace doc {
 
-CSurfaceApp::CSurfaceApp() { SetDocManager(std::make_unique<CVantriDocManager>(dialogMemory)); }
+CSurfaceApp::CSurfaceApp() {
+    SetDocManager(std::make_unique<CVantriDocManager>(dialogMemory));
+}
 
 fw::CDocument* CSurfaceApp::OpenDocumentFile(const std::wstring& path) {
     std::map<CVantriDocTemplate*, int> groupsBefore;
@@ -38,7 +40,9 @@ fw::CDocument* CSurfaceApp::OpenDocumentFile(const std::wstring& path) {
             ++t->m_nGroup;
         t->m_nImage = 0;
     }
-    if (auto* doc = dynamic_cast<CVantriDoc*>(opened); doc && doc->image == 0)
+    // The first document of a group is image 0, or the first image a reader did not pass over.
+    if (auto* doc = dynamic_cast<CVantriDoc*>(opened);
+        doc && (doc->image == 0 || doc->GroupDocuments().front() == doc))
         m_pArrange = doc;
     return opened;
 }

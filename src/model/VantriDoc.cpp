@@ -8,10 +8,10 @@
 #include "framework/fwApp.h"
 #include "framework/fwArchive.h"
 #include "framework/fwMessage.h"
-#include "processing/kernels/Kernels.h"
 #include "model/DocException.h"
 #include "model/SurfaceApp.h"
 #include "model/VantriDocTemplate.h"
+#include "processing/kernels/Kernels.h"
 
 namespace doc {
 
@@ -29,13 +29,13 @@ struct CChoice {
 
 // The four radio groups of the Surface menu.
 const CChoice kFilters[] = {
-    {ID_FILTER_NONE, 0, false},     {ID_FILTER_MEAN3, 1, false},        {ID_FILTER_MEAN5, 2, false},
-    {ID_FILTER_MEAN7, 3, false},    {ID_FILTER_MEAN_CUSTOM, 4, true},   {ID_FILTER_MEDIAN3, 5, false},
-    {ID_FILTER_MEDIAN3H, 6, false}, {ID_FILTER_MEDIAN3V, 7, false},     {ID_FILTER_MEDIAN5, 8, false},
-    {ID_FILTER_MEDIAN5H, 9, false}, {ID_FILTER_MEDIAN5V, 10, false},    {ID_FILTER_MEDIAN_CUSTOM, 11, true},
-    {ID_FILTER_LAPLACE3, 28, false}, {ID_FILTER_LAPLACE5, 29, false},   {ID_FILTER_GAUSS3, 30, false},
-    {ID_FILTER_GAUSS5, 31, false},  {ID_FILTER_HIPASS3, 32, false},     {ID_FILTER_HIPASS5, 33, false},
-    {ID_FILTER_LOWPASS3, 34, false}, {ID_FILTER_LOWPASS5, 35, false},   {ID_FILTER_SHARPEN, 36, false},
+    {ID_FILTER_NONE, 0, false},      {ID_FILTER_MEAN3, 1, false},      {ID_FILTER_MEAN5, 2, false},
+    {ID_FILTER_MEAN7, 3, false},     {ID_FILTER_MEAN_CUSTOM, 4, true}, {ID_FILTER_MEDIAN3, 5, false},
+    {ID_FILTER_MEDIAN3H, 6, false},  {ID_FILTER_MEDIAN3V, 7, false},   {ID_FILTER_MEDIAN5, 8, false},
+    {ID_FILTER_MEDIAN5H, 9, false},  {ID_FILTER_MEDIAN5V, 10, false},  {ID_FILTER_MEDIAN_CUSTOM, 11, true},
+    {ID_FILTER_LAPLACE3, 28, false}, {ID_FILTER_LAPLACE5, 29, false},  {ID_FILTER_GAUSS3, 30, false},
+    {ID_FILTER_GAUSS5, 31, false},   {ID_FILTER_HIPASS3, 32, false},   {ID_FILTER_HIPASS5, 33, false},
+    {ID_FILTER_LOWPASS3, 34, false}, {ID_FILTER_LOWPASS5, 35, false},  {ID_FILTER_SHARPEN, 36, false},
 };
 const CChoice kMorphology[] = {
     {ID_MORPH_NONE, 0, false},         {ID_MORPH_DILATE3, 1, false},     {ID_MORPH_ERODE3, 3, false},
@@ -95,9 +95,13 @@ bool CVantriDoc::PrepareNextImage() {
     return false;
 }
 
-long long CVantriDoc::FindImage(int) { return -1; }
+long long CVantriDoc::FindImage(int) {
+    return -1;
+}
 
-int CVantriDoc::NextImage(int k) { return k < INT32_MAX && FindImage(k + 1) >= 0 ? k + 1 : -1; }
+int CVantriDoc::NextImage(int k) {
+    return k < INT32_MAX && FindImage(k + 1) >= 0 ? k + 1 : -1;
+}
 
 bool CVantriDoc::OnOpenDocument(const std::wstring& path) {
     m_strLoadPath = path;
@@ -140,7 +144,8 @@ bool CVantriDoc::ReadRaw(fw::CArchive& ar, int columns, int rows) {
         return false;
 #if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
     for (std::int16_t& v : raw)
-        v = static_cast<std::int16_t>((static_cast<std::uint16_t>(v) >> 8) | (static_cast<std::uint16_t>(v) << 8));
+        v = static_cast<std::int16_t>((static_cast<std::uint16_t>(v) >> 8) |
+                                      (static_cast<std::uint16_t>(v) << 8));
 #endif
     m_raw = std::move(raw);
     m_rawColumns = columns;

@@ -14,8 +14,12 @@ struct CRange {
 CRange RobustRange(float* values, std::size_t n);
 // The positions in the sorted order of n values (n at least one) of the low and high ends that
 // RobustRange keeps, and the range it makes of the values found there.
-inline std::size_t RobustLowAt(std::size_t n) { return n / 512; }
-inline std::size_t RobustHighAt(std::size_t n) { return n - n / 512 - 1; }
+inline std::size_t RobustLowAt(std::size_t n) {
+    return n / 512;
+}
+inline std::size_t RobustHighAt(std::size_t n) {
+    return n - n / 512 - 1;
+}
 CRange WidenedRange(float lo, float hi);
 
 // Every cell becomes (v - offset) / span clamped to [0, 1]. A span that is not positive and finite has

@@ -46,8 +46,8 @@ TEST_F(DocTypesTest, ThreeTypesInOrderWithTheirDocumentStrings) {
     ASSERT_EQ(templates.size(), 3u);
     std::wstring field;
     const wchar_t* names[] = {L"000 DI file", L"SPM file", L"MDT file"};
-    const wchar_t* filters[] = {L"Veeco NanoScope III Files (*.000 - *.099)", L"MPRI NANOTOP-205 Files (*.spm)",
-                                L"NT-MDT Files (*.mdt)"};
+    const wchar_t* filters[] = {L"Veeco NanoScope III Files (*.000 - *.099)",
+                                L"MPRI NANOTOP-205 Files (*.spm)", L"NT-MDT Files (*.mdt)"};
     for (std::size_t t = 0; t < 3; ++t) {
         EXPECT_FALSE(templates[t]->GetDocString(field, fw::CDocTemplate::windowTitle));
         ASSERT_TRUE(templates[t]->GetDocString(field, fw::CDocTemplate::docName));

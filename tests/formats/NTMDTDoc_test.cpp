@@ -109,14 +109,15 @@ TEST_F(NTMDTDocTest, SizesFollowTheAxisStepsUnitsAndCrop) {
 
 TEST_F(NTMDTDocTest, UnitsTheApplicationCannotMeasureInBecomeNanometresWithOneWarning) {
     MdtFile file;
-    file.frames[0].xUnit = -4;  // cm
-    file.frames[0].zUnit = 99;  // not a code
+    file.frames[0].xUnit = -4; // cm
+    file.frames[0].zUnit = 99; // not a code
     file.frames[0].xStep = 3.0f;
     const auto group = Open(Write(file));
     ASSERT_EQ(group.size(), 1u);
     ASSERT_EQ(recorder.boxes.size(), 2u);
-    EXPECT_EQ(recorder.boxes[0].text, L" Unsupported unit of measurement\n on X-coordinates.\n Avoid of incorrect "
-                                      L"working of the application,\n it will be replaced with \"nm\".");
+    EXPECT_EQ(recorder.boxes[0].text,
+              L" Unsupported unit of measurement\n on X-coordinates.\n Avoid of incorrect "
+              L"working of the application,\n it will be replaced with \"nm\".");
     EXPECT_EQ(recorder.boxes[0].icon, fw::MsgIcon::Exclamation);
     EXPECT_NE(recorder.boxes[1].text.find(L"on Z-coordinates."), std::wstring::npos);
     EXPECT_NEAR(group[0]->width.cast(L"nm").value(), 3.0 * 16, 1e-6);
@@ -147,13 +148,15 @@ TEST_F(NTMDTDocTest, DamagedFilesFailWithTheirReason) {
         {"signature", [](MdtFile& f) { f.signature = 0xFF93B002u; }, L"it is not NT-MDT file."},
         {"shorter than the header", [](MdtFile& f) { f.truncateTo = 20; }, L"it is not NT-MDT file."},
         {"no frames", [](MdtFile& f) { f.lastFrameIndex = -2; }, L"it holds no frames."},
-        {"refused type", [](MdtFile& f) { f.frames[0].type = 1; }, L"this type of frame is not supported as yet."},
+        {"refused type", [](MdtFile& f) { f.frames[0].type = 1; },
+         L"this type of frame is not supported as yet."},
         {"unknown type", [](MdtFile& f) { f.frames[0].type = 106; }, L"have unknown type of Frame."},
         {"frame beyond the file", [](MdtFile& f) { f.frames[0].frameSize = 1 << 30; },
          L"frame 1 does not fit in the file."},
         {"frame shorter than its header", [](MdtFile& f) { f.frames[0].frameSize = 21; },
          L"frame 1 does not fit in the file."},
-        {"negative frame size", [](MdtFile& f) { f.frames[0].frameSize = -5; }, L"frame 1 does not fit in the file."},
+        {"negative frame size", [](MdtFile& f) { f.frames[0].frameSize = -5; },
+         L"frame 1 does not fit in the file."},
         {"truncated", [](MdtFile& f) { f.truncateTo = 200; }, L"frame 1 does not fit in the file."},
         {"short parameter block", [](MdtFile& f) { f.frames[0].varSize = 106; },
          L"the size of the frame's parameter block is incorrect."},
@@ -167,8 +170,12 @@ TEST_F(NTMDTDocTest, DamagedFilesFailWithTheirReason) {
              f.frames[0].frameSize = static_cast<long long>(testdata::MdtFrameBytes(f.frames[0])) - 1;
          },
          L"the image does not fit in its frame."},
-        {"empty image", [](MdtFile& f) { f.frames[0].imageColumnsField = 0; }, L"size of the image is incorrect."},
-        {"only text frames", [](MdtFile& f) { f.frames = {Frame(3), Frame(3)}; },
+        {"empty image", [](MdtFile& f) { f.frames[0].imageColumnsField = 0; },
+         L"size of the image is incorrect."},
+        {"only text frames",
+         [](MdtFile& f) {
+             f.frames = {Frame(3), Frame(3)};
+         },
          L"it holds no frame of a scanned image."},
     };
     for (const CCase& c : cases) {
@@ -197,6 +204,7 @@ TEST_F(NTMDTDocTest, TextFramesArePassedOverAndTheNextFileStartsAFreshGroup) {
     EXPECT_EQ(group[1]->GetTitle(), L"scan.mdt -5- ");
     EXPECT_EQ(group[1]->m_rawColumns, 6);
     EXPECT_TRUE(recorder.boxes.empty());
+    EXPECT_EQ(app.TakeArrangeMark(), group[0]); // the group is arranged from its first document
 
     const auto next = Open(Write(MdtFile{}, "next.mdt"));
     ASSERT_EQ(next.size(), 1u);
@@ -244,9 +252,11 @@ TEST_F(NTMDTDocTest, SaveAsRewritesOnlyTheImageAndTheHeightStep) {
     // Everything but the Z step, its unit code and the image is byte for byte the source.
     const std::size_t frame = testdata::MdtFrameOffset(file, 1);
     const std::size_t zStepAt = frame + testdata::kMdtFrameHeader + 24;
-    const std::size_t imageAt = frame + testdata::kMdtFrameHeader + 107 + 9 + testdata::kMdtImageHeader + 14 + 16;
+    const std::size_t imageAt =
+        frame + testdata::kMdtFrameHeader + 107 + 9 + testdata::kMdtImageHeader + 14 + 16;
     EXPECT_EQ(after.substr(0, zStepAt), before.substr(0, zStepAt));
-    EXPECT_EQ(after.substr(zStepAt + 6, imageAt - zStepAt - 6), before.substr(zStepAt + 6, imageAt - zStepAt - 6));
+    EXPECT_EQ(after.substr(zStepAt + 6, imageAt - zStepAt - 6),
+              before.substr(zStepAt + 6, imageAt - zStepAt - 6));
     EXPECT_EQ(after.substr(imageAt + 16 * 12 * 2), before.substr(imageAt + 16 * 12 * 2));
     ph::Size step = range / 65535.0;
     step.normalize();

@@ -76,10 +76,15 @@ TEST_F(SPMDocTest, UnitFieldsAreVetted) {
     const std::vector<CCase> cases = {
         {"", "", {}, L"nm"},
         {"nA", "nm", {}, L"nA"},
-        {"bogu", "um", {L"bogu - is unsupported unit of measurement\n        on Z-coordinate" + tail,
-                        L"um - is unsupported unit of measurement\n        on XY-coordinates" + tail},
+        {"bogu",
+         "um",
+         {L"bogu - is unsupported unit of measurement\n        on Z-coordinate" + tail,
+          L"um - is unsupported unit of measurement\n        on XY-coordinates" + tail},
          L"nm"},
-        {"deg", "\xB5m", {L"\u00B5m - is unsupported unit of measurement\n        on XY-coordinates" + tail}, L"deg"},
+        {"deg",
+         "\xB5m",
+         {L"\u00B5m - is unsupported unit of measurement\n        on XY-coordinates" + tail},
+         L"deg"},
     };
     for (const CCase& c : cases) {
         SpmFile file;
@@ -163,7 +168,8 @@ TEST_F(SPMDocTest, SavingWritesTheWholeFileWithFilledMarginsAndNewSteps) {
     for (int i = 1; i < 6; ++i)
         for (int j = 1; j < 8; ++j)
             EXPECT_EQ(CountAt(after, 9, j, i),
-                      static_cast<std::int16_t>(std::trunc(d.heights[static_cast<std::size_t>((i - 1) * 7 + j - 1)] * 32767.0)));
+                      static_cast<std::int16_t>(
+                          std::trunc(d.heights[static_cast<std::size_t>((i - 1) * 7 + j - 1)] * 32767.0)));
     for (int i = 0; i < 7; ++i) {
         const int from = std::clamp(i, 1, 5);
         for (int j = 0; j < 9; ++j)
@@ -184,7 +190,8 @@ TEST_F(SPMDocTest, HeightUnitsOnSaving) {
     };
     // Lengths go to nm, frequencies to Hz, currents to mA, forces to nN; the rest keep their
     // normalised unit, ohms in the spelling the file's 8-bit text can hold.
-    const CCase cases[] = {{"\xB5m", "nm"}, {"kHz", "Hz"}, {"nA", "mA"}, {"mN", "nN"}, {"V", nullptr}, {"kOhm", nullptr}};
+    const CCase cases[] = {{"\xB5m", "nm"}, {"kHz", "Hz"},  {"nA", "mA"},
+                           {"mN", "nN"},    {"V", nullptr}, {"kOhm", nullptr}};
     for (const CCase& c : cases) {
         SpmFile file;
         file.columns = file.rows = 12;
@@ -210,7 +217,8 @@ TEST_F(SPMDocTest, HeightUnitsOnSaving) {
         // The saved counts span at most 0..32767 of the saved step: the range comes back, give or
         // take the automatic range's own widening.
         EXPECT_NEAR(reopened[0]->range.value(), range.cast(reopened[0]->range.unit()).value(),
-                    0.3 * range.value()) << c.unit;
+                    0.3 * range.value())
+            << c.unit;
         CloseAll();
     }
 }
