@@ -281,6 +281,17 @@ TEST_F(NTMDTDocTest, SaveAsRewritesOnlyTheImageAndTheHeightStep) {
         worst = std::max(worst, std::fabs(r.heights[n] * span + *lo - heights[n]));
     EXPECT_LT(worst, 2.0 / 65535);
     EXPECT_NEAR(r.range.value(), ph::Size(range).cast(r.range.unit()).value() * span, 1e-4 * r.range.value());
+
+    // Saving onto the file the document came from keeps every frame in place.
+    const std::string saved = ReadAll(target);
+    r.OnCommand(doc::ID_FILTER_MEAN3);
+    ASSERT_TRUE(r.DoFileSave());
+    const std::string resaved = ReadAll(target);
+    ASSERT_EQ(resaved.size(), saved.size());
+    EXPECT_EQ(resaved.substr(0, frame), saved.substr(0, frame));
+    EXPECT_NE(resaved.substr(imageAt, 16 * 12 * 2), saved.substr(imageAt, 16 * 12 * 2));
+    CloseAll();
+    EXPECT_EQ(Open(target).size(), 3u);
 }
 
 TEST_F(NTMDTDocTest, HeightStepUnitsOnSaving) {
