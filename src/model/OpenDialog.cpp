@@ -139,6 +139,27 @@ bool CDialogMemory::ViewCommand(bool openDialog, bool folderHasScans, int comman
 CVantriDocManager::CVantriDocManager(CDialogMemory& memory) : m_memory(memory) {}
 CVantriDocManager::~CVantriDocManager() = default;
 
+std::array<unsigned char, CDialogMemory::kProfileSize> CDialogMemory::Profile() const {
+    std::array<unsigned char, kProfileSize> bytes{};
+    bytes[0] = changed ? 1 : 0;
+    bytes[1] = filterIndex;
+    for (int k = 0; k < 4; ++k) {
+        const auto id = static_cast<std::uint16_t>(viewModes[k]);
+        bytes[2 + 2 * k] = static_cast<unsigned char>(id & 0xFF);
+        bytes[3 + 2 * k] = static_cast<unsigned char>(id >> 8);
+    }
+    return bytes;
+}
+
+void CDialogMemory::LoadProfile(const unsigned char* bytes, std::size_t count) {
+    std::array<unsigned char, kProfileSize> all = Profile();
+    std::copy(bytes, bytes + std::min(count, kProfileSize), all.begin());
+    changed = all[0] != 0;
+    filterIndex = all[1];
+    for (int k = 0; k < 4; ++k)
+        viewModes[k] = all[2 + 2 * k] | (all[3 + 2 * k] << 8);
+}
+
 bool CVantriDocManager::DoPromptFileName(std::wstring& fileName, int titleId, unsigned flags,
                                          bool openFileDialog, fw::CDocTemplate* docTemplate) {
     if (!m_pDialog)

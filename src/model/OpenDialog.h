@@ -2,6 +2,8 @@
 // What the file dialogs offer and remember: the filters of the scan types, the last filter chosen
 // and the folder view mode for each kind of dialog and folder. The window layer shows the dialog
 // itself through IFileDialog; the settings store CDialogMemory.
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -43,15 +45,19 @@ enum : int {
 
 class CDialogMemory {
 public:
+    // The settings keep the memory as these bytes: the changed flag, the filter index, then the four
+    // view modes as 16-bit little-endian ids in slot order.
+    static constexpr std::size_t kProfileSize = 10;
+
+    // Set whenever something below changes, so that the settings are written at the next idle moment.
+    bool changed = false;
     // The filter last chosen, counted from 1; 0 when none was chosen yet.
     std::uint8_t filterIndex = 0;
-    // One view mode per kind of dialog and folder (see Slot); 0 leaves the dialog's own default.
-    int viewModes[4] = {0, 0, 0, 0};
-    // Set whenever something above changes, so that the settings are written at the next idle moment.
-    bool changed = false;
+    // One view mode per kind of dialog and folder (see Slot): folders of scans open as thumbnails.
+    int viewModes[4] = {ID_VIEW_LIST, ID_VIEW_THUMBNAILS, ID_VIEW_LIST, ID_VIEW_LIST};
 
     static int Slot(bool openDialog, bool folderHasScans) {
-        return (openDialog ? 0 : 2) + (folderHasScans ? 0 : 1);
+        return (openDialog ? 0 : 2) + (folderHasScans ? 1 : 0);
     }
 
     // The filter a dialog of filterCount filters starts with: the remembered one, or else the last.
@@ -64,6 +70,10 @@ public:
     int ViewMode(bool openDialog, bool folderHasScans) const {
         return viewModes[Slot(openDialog, folderHasScans)];
     }
+
+    std::array<unsigned char, kProfileSize> Profile() const;
+    // Takes as many bytes as were stored (at most kProfileSize); the rest keep their values.
+    void LoadProfile(const unsigned char* bytes, std::size_t count);
 };
 
 // Everything a file dialog needs to show; Run fills in the answer.

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "data/NtMdtGen.h"
 #include "data/SpmGen.h"
 #include "formats/DIDoc.h"
@@ -172,14 +174,34 @@ TEST_F(DocTypesTest, DialogFiltersAndTheirMemory) {
 
     // View modes: one per kind of dialog and folder; other commands are not view modes.
     doc::CDialogMemory memory;
-    EXPECT_TRUE(memory.ViewCommand(true, true, doc::ID_VIEW_DETAILS));
-    EXPECT_TRUE(memory.ViewCommand(false, false, doc::ID_VIEW_THUMBNAILS));
-    EXPECT_FALSE(memory.ViewCommand(true, false, 28714));
+    EXPECT_EQ(memory.ViewMode(true, true), doc::ID_VIEW_THUMBNAILS);
+    EXPECT_EQ(memory.ViewMode(true, false), doc::ID_VIEW_LIST);
+    EXPECT_TRUE(memory.ViewCommand(true, false, doc::ID_VIEW_DETAILS));
+    EXPECT_TRUE(memory.ViewCommand(false, true, doc::ID_VIEW_TILES));
+    EXPECT_FALSE(memory.ViewCommand(true, true, 28714));
     EXPECT_TRUE(memory.changed);
-    EXPECT_EQ(memory.ViewMode(true, true), doc::ID_VIEW_DETAILS);
-    EXPECT_EQ(memory.ViewMode(true, false), 0);
-    EXPECT_EQ(memory.ViewMode(false, true), 0);
-    EXPECT_EQ(memory.ViewMode(false, false), doc::ID_VIEW_THUMBNAILS);
+    EXPECT_EQ(memory.ViewMode(true, false), doc::ID_VIEW_DETAILS);
+    EXPECT_EQ(memory.ViewMode(true, true), doc::ID_VIEW_THUMBNAILS);
+    EXPECT_EQ(memory.ViewMode(false, true), doc::ID_VIEW_TILES);
+    EXPECT_EQ(memory.ViewMode(false, false), doc::ID_VIEW_LIST);
+
+    // The settings' ten bytes: flag, filter, then the four ids little-endian; a shorter value stored
+    // by an older version fills only its part.
+    memory.changed = false;
+    memory.filterIndex = 3;
+    const auto bytes = memory.Profile();
+    const std::array<unsigned char, 10> expected = {0, 3, 0x2C, 0x70, 0x2D, 0x70, 0x2B, 0x70, 0x2E, 0x70};
+    EXPECT_EQ(bytes, expected);
+    doc::CDialogMemory loaded;
+    loaded.LoadProfile(bytes.data(), bytes.size());
+    EXPECT_EQ(loaded.Profile(), bytes);
+    doc::CDialogMemory partial;
+    const unsigned char old[] = {1, 2, 0x2C, 0x70};
+    partial.LoadProfile(old, sizeof old);
+    EXPECT_TRUE(partial.changed);
+    EXPECT_EQ(partial.filterIndex, 2);
+    EXPECT_EQ(partial.viewModes[0], doc::ID_VIEW_DETAILS);
+    EXPECT_EQ(partial.viewModes[1], doc::ID_VIEW_THUMBNAILS);
 }
 
 TEST_F(DocTypesTest, FoldersHoldingScansAreRecognisedByTheFilters) {
