@@ -10,10 +10,42 @@ namespace doc {
 
 namespace {
 
-// (v - offset) / span, clamped to [0, 1]; written so that the compiler vectorises it.
-inline float Unit(float v, float offset, float scale) {
-    const float s = (v - offset) * scale;
-    return std::min(std::max(s, 0.0f), 1.0f);
+// (v - offset) / span, clamped to [0, 1], for one line; written so that the compiler vectorises it.
+void ConvertRow(const std::int16_t* __restrict src, float* __restrict dst, int n, float offset, float scale) {
+    for (int j = 0; j < n; ++j) {
+        const float v = (static_cast<float>(src[j]) - offset) * scale;
+        const float low = v < 0.0f ? 0.0f : v;
+        dst[j] = 1.0f < low ? 1.0f : low;
+    }
+}
+
+// Counts of every 16-bit value of the lines' inner cells. Neighbouring cells of a scan often hold
+// the same value; four tables taken in turn keep the increments from waiting on one another.
+std::vector<std::uint32_t> CountValues(const std::int16_t* raw, long long columns, long long first,
+                                       long long last, long long from, long long to) {
+    constexpr std::size_t kValues = 65536;
+    std::vector<std::uint32_t> tables(4 * kValues, 0);
+    std::uint32_t* t0 = tables.data();
+    std::uint32_t* t1 = t0 + kValues;
+    std::uint32_t* t2 = t1 + kValues;
+    std::uint32_t* t3 = t2 + kValues;
+    const auto bin = [](std::int16_t v) { return static_cast<std::uint16_t>(v) ^ 0x8000u; };
+    for (long long i = first; i < last; ++i) {
+        const std::int16_t* src = raw + i * columns;
+        long long j = from;
+        for (; j + 4 <= to; j += 4) {
+            ++t0[bin(src[j])];
+            ++t1[bin(src[j + 1])];
+            ++t2[bin(src[j + 2])];
+            ++t3[bin(src[j + 3])];
+        }
+        for (; j < to; ++j)
+            ++t0[bin(src[j])];
+    }
+    for (std::size_t v = 0; v < kValues; ++v)
+        t0[v] += t1[v] + t2[v] + t3[v];
+    tables.resize(kValues);
+    return tables;
 }
 
 } // namespace
@@ -50,23 +82,15 @@ double CPreprocessor::Run(const std::int16_t* raw, int columns, int rows, TGrid<
             return 1.0;
         }
         const float scale = 1.0f / span;
-        for (long long i = 0; i < r; ++i) {
-            const std::int16_t* src = line(i);
-            float* dst = out.data() + static_cast<std::size_t>(i) * c;
-            for (long long j = 0; j < c; ++j)
-                dst[j] = Unit(static_cast<float>(src[j]), offset, scale);
-        }
+        for (long long i = 0; i < r; ++i)
+            ConvertRow(line(i), out.data() + static_cast<std::size_t>(i) * c, static_cast<int>(c), offset,
+                       scale);
         return span;
     }
 
     // The counts are 16-bit: a histogram of the inner cells finds the two order statistics exactly,
     // in one pass and without moving any value.
-    std::vector<std::uint32_t> histogram(65536, 0);
-    for (long long i = 2; i < r - 2; ++i) {
-        const std::int16_t* src = line(i);
-        for (long long j = 2; j < c - 2; ++j)
-            ++histogram[static_cast<std::uint16_t>(src[j] + 32768)];
-    }
+    const std::vector<std::uint32_t> histogram = CountValues(line(0), columns, 2, r - 2, 2, c - 2);
     const std::size_t n = static_cast<std::size_t>((c - 4) * (r - 4));
     const auto countAt = [&](std::size_t k) {
         std::size_t seen = 0;
@@ -79,12 +103,9 @@ double CPreprocessor::Run(const std::int16_t* raw, int columns, int rows, TGrid<
     };
     const CRange range = WidenedRange(countAt(RobustLowAt(n)), countAt(RobustHighAt(n)));
     const float scale = range.span > 0.0f ? 1.0f / range.span : 0.0f;
-    for (long long i = 0; i < r; ++i) {
-        const std::int16_t* src = line(i);
-        float* dst = out.data() + static_cast<std::size_t>(i) * c;
-        for (long long j = 0; j < c; ++j)
-            dst[j] = Unit(static_cast<float>(src[j]), range.offset, scale);
-    }
+    for (long long i = 0; i < r; ++i)
+        ConvertRow(line(i), out.data() + static_cast<std::size_t>(i) * c, static_cast<int>(c), range.offset,
+                   scale);
     if (!(range.span > 0.0f)) {
         std::fill(out.begin(), out.end(), 0.0f);
         return 1.0;
