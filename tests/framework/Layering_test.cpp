@@ -1,5 +1,5 @@
 // The core stays free of Qt, and libraries use only those to their left:
-// processing, framework core -> model -> formats -> cli.
+// processing, framework core -> model -> formats -> view3d core -> view2d core -> cli.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -18,7 +18,9 @@ const std::map<std::string, std::set<std::string>> kAllowed = {
     {"framework", {"framework"}},
     {"model", {"model", "framework", "processing"}},
     {"formats", {"formats", "model", "framework", "processing"}},
-    {"cli", {"cli", "formats", "model", "framework", "processing"}},
+    {"view3d", {"view3d", "formats", "model", "framework", "processing"}},
+    {"view2d", {"view2d", "view3d", "formats", "model", "framework", "processing"}},
+    {"cli", {"cli", "view2d", "view3d", "formats", "model", "framework", "processing"}},
 };
 
 } // namespace
