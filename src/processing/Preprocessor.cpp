@@ -48,6 +48,9 @@ std::vector<std::uint32_t> CountValues(const std::int16_t* raw, long long column
     return tables;
 }
 
+// From this many inner cells on, the automatic range counts values instead of selecting them.
+constexpr std::size_t kHistogramFrom = std::size_t(1) << 16;
+
 } // namespace
 
 double CPreprocessor::Run(const std::int16_t* raw, int columns, int rows, TGrid<float>& out, int& outColumns,
@@ -88,20 +91,30 @@ double CPreprocessor::Run(const std::int16_t* raw, int columns, int rows, TGrid<
         return span;
     }
 
-    // The counts are 16-bit: a histogram of the inner cells finds the two order statistics exactly,
-    // in one pass and without moving any value.
-    const std::vector<std::uint32_t> histogram = CountValues(line(0), columns, 2, r - 2, 2, c - 2);
     const std::size_t n = static_cast<std::size_t>((c - 4) * (r - 4));
-    const auto countAt = [&](std::size_t k) {
-        std::size_t seen = 0;
-        for (int v = 0; v < 65536; ++v) {
-            seen += histogram[static_cast<std::size_t>(v)];
-            if (seen > k)
-                return static_cast<float>(v - 32768);
-        }
-        return 32767.0f;
-    };
-    const CRange range = WidenedRange(countAt(RobustLowAt(n)), countAt(RobustHighAt(n)));
+    CRange range;
+    if (n < kHistogramFrom) {
+        // A small scan is quicker to select from than to count into 65536 bins.
+        std::vector<float> inner;
+        inner.reserve(n);
+        for (long long i = 2; i < r - 2; ++i)
+            inner.insert(inner.end(), line(i) + 2, line(i) + c - 2);
+        range = RobustRange(inner.data(), n);
+    } else {
+        // The counts are 16-bit: a histogram of the inner cells finds the two order statistics exactly,
+        // in one pass and without moving any value.
+        const std::vector<std::uint32_t> histogram = CountValues(line(0), columns, 2, r - 2, 2, c - 2);
+        const auto countAt = [&](std::size_t k) {
+            std::size_t seen = 0;
+            for (int v = 0; v < 65536; ++v) {
+                seen += histogram[static_cast<std::size_t>(v)];
+                if (seen > k)
+                    return static_cast<float>(v - 32768);
+            }
+            return 32767.0f;
+        };
+        range = WidenedRange(countAt(RobustLowAt(n)), countAt(RobustHighAt(n)));
+    }
     const float scale = range.span > 0.0f ? 1.0f / range.span : 0.0f;
     for (long long i = 0; i < r; ++i)
         ConvertRow(line(i), out.data() + static_cast<std::size_t>(i) * c, static_cast<int>(c), range.offset,

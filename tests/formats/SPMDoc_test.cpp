@@ -205,8 +205,9 @@ TEST_F(SPMDocTest, HeightUnitsOnSaving) {
         const std::string after = ReadAll(target);
         std::string unit = after.substr(20, 4);
         unit.resize(std::strlen(unit.c_str()));
-        if (c.written)
+        if (c.written) {
             EXPECT_EQ(unit, c.written) << c.unit;
+        }
         EXPECT_TRUE(ph::Size::is_unit(unit.c_str())) << c.unit << " -> " << unit;
         CloseAll();
         recorder.boxes.clear();

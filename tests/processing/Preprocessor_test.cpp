@@ -54,10 +54,10 @@ TEST(Preprocessor, AutomaticRangeIgnoresTheBorderAndTheOutermostValues) {
 TEST(Preprocessor, FixedRangeCropsAndMapsTheExtremesToZeroAndOne) {
     // 5 x 4 cells, margins left 1, top 1, right 2, bottom 0: a 2 x 3 window.
     const std::vector<std::int16_t> raw = {
-        -32768, 9, 9, 9, 32767, //
-        9, -100, 50, 9, 9,      //
-        9, 0, 25, 9, 9,         //
-        9, 100, -50, 9, 9,
+        -32768, 9,    9,   9, 32767, //
+        9,      -100, 50,  9, 9,     //
+        9,      0,    25,  9, 9,     //
+        9,      100,  -50, 9, 9,
     };
     doc::CPreprocessor p;
     p.range = 65536;
@@ -97,30 +97,33 @@ TEST(Preprocessor, DegenerateGridsStayFinite) {
 }
 
 TEST(Preprocessor, AutomaticRangeEqualsSelectionOnTheCroppedFloats) {
-    // Full 16-bit span, many repeats, extremes at both ends, and a crop: the histogram must find
-    // the same two order statistics as a selection over the inner values.
-    std::mt19937 random(11);
-    std::uniform_int_distribution<int> wide(-32768, 32767), narrow(-300, 200);
-    const int columns = 61, rows = 37;
-    std::vector<std::int16_t> raw(static_cast<std::size_t>(columns) * rows);
-    for (std::size_t n = 0; n < raw.size(); ++n)
-        raw[n] = static_cast<std::int16_t>(n % 7 == 0 ? wide(random) : narrow(random));
-    doc::CPreprocessor p;
-    p.SetMargins(1, 2, 3, 1);
-    const CResult r = Preprocess(p, raw, columns, rows);
-    ASSERT_EQ(r.columns, columns - 4);
-    ASSERT_EQ(r.rows, rows - 3);
+    // Full 16-bit span, many repeats, extremes at both ends, and a crop: counting (large scans) and
+    // selecting (small ones) must find the same two order statistics as a selection over the inner
+    // values.
+    for (const auto& [columns, rows] : {std::pair{61, 37}, std::pair{301, 263}}) {
+        std::mt19937 random(11);
+        std::uniform_int_distribution<int> wide(-32768, 32767), narrow(-300, 200);
+        std::vector<std::int16_t> raw(static_cast<std::size_t>(columns) * rows);
+        for (std::size_t n = 0; n < raw.size(); ++n)
+            raw[n] = static_cast<std::int16_t>(n % 7 == 0 ? wide(random) : narrow(random));
+        doc::CPreprocessor p;
+        p.SetMargins(1, 2, 3, 1);
+        const CResult r = Preprocess(p, raw, columns, rows);
+        ASSERT_EQ(r.columns, columns - 4);
+        ASSERT_EQ(r.rows, rows - 3);
 
-    std::vector<float> inner;
-    for (int i = 2 + 2; i < rows - 1 - 2; ++i)
-        for (int j = 1 + 2; j < columns - 3 - 2; ++j)
-            inner.push_back(raw[static_cast<std::size_t>(i) * columns + j]);
-    const doc::CRange expected = doc::RobustRange(inner.data(), inner.size());
-    EXPECT_EQ(static_cast<float>(r.factor), expected.span);
-    for (int i = 0; i < r.rows; ++i)
-        for (int j = 0; j < r.columns; ++j) {
-            const float v = raw[static_cast<std::size_t>(i + 2) * columns + j + 1];
-            const float want = std::min(std::max((v - expected.offset) * (1.0f / expected.span), 0.0f), 1.0f);
-            ASSERT_EQ(r.grid[static_cast<std::size_t>(i) * r.columns + j], want) << j << "," << i;
-        }
+        std::vector<float> inner;
+        for (int i = 2 + 2; i < rows - 1 - 2; ++i)
+            for (int j = 1 + 2; j < columns - 3 - 2; ++j)
+                inner.push_back(raw[static_cast<std::size_t>(i) * columns + j]);
+        const doc::CRange expected = doc::RobustRange(inner.data(), inner.size());
+        EXPECT_EQ(static_cast<float>(r.factor), expected.span) << columns;
+        for (int i = 0; i < r.rows; ++i)
+            for (int j = 0; j < r.columns; ++j) {
+                const float v = raw[static_cast<std::size_t>(i + 2) * columns + j + 1];
+                const float want =
+                    std::min(std::max((v - expected.offset) * (1.0f / expected.span), 0.0f), 1.0f);
+                ASSERT_EQ(r.grid[static_cast<std::size_t>(i) * r.columns + j], want) << j << "," << i;
+            }
+    }
 }
