@@ -25,6 +25,8 @@ void CWinApp::SetDocManager(std::unique_ptr<CDocManager> manager) {
         m_pDocManager = std::move(manager);
 }
 
+bool CWinApp::OnIdle(long) { return false; }
+
 CDocument* CWinApp::OpenDocumentFile(const std::wstring& path) { return m_pDocManager->OpenDocumentFile(path); }
 
 } // namespace fw

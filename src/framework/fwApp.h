@@ -3,13 +3,15 @@
 #include <memory>
 #include <string>
 
+#include "framework/fwCommand.h"
 #include "framework/fwDocManager.h"
 
 namespace fw {
 
 class CDocument;
 
-class CWinApp {
+// The application is the last target of every command.
+class CWinApp : public ICmdTarget {
 public:
     CWinApp();
     virtual ~CWinApp();
@@ -24,6 +26,13 @@ public:
     void SetDocManager(std::unique_ptr<CDocManager> manager);
 
     virtual CDocument* OpenDocumentFile(const std::wstring& path);
+
+    // Deferred work, called when the event queue has run dry with count 0, 1, 2, ... for as long as it
+    // returns true; input starts the count again at 0.
+    virtual bool OnIdle(long count);
+
+    bool OnCommand(int) override { return false; }
+    bool OnUpdateCommand(int, CCmdState&) const override { return false; }
 
 private:
     std::unique_ptr<CDocManager> m_pDocManager;

@@ -54,6 +54,14 @@ CDocument* CDocManager::OpenDocumentFile(const std::wstring& path) {
 
 bool CDocManager::DoPromptFileName(std::wstring&, int, unsigned, bool, CDocTemplate*) { return false; }
 
+bool CDocManager::SaveAllModified() {
+    for (const auto& t : m_templates)
+        for (CDocument* doc : t->GetDocuments())
+            if (!doc->SaveModified())
+                return false;
+    return true;
+}
+
 void CDocManager::CloseAllDocuments() {
     for (const auto& t : m_templates)
         t->CloseAllDocuments();

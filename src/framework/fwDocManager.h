@@ -28,6 +28,8 @@ public:
     virtual bool DoPromptFileName(std::wstring& fileName, int titleId, unsigned flags, bool openFileDialog,
                                   CDocTemplate* docTemplate);
 
+    // Asks every modified document whether to save it; false as soon as one is cancelled.
+    bool SaveAllModified();
     void CloseAllDocuments();
 
 private:

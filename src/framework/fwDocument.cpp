@@ -154,6 +154,27 @@ bool CDocument::DoSave(const std::wstring& path, bool replace) {
 
 bool CDocument::DoFileSave() { return DoSave(m_strPathName); }
 
+bool CDocument::SaveModified() {
+    if (!IsModified())
+        return true;
+    // The file's own name, not the title, which a document type may have decorated.
+    std::wstring name = m_strTitle;
+    if (!m_strPathName.empty())
+        name = FromUtf8(std::filesystem::path(ToUtf8(m_strPathName)).filename().string());
+    if (name.empty())
+        name = L"Untitled";
+    switch (MessageBox(L"Save changes to " + name + L"?", MsgButtons::YesNoCancel, MsgIcon::Exclamation)) {
+    case MsgAnswer::Cancel:
+        return false;
+    case MsgAnswer::Yes:
+        return DoFileSave();
+    case MsgAnswer::No:
+    case MsgAnswer::Ok:
+        break;
+    }
+    return true;
+}
+
 void CDocument::ReportSaveLoadException(const std::wstring& path, const std::exception_ptr& error, bool saving) {
     std::wstring text = saving ? L"Failed to save document." : L"Failed to open document.";
     try {

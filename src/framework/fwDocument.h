@@ -4,18 +4,25 @@
 #include <string>
 #include <vector>
 
+#include "framework/fwCommand.h"
+
 namespace fw {
 
 class CArchive;
 class CDocTemplate;
 class CDocument;
 
-// What a document knows of a view: it is told to update with a hint.
-class CView {
+// What a document knows of a view: it is told to update with a hint. A view is the first target of
+// the commands given while its window is active.
+class CView : public ICmdTarget {
 public:
     // A view that goes away leaves its document.
     virtual ~CView();
     virtual void OnUpdate(CView* sender, long hint, void* pHint) = 0;
+    // Once, when its frame is first shown; by default an update without a hint.
+    virtual void OnInitialUpdate() { OnUpdate(nullptr, 0, nullptr); }
+    bool OnCommand(int) override { return false; }
+    bool OnUpdateCommand(int, CCmdState&) const override { return false; }
     CDocument* GetDocument() const { return m_pDocument; }
 
 private:
@@ -23,7 +30,7 @@ private:
     CDocument* m_pDocument = nullptr;
 };
 
-class CDocument {
+class CDocument : public ICmdTarget {
 public:
     CDocument() = default;
     virtual ~CDocument();
@@ -59,6 +66,12 @@ public:
     virtual bool DoSave(const std::wstring& path, bool replace = true);
     // The Save command: saves under the current path (asks for one when there is none).
     bool DoFileSave();
+    // Before the document closes: asks whether to save changes, and saves when told to. False when the
+    // user cancels or the save fails, so that the document stays open.
+    virtual bool SaveModified();
+
+    bool OnCommand(int) override { return false; }
+    bool OnUpdateCommand(int, CCmdState&) const override { return false; }
 
 protected:
     // Shows a load or save failure unless the thrower showed it already.

@@ -1,5 +1,6 @@
 #pragma once
 // Command ids of the Surface menu and the document's file commands.
+#include "framework/fwCommand.h"
 
 namespace doc {
 
@@ -52,11 +53,6 @@ enum SurfaceCommand : int {
     ID_FILE_SAVE_AS = 57604,
 };
 
-// What an update handler says of a command before a menu or tool bar shows it.
-struct CCmdState {
-    bool enabled = true;
-    bool checked = false; // a check mark
-    bool radio = false;   // the mark is a radio dot rather than a check
-};
+using CCmdState = fw::CCmdState;
 
 } // namespace doc

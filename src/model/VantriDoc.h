@@ -86,8 +86,8 @@ public:
     TGrid<std::int16_t> CentredCounts() const;
 
     // Surface-menu and file commands; false when the id is not the document's.
-    bool OnCommand(int id);
-    bool OnUpdateCommand(int id, CCmdState& state) const;
+    bool OnCommand(int id) override;
+    bool OnUpdateCommand(int id, CCmdState& state) const override;
     // Save As: saves under path (asks when it is empty); then every other document of the group takes
     // the new path.
     bool OnFileSaveAs(const std::wstring& path = std::wstring());

@@ -162,6 +162,41 @@ TEST_F(DocumentTest, SaveReplacesTheTargetOnlyWhenComplete) {
     EXPECT_FALSE(doc->DoSave(std::wstring()));
 }
 
+TEST_F(DocumentTest, ClosingAModifiedDocumentAsksToSaveIt) {
+    app.GetDocManager().AddDocTemplate(std::make_unique<CCountingTemplate>(
+        L"\nNew\nText\nText (*.txt)\n.txt\nT.Doc\nT Doc", [] { return std::make_unique<CTextDoc>(); }));
+    WriteAll(dir / "m.txt", "old");
+    auto* doc = static_cast<CTextDoc*>(app.OpenDocumentFile(Path("m.txt")));
+    ASSERT_NE(doc, nullptr);
+    // A title decorated by its document type does not change the name in the question.
+    doc->SetTitle(L"m.txt -Height- ");
+    EXPECT_TRUE(doc->SaveModified());
+    EXPECT_TRUE(recorder.boxes.empty());
+
+    doc->text = "new";
+    doc->SetModifiedFlag(true);
+    recorder.answers = {fw::MsgAnswer::Cancel, fw::MsgAnswer::Cancel};
+    EXPECT_FALSE(doc->SaveModified());
+    EXPECT_FALSE(app.GetDocManager().SaveAllModified());
+    ASSERT_EQ(recorder.boxes.size(), 2u);
+    EXPECT_EQ(recorder.boxes[0].text, L"Save changes to m.txt?");
+    EXPECT_EQ(recorder.boxes[0].buttons, fw::MsgButtons::YesNoCancel);
+    EXPECT_EQ(recorder.boxes[0].icon, fw::MsgIcon::Exclamation);
+    recorder.answers = {fw::MsgAnswer::No};
+    EXPECT_TRUE(doc->SaveModified()); // closes without saving
+    EXPECT_EQ(ReadAll(dir / "m.txt"), "old");
+
+    // Yes saves; a save that fails keeps the document open.
+    doc->failStore = true;
+    recorder.answers = {fw::MsgAnswer::Yes};
+    EXPECT_FALSE(doc->SaveModified());
+    doc->failStore = false;
+    recorder.answers = {fw::MsgAnswer::Yes};
+    EXPECT_TRUE(app.GetDocManager().SaveAllModified());
+    EXPECT_EQ(ReadAll(dir / "m.txt"), "partialnew");
+    EXPECT_FALSE(doc->IsModified());
+}
+
 TEST_F(DocumentTest, UpdateAllViewsSkipsTheSender) {
     CTextDoc doc;
     CView a, b;
