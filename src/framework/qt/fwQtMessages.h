@@ -1,0 +1,13 @@
+#pragma once
+// The message service shown as message boxes, titled with the application's caption.
+#include "framework/fwMessage.h"
+
+namespace fw {
+
+class CQtMessages : public IMessageService {
+public:
+    // A modal box over the active window; the first button is the default one.
+    MsgAnswer Show(const std::wstring& text, MsgButtons buttons, MsgIcon icon) override;
+};
+
+} // namespace fw

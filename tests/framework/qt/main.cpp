@@ -1,0 +1,14 @@
+// The window tests share one application object, which must exist before any widget.
+#include <gtest/gtest.h>
+
+#include "framework/qt/fwQtApp.h"
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    // Listing the tests at build time needs no display.
+    if (GTEST_FLAG_GET(list_tests))
+        return RUN_ALL_TESTS();
+    fw::CQtApp app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Vantri"));
+    return RUN_ALL_TESTS();
+}
