@@ -8,18 +8,11 @@
 #include <stdexcept>
 #include <string>
 
+#include "framework/ThrownText.h"
+
 using ph::Size;
 
 namespace {
-
-template <class Exception, class F> std::string ThrownText(F f) {
-    try {
-        f();
-    } catch (const Exception& e) {
-        return e.what();
-    }
-    return "nothing thrown";
-}
 
 void ExpectSize(const Size& s, double value, const wchar_t* unit) {
     EXPECT_NEAR(s.value(), value, 1e-9 * std::fabs(value)) << s.value();
