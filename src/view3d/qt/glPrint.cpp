@@ -1,0 +1,105 @@
+#include "view3d/qt/glPrint.h"
+
+#include <QOffscreenSurface>
+#include <QOpenGLContext>
+#include <QOpenGLFramebufferObject>
+#include <QOpenGLFunctions>
+#include <algorithm>
+#include <cmath>
+
+namespace gl {
+
+int PrintDivisor(int dpi) {
+    if (dpi < 600)
+        return 1;
+    if (dpi < 1200)
+        return 2;
+    if (dpi < 2400)
+        return 4;
+    if (dpi < 4800)
+        return 8;
+    return 16;
+}
+
+CPrintFit FitPrintImage(int dpi, int pageWidth, int pageHeight, int viewWidth, int viewHeight, int maxWidth,
+                        int maxHeight) {
+    CPrintFit fit;
+    fit.divisor = PrintDivisor(dpi);
+    if (viewWidth <= 0 || viewHeight <= 0 || pageWidth <= 0 || pageHeight <= 0)
+        return fit;
+    const double aspect = static_cast<double>(viewWidth) / viewHeight;
+    // Every pass shrinks the image, down to nothing once the divisor passes the page.
+    for (;; ++fit.divisor) {
+        const int w = pageWidth / fit.divisor;
+        const int h = pageHeight / fit.divisor;
+        if (static_cast<double>(h) / viewHeight > static_cast<double>(w) / viewWidth) {
+            fit.width = w;
+            fit.height = static_cast<int>(std::lround(w / aspect));
+        } else {
+            fit.height = h;
+            fit.width = static_cast<int>(std::lround(h * aspect));
+        }
+        if ((fit.width < maxWidth && fit.height < maxHeight) || (fit.width == 0 && fit.height == 0))
+            return fit;
+    }
+}
+
+CPrintContext::CPrintContext() = default;
+CPrintContext::~CPrintContext() = default;
+
+std::unique_ptr<CPrintContext> CPrintContext::Create(QOpenGLContext* share, const QSurfaceFormat& format) {
+    std::unique_ptr<CPrintContext> print(new CPrintContext);
+    print->m_surface = std::make_unique<QOffscreenSurface>();
+    print->m_surface->setFormat(format);
+    print->m_surface->create();
+    print->m_context = std::make_unique<QOpenGLContext>();
+    print->m_context->setFormat(format);
+    print->m_context->setShareContext(share);
+    if (!print->m_surface->isValid() || !print->m_context->create() ||
+        (share && !QOpenGLContext::areSharing(print->m_context.get(), share)))
+        return nullptr;
+    bool ok = false;
+    print->Run([&] {
+        QOpenGLFunctions* f = print->m_context->functions();
+        if (!QOpenGLFramebufferObject::hasOpenGLFramebufferObjects())
+            return;
+        GLint viewport[2] = {0, 0}, texture = 0, renderbuffer = 0;
+        f->glGetIntegerv(GL_MAX_VIEWPORT_DIMS, viewport);
+        f->glGetIntegerv(GL_MAX_TEXTURE_SIZE, &texture);
+        f->glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &renderbuffer);
+        print->m_maxSize = QSize(std::min({viewport[0], texture, renderbuffer}),
+                                 std::min({viewport[1], texture, renderbuffer}));
+        ok = !print->m_maxSize.isEmpty();
+    });
+    return ok ? std::move(print) : nullptr;
+}
+
+void CPrintContext::Run(const std::function<void()>& code) {
+    QOpenGLContext* previous = QOpenGLContext::currentContext();
+    if (previous == m_context.get()) {
+        code();
+        return;
+    }
+    QSurface* previousSurface = previous ? previous->surface() : nullptr;
+    if (!m_context->makeCurrent(m_surface.get()))
+        return;
+    code();
+    m_context->doneCurrent();
+    if (previous)
+        previous->makeCurrent(previousSurface);
+}
+
+QImage CPrintContext::Render(QSize size, const std::function<void()>& draw) {
+    QImage image;
+    Run([&] {
+        QOpenGLFramebufferObject fbo(size, QOpenGLFramebufferObject::CombinedDepthStencil);
+        if (!fbo.isValid() || !fbo.bind())
+            return;
+        draw();
+        image = fbo.toImage();
+        fbo.release();
+    });
+    return image;
+}
+
+} // namespace gl

@@ -1,0 +1,161 @@
+// Printing: the size of the off-screen image, pages printed to PDF and read back as pictures, the
+// fonts after a job, and the preview.
+#include <QApplication>
+#include <QDir>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPageLayout>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QProcess>
+#include <QTimer>
+#include <gtest/gtest.h>
+#include <tuple>
+
+#include "ViewKit.h"
+#include "view3d/qt/glPrint.h"
+
+namespace {
+
+using gl::CglView;
+
+TEST(glPrintFit, TheDivisorKeepsTheImageNear300Dpi) {
+    const std::pair<int, int> cases[] = {{72, 1},   {300, 1},  {599, 1},  {600, 2},   {1199, 2}, {1200, 4},
+                                         {2399, 4}, {2400, 8}, {4799, 8}, {4800, 16}, {9600, 16}};
+    for (const auto& [dpi, divisor] : cases)
+        EXPECT_EQ(gl::PrintDivisor(dpi), divisor) << dpi;
+}
+
+TEST(glPrintFit, TheViewsAspectFillsThePageAndTheDivisorGrowsPastTheLargestViewport) {
+    struct {
+        int dpi, page[2], view[2], most[2];
+        gl::CPrintFit fit;
+    } const cases[] = {
+        {300, {2480, 3508}, {400, 300}, {16384, 16384}, {1, 2480, 1860}},   // A4: a 4:3 view fills the width
+        {1200, {9920, 14032}, {400, 300}, {16384, 16384}, {4, 2480, 1860}}, // a quarter of the resolution
+        {300, {2480, 3508}, {100, 400}, {16384, 16384}, {1, 877, 3508}},    // a narrow view fills the height
+        {300, {2480, 3508}, {400, 300}, {2480, 4000}, {2, 1240, 930}},      // 2480 is not below 2480
+        {300, {2480, 3508}, {0, 300}, {16384, 16384}, {1, 0, 0}},
+    };
+    for (const auto& c : cases) {
+        const gl::CPrintFit fit =
+            gl::FitPrintImage(c.dpi, c.page[0], c.page[1], c.view[0], c.view[1], c.most[0], c.most[1]);
+        EXPECT_EQ(std::make_tuple(fit.divisor, fit.width, fit.height),
+                  std::make_tuple(c.fit.divisor, c.fit.width, c.fit.height))
+            << c.dpi << " dpi, view " << c.view[0] << " x " << c.view[1];
+    }
+}
+
+// A page of a PDF as a picture, by default at 72 dpi: one pixel a point.
+QImage Rasterise(const QString& pdf, int dpi = 72) {
+    const QString prefix = pdf + QStringLiteral("-page");
+    QProcess pdftoppm;
+    pdftoppm.start(QStringLiteral("pdftoppm"),
+                   {QStringLiteral("-png"), QStringLiteral("-r"), QString::number(dpi),
+                    QStringLiteral("-singlefile"), pdf, prefix});
+    if (!pdftoppm.waitForFinished(60000) || pdftoppm.exitCode() != 0)
+        return QImage();
+    return QImage(prefix + QStringLiteral(".png"));
+}
+
+void SetUpPdf(QPrinter& printer, int dpi, const QString& path) {
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(path);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    printer.setResolution(dpi);
+}
+
+class glPrintPdf : public ::testing::TestWithParam<int> {};
+
+TEST_P(glPrintPdf, ThePageShowsTheSceneOnWhiteCentredInThePrintableArea) {
+    const int dpi = GetParam();
+    viewtest::CColourView view;
+    viewtest::Show(view, 400, 300);
+    const QString path =
+        QDir(QStringLiteral(VANTRI_TEST_OUT)).filePath(QStringLiteral("print-%1.pdf").arg(dpi));
+    QFile::remove(path);
+    QPrinter printer(QPrinter::HighResolution);
+    SetUpPdf(printer, dpi, path);
+    ASSERT_TRUE(view.OnFilePrint(printer));
+    ASSERT_EQ(view.draws.back().target, CglView::kPrinter);
+    EXPECT_EQ(view.Target(), CglView::kScreen);
+
+    const QRect paint = printer.pageLayout().paintRectPixels(dpi);
+    const gl::CPrintFit fit = gl::FitPrintImage(dpi, paint.width(), paint.height(), 400, 300, 16384, 16384);
+    EXPECT_EQ(view.draws.back().viewport, QRect(0, 0, fit.width, fit.height));
+    EXPECT_EQ(fit.divisor, dpi == 300 ? 1 : 4);
+
+    const QImage page = Rasterise(path);
+    ASSERT_FALSE(page.isNull()) << "pdftoppm failed";
+    const QRectF area = printer.pageLayout().paintRect(QPageLayout::Point);
+    // The image in points, centred in the printable area.
+    const double width = fit.width * fit.divisor * 72.0 / dpi, height = fit.height * fit.divisor * 72.0 / dpi;
+    const QPointF corner(area.left() + (area.width() - width) / 2, area.top() + (area.height() - height) / 2);
+    const QRect green = viewtest::Extent(page, 0, 255, 0);
+    EXPECT_NEAR(green.center().x() + 0.5, area.center().x(), 1.5);
+    EXPECT_NEAR(green.center().y() + 0.5, area.center().y(), 1.5);
+    EXPECT_NEAR(green.width(), 0.8 * width, 2);
+    EXPECT_NEAR(green.height(), 0.8 * height, 2);
+    const QRect red = viewtest::Extent(page, 255, 0, 0);
+    EXPECT_NEAR(red.left(), corner.x(), 1.5);
+    EXPECT_NEAR(red.top(), corner.y(), 1.5);
+    // Cleared with white, not the screen's grey: between the image's corner and the green.
+    const QPoint inside(green.left() - 4, green.bottom() + 4);
+    EXPECT_TRUE(viewtest::Near(page.pixel(inside), 255, 255, 255)) << std::hex << page.pixel(inside);
+    EXPECT_TRUE(viewtest::Near(page.pixel(2, 2), 255, 255, 255));
+}
+
+INSTANTIATE_TEST_SUITE_P(Dpi, glPrintPdf, ::testing::Values(300, 1200));
+
+TEST(glPrintFonts, PrinterFontsGiveTheScreenFontsBackAfterTheJob) {
+    viewtest::CTextView view;
+    viewtest::Show(view, 200, 60);
+    const QRect before = viewtest::Ink(viewtest::Screen(view));
+    QPrinter printer(QPrinter::HighResolution);
+    SetUpPdf(printer, 300, QDir(QStringLiteral(VANTRI_TEST_OUT)).filePath(QStringLiteral("print-text.pdf")));
+    ASSERT_TRUE(view.OnFilePrint(printer));
+    // The printer's text is three times the screen's, in pixels of the printed image.
+    const QImage page = Rasterise(printer.outputFileName(), 300);
+    ASSERT_FALSE(page.isNull());
+    const double ratio = double(viewtest::Ink(page).height()) / before.height();
+    EXPECT_GT(ratio, 2.4);
+    EXPECT_LT(ratio, 3.6);
+    // The lists are shared with the printing context, and hold the screen fonts again.
+    EXPECT_EQ(viewtest::Ink(viewtest::Screen(view)), before);
+}
+
+TEST(glPrintPreview, ThePreviewMaximisesTheFrameAndRestoresIt) {
+    QMdiArea area;
+    area.resize(800, 600);
+    auto* view = new viewtest::CColourView;
+    QMdiSubWindow* frame = area.addSubWindow(view);
+    frame->resize(300, 200);
+    area.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&area));
+    ASSERT_FALSE(frame->isMaximized());
+
+    bool previewed = false, maximised = false;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (auto* dialog = qobject_cast<QPrintPreviewDialog*>(QApplication::activeModalWidget())) {
+            previewed = true;
+            maximised = frame->isMaximized();
+            dialog->reject();
+        }
+    });
+    poll.start(50);
+    QTimer::singleShot(10000, [] {
+        if (QWidget* modal = QApplication::activeModalWidget())
+            modal->close();
+    });
+    view->OnFilePrintPreview();
+    poll.stop();
+    EXPECT_TRUE(previewed);
+    EXPECT_TRUE(maximised);
+    EXPECT_FALSE(frame->isMaximized());
+    const bool printed = std::any_of(view->draws.begin(), view->draws.end(),
+                                     [](const auto& draw) { return draw.target == CglView::kPrinter; });
+    EXPECT_TRUE(printed) << "the preview draws the page";
+}
+
+} // namespace
