@@ -175,12 +175,13 @@ TEST_F(SPMDocTest, SavingWritesTheWholeFileWithFilledMarginsAndNewSteps) {
         for (int j = 0; j < 9; ++j)
             EXPECT_EQ(CountAt(after, 9, j, i), CountAt(after, 9, std::clamp(j, 1, 7), from)) << j << "," << i;
     }
+    ph::Size width = d.width;
     CloseAll();
 
-    // Reopened, the inner heights come back (the crop takes the same cells).
+    // Reopened from the written steps, the sizes come back.
     auto reopened = Open(target);
     ASSERT_EQ(reopened.size(), 1u);
-    EXPECT_NEAR(reopened[0]->width.value(), d.width.cast(reopened[0]->width.unit()).value(), 1e-4);
+    EXPECT_NEAR(reopened[0]->width.value(), width.cast(reopened[0]->width.unit()).value(), 1e-4);
 }
 
 TEST_F(SPMDocTest, HeightUnitsOnSaving) {
