@@ -5,7 +5,6 @@
 #include <QOpenGLWidget>
 #include <algorithm>
 #include <cmath>
-#include <functional>
 #include <gtest/gtest.h>
 #include <qopengl.h>
 #include <vector>
@@ -88,63 +87,33 @@ std::vector<float> Ramp() {
     return grey;
 }
 
+// A fill with its negative state, steps of contrast and brightness, and for Custom the mode and
+// the slider.
 struct CSetting {
-    const char* name;
-    std::function<void(CConverter&, CAttenuator&, CFillOwner&)> apply;
+    unsigned type;
+    int negative, contrast, brightness;
+    int mode = 1;
+    float s = 0.5f, h = 0.0f;
 };
 
-void Steps(int count, bool (CAttenuator::*step)(), CAttenuator& a) {
-    for (int i = 0; i < count; ++i)
-        (a.*step)();
+void Steps(int count, bool (CAttenuator::*up)(), bool (CAttenuator::*down)(), CAttenuator& a) {
+    for (int i = 0; i < std::abs(count); ++i)
+        (a.*(count > 0 ? up : down))();
 }
 
 // Every fill, positive and negative, and brightness and contrast steps up to the largest gain.
 std::vector<CSetting> Settings() {
     std::vector<CSetting> settings;
-    const std::pair<const char*, unsigned> fills[] = {{"Gray", CConverter::kGray},
-                                                      {"Amber", CConverter::kAmber},
-                                                      {"Marine", CConverter::kMarine},
-                                                      {"Forest", CConverter::kForest},
-                                                      {"Custom", CConverter::kCustom}};
-    for (const auto& [name, type] : fills)
+    for (unsigned type = CConverter::kGray; type <= CConverter::kCustom; ++type)
         for (int negative : {0, 1})
-            settings.push_back({name, [type = type, negative](CConverter& c, CAttenuator&, CFillOwner&) {
-                                    c.SetType(type);
-                                    c.SetNegative(negative);
-                                }});
-    settings.push_back({"Custom two colours", [](CConverter& c, CAttenuator&, CFillOwner& o) {
-                            o.fill.mode = 0;
-                            o.fill.slots[color::CCustomFill::kTop] = color::MakeColorRef(250, 200, 10);
-                            c.SetType(CConverter::kCustom);
-                        }});
-    settings.push_back({"Custom slider low", [](CConverter& c, CAttenuator&, CFillOwner& o) {
-                            o.fill.s = 0.2f;
-                            o.fill.h = 0.03f;
-                            c.SetType(CConverter::kCustom);
-                        }});
-    settings.push_back({"Contrast +8", [](CConverter&, CAttenuator& a, CFillOwner&) {
-                            Steps(8, &CAttenuator::ContrastUp, a);
-                        }});
-    settings.push_back(
-        {"Contrast +40, brightness -20, Amber", [](CConverter& c, CAttenuator& a, CFillOwner&) {
-             c.SetType(CConverter::kAmber);
-             Steps(40, &CAttenuator::ContrastUp, a);
-             Steps(20, &CAttenuator::BrightnessDown, a);
-         }});
-    settings.push_back(
-        {"Contrast -30, brightness +50, Marine negative", [](CConverter& c, CAttenuator& a, CFillOwner&) {
-             c.SetType(CConverter::kMarine);
-             c.SetNegative(1);
-             Steps(30, &CAttenuator::ContrastDown, a);
-             Steps(50, &CAttenuator::BrightnessUp, a);
-         }});
-    settings.push_back({"Brightness 99", [](CConverter&, CAttenuator& a, CFillOwner&) {
-                            Steps(99, &CAttenuator::BrightnessUp, a);
-                        }});
-    settings.push_back({"Contrast 97 (largest gain), Forest", [](CConverter& c, CAttenuator& a, CFillOwner&) {
-                            c.SetType(CConverter::kForest);
-                            Steps(97, &CAttenuator::ContrastUp, a);
-                        }});
+            settings.push_back({type, negative, 0, 0});
+    settings.push_back({CConverter::kCustom, 0, 0, 0, 0});              // two colours
+    settings.push_back({CConverter::kCustom, 1, 0, 0, 1, 0.2f, 0.03f}); // the middle colour low
+    settings.push_back({CConverter::kGray, 0, 8, 0});
+    settings.push_back({CConverter::kAmber, 0, 40, -20});
+    settings.push_back({CConverter::kMarine, 1, -30, 50});
+    settings.push_back({CConverter::kGray, 0, 0, 99});
+    settings.push_back({CConverter::kForest, 0, 97, 0}); // the largest gain
     return settings;
 }
 
@@ -235,9 +204,17 @@ protected:
 
 TEST_F(ColorUpload, BothPathsDrawTheTransfersColoursForEveryFillAndStep) {
     for (const CSetting& setting : Settings()) {
-        SCOPED_TRACE(setting.name);
+        SCOPED_TRACE(testing::Message()
+                     << "fill " << setting.type << " negative " << setting.negative << " contrast "
+                     << setting.contrast << " brightness " << setting.brightness << " mode " << setting.mode);
         Reset();
-        setting.apply(view.converter, view.attenuator, view.owner);
+        view.owner.fill.mode = setting.mode;
+        view.owner.fill.s = setting.s;
+        view.owner.fill.h = setting.h;
+        view.converter.SetNegative(setting.negative);
+        view.converter.SetType(setting.type);
+        Steps(setting.contrast, &CAttenuator::ContrastUp, &CAttenuator::ContrastDown, view.attenuator);
+        Steps(setting.brightness, &CAttenuator::BrightnessUp, &CAttenuator::BrightnessDown, view.attenuator);
         EXPECT_TRUE(Draw(UploadPath::kProcessor) == Expected());
         EXPECT_EQ(Unexplained(Draw(UploadPath::kPixelTransfer)), 0);
     }
@@ -250,7 +227,7 @@ TEST_F(ColorUpload, ByteLevelsStandForTheirFractionOf255) {
     view.rows = 2;
     for (int contrast : {0, 12}) {
         SCOPED_TRACE(contrast);
-        Steps(contrast, &CAttenuator::ContrastUp, view.attenuator);
+        Steps(contrast, &CAttenuator::ContrastUp, &CAttenuator::ContrastDown, view.attenuator);
         view.converter.SetType(CConverter::kMarine);
         view.grey.assign(view.bytes.begin(), view.bytes.end());
         for (float& level : view.grey)

@@ -7,9 +7,9 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <qopengl.h>
-#include <set>
 #include <vector>
 
+#include "RulerGLPixels.h"
 #include "view2d/RulerHorz.h"
 #include "view2d/RulerVert.h"
 #include "view3d/qt/ViewKit.h"
@@ -18,7 +18,8 @@
 
 namespace {
 
-using Columns = std::set<int>;
+using gltest::Columns;
+using gltest::CPixels;
 
 // Clears to white and runs paint with a painter over the whole client.
 class CRulerView : public gl::CglView {
@@ -42,54 +43,6 @@ public:
         if (paint)
             paint(painter);
     }
-};
-
-// Pixels in OpenGL's counting: y upwards from the bottom row.
-class CPixels {
-public:
-    explicit CPixels(QImage image) : m_image(std::move(image)) {}
-    bool Dark(int x, int y) const {
-        if (x < 0 || y < 0 || x >= m_image.width() || y >= m_image.height())
-            return false;
-        return qGray(m_image.pixel(x, m_image.height() - 1 - y)) < 128;
-    }
-    // The dark columns of row y between x0 and x1.
-    Columns Row(int y, int x0, int x1) const {
-        return Along(x0, x1, [&](int x) { return Dark(x, y); });
-    }
-    // The dark rows of column x between y0 and y1.
-    Columns Column(int x, int y0, int y1) const {
-        return Along(y0, y1, [&](int y) { return Dark(x, y); });
-    }
-    // Runs of dark columns anywhere in rows y0..y1, split where at least `gap` columns are clear.
-    std::vector<std::pair<int, int>> Clusters(int y0, int y1, int gap = 4) const {
-        std::vector<std::pair<int, int>> runs;
-        int clear = gap;
-        for (int x = 0; x < m_image.width(); ++x) {
-            bool ink = false;
-            for (int y = y0; y <= y1 && !ink; ++y)
-                ink = Dark(x, y);
-            if (!ink) {
-                ++clear;
-                continue;
-            }
-            if (clear >= gap || runs.empty())
-                runs.push_back({x, x});
-            runs.back().second = x;
-            clear = 0;
-        }
-        return runs;
-    }
-
-private:
-    template <class Test> static Columns Along(int first, int last, Test dark) {
-        Columns found;
-        for (int i = first; i <= last; ++i)
-            if (dark(i))
-                found.insert(i);
-        return found;
-    }
-    QImage m_image;
 };
 
 Columns Every(int first, int step, int count) {
