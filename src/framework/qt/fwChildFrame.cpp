@@ -7,6 +7,7 @@
 
 #include "framework/fwDocTemplate.h"
 #include "framework/fwDocument.h"
+#include "framework/qt/fwMDIFrame.h"
 
 namespace fw {
 
@@ -27,6 +28,8 @@ CChildFrame::CChildFrame(CDocument* document, QWidget* parent)
 CChildFrame::~CChildFrame() {
     // The views go after this body and may take the focus with them; the members are gone by then.
     disconnect(m_focusWatch);
+    if (CMDIFrame* main = CMDIFrame::Get())
+        main->ForgetFrame(this);
     DetachViews();
 }
 

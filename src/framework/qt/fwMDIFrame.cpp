@@ -112,6 +112,11 @@ void CMDIFrame::closeEvent(QCloseEvent* event) {
     QMainWindow::closeEvent(event);
 }
 
+void CMDIFrame::ForgetFrame(const CChildFrame* frame) {
+    if (m_activeFrame == frame)
+        m_activeFrame = nullptr;
+}
+
 void CMDIFrame::OnSubWindowActivated() {
     CChildFrame* now = GetActiveFrame();
     if (now == m_activeFrame)

@@ -32,6 +32,9 @@ public:
     // The active child frame; it stays the active one while another application has the focus.
     CChildFrame* GetActiveFrame() const;
     std::vector<CChildFrame*> GetChildFrames() const;
+    // A frame being destroyed: it gets no more activation calls, even if the MDI area reports its
+    // deactivation only while the frame's base part is still being torn down.
+    void ForgetFrame(const CChildFrame* frame);
 
     // Where a command goes now: the active view, its document, the active frame, this frame and the
     // application.

@@ -164,3 +164,21 @@ TEST_F(Frames, ActivationIsToldToFramesAndReopeningBringsTheFrameBack) {
     ASSERT_NE(c, nullptr);
     EXPECT_TRUE(FrameOf(c)->isMaximized());
 }
+
+TEST_F(Frames, DeletingTheActiveFrameLeavesTheOthersActivatedSafely) {
+    CTestDoc* a = Open(L"/tmp/a.tst");
+    CTestDoc* b = Open(L"/tmp/b.tst");
+    ASSERT_TRUE(a && b);
+    CTestFrame* fa = FrameOf(a);
+    CTestFrame* fb = FrameOf(b);
+    ASSERT_EQ(main->GetActiveFrame(), fb);
+    // A frame deleted outright (not closed through its document) must not be told of its
+    // deactivation while it is half destroyed.
+    delete fb;
+    Settle();
+    EXPECT_EQ(Windows(), 1u);
+    main->MdiArea()->setActiveSubWindow(fa);
+    Settle();
+    EXPECT_EQ(main->GetActiveFrame(), fa);
+    EXPECT_EQ(fa->activations.back(), true);
+}
