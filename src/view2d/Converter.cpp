@@ -96,9 +96,9 @@ void CConverter::Build(unsigned type) {
 void CConverter::BuildCustom(const CCustomFill& fill) {
     float* const tables[3] = {m_red, m_green, m_blue};
     float bottom[3], centre[3], top[3];
-    Unit(fill.slots[CCustomFill::kBottom], bottom);
-    Unit(fill.slots[CCustomFill::kMiddle], centre);
-    Unit(fill.slots[CCustomFill::kTop], top);
+    Unit(fill.colors[CCustomFill::kBottom], bottom);
+    Unit(fill.colors[CCustomFill::kMiddle], centre);
+    Unit(fill.colors[CCustomFill::kTop], top);
     if (fill.mode == 0) {
         for (int k = 0; k < 3; ++k)
             for (int i = 0; i < 256; ++i)

@@ -24,7 +24,7 @@ constexpr std::uint8_t BlueOf(COLORREF c) {
 struct CCustomFill {
     enum Slot : unsigned { kTop = 0, kMiddle = 1, kBottom = 2 };
 
-    COLORREF slots[3] = {MakeColorRef(255, 0, 0), MakeColorRef(0, 255, 0), MakeColorRef(0, 0, 255)};
+    COLORREF colors[3] = {MakeColorRef(255, 0, 0), MakeColorRef(0, 255, 0), MakeColorRef(0, 0, 255)};
     int mode = 1;   // 0 two colours (bottom and top), 1 three colours
     float s = 0.5f; // slider fraction of the middle colour, 0 at the bottom
     float h = 0.0f; // half the slider's thumb over its length; 0 until measured

@@ -75,8 +75,8 @@ TEST(Converter, NegativeMirrorsOnceAndSurvivesFillChanges) {
 TEST(Converter, CustomFillsRunFromBottomToTop) {
     Owner owner;
     owner.fill.mode = 0;
-    owner.fill.slots[CCustomFill::kTop] = color::MakeColorRef(255, 0, 51);
-    owner.fill.slots[CCustomFill::kBottom] = color::MakeColorRef(0, 102, 255);
+    owner.fill.colors[CCustomFill::kTop] = color::MakeColorRef(255, 0, 51);
+    owner.fill.colors[CCustomFill::kBottom] = color::MakeColorRef(0, 102, 255);
     CConverter c(&owner);
     c.SetType(CConverter::kCustom);
     EXPECT_FLOAT_EQ(c.Green()[0], 0.4f);

@@ -44,9 +44,9 @@ void CCtrlBar::InitGL() {
 
 void CCtrlBar::DrawScene() {
     glClear(GL_COLOR_BUFFER_BIT);
-    const COLORREF bottom = m_fill.slots[CCustomFill::kBottom];
-    const COLORREF middle = m_fill.slots[CCustomFill::kMiddle];
-    const COLORREF top = m_fill.slots[CCustomFill::kTop];
+    const COLORREF bottom = m_fill.colors[CCustomFill::kBottom];
+    const COLORREF middle = m_fill.colors[CCustomFill::kMiddle];
+    const COLORREF top = m_fill.colors[CCustomFill::kTop];
     // Counter-clockwise seen from the front.
     if (m_fill.mode == 0) {
         glBegin(GL_QUADS);

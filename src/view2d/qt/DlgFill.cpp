@@ -129,7 +129,7 @@ void CDlgFill::done(int result) {
     // Only what this opening changed is put back; a dialog that was never open has nothing to undo.
     if (result == QDialog::Rejected && m_bOpen) {
         for (unsigned slot = 0; slot < 3; ++slot)
-            m_fill.slots[slot] = m_recorded.slots[slot];
+            m_fill.colors[slot] = m_recorded.colors[slot];
         m_fill.mode = m_recorded.mode;
         m_fill.s = m_recorded.s;
         ShowFill();
@@ -173,7 +173,7 @@ void CDlgFill::OnColor(const QColor& color) {
     const COLORREF value =
         MakeColorRef(static_cast<std::uint8_t>(rgb.red()), static_cast<std::uint8_t>(rgb.green()),
                      static_cast<std::uint8_t>(rgb.blue()));
-    COLORREF& slot = m_fill.slots[m_fill.selected];
+    COLORREF& slot = m_fill.colors[m_fill.selected];
     if (value == slot)
         return;
     slot = value;
@@ -205,7 +205,7 @@ void CDlgFill::OnSlider(int position) {
 void CDlgFill::ShowFill() {
     m_bShowing = true;
     for (unsigned slot = 0; slot < 3; ++slot)
-        m_pSlots[slot]->SetColor(m_fill.slots[slot]);
+        m_pSlots[slot]->SetColor(m_fill.colors[slot]);
     m_pGang->Press(static_cast<int>(m_fill.selected));
     (m_fill.mode == 0 ? m_pTwo : m_pThree)->setChecked(true);
     m_pSlider->setEnabled(m_fill.mode == 1);
@@ -216,7 +216,7 @@ void CDlgFill::ShowFill() {
 }
 
 void CDlgFill::ShowColor() {
-    const COLORREF c = m_fill.slots[m_fill.selected];
+    const COLORREF c = m_fill.colors[m_fill.selected];
     const QSignalBlocker quiet(m_pChooser);
     m_pChooser->setCurrentColor(QColor(RedOf(c), GreenOf(c), BlueOf(c)));
 }

@@ -83,16 +83,16 @@ TEST_F(DlgFill, TheChooserFillsTheSelectedSlot) {
     EXPECT_EQ(Dialog().Chooser()->currentColor(), QColor(0, 0, 255));
 
     Dialog().Chooser()->setCurrentColor(ToQColor(kOrange));
-    EXPECT_EQ(Fill().slots[CCustomFill::kBottom], kOrange);
-    EXPECT_EQ(Fill().slots[CCustomFill::kTop], MakeColorRef(255, 0, 0));
+    EXPECT_EQ(Fill().colors[CCustomFill::kBottom], kOrange);
+    EXPECT_EQ(Fill().colors[CCustomFill::kTop], MakeColorRef(255, 0, 0));
     EXPECT_EQ(Dialog().SlotButton(CCustomFill::kBottom)->Color(), kOrange);
     ExpectCustomTables();
     EXPECT_EQ(window.converter.Red()[0], 1.0f);
 
     ClickSlot(CCustomFill::kMiddle);
     Dialog().Chooser()->setCurrentColor(ToQColor(kTeal));
-    EXPECT_EQ(Fill().slots[CCustomFill::kMiddle], kTeal);
-    EXPECT_EQ(Fill().slots[CCustomFill::kBottom], kOrange);
+    EXPECT_EQ(Fill().colors[CCustomFill::kMiddle], kTeal);
+    EXPECT_EQ(Fill().colors[CCustomFill::kBottom], kOrange);
     ExpectCustomTables();
     Dialog().accept();
 }
@@ -137,7 +137,7 @@ TEST_F(DlgFill, CancelPutsTheImageBackExactly) {
     ASSERT_EQ(after.size(), 768u);
     EXPECT_EQ(std::memcmp(after.data(), before.data(), 768 * sizeof(float)), 0);
     EXPECT_EQ(window.redraws, redraws + 1);
-    EXPECT_EQ(Fill().slots[CCustomFill::kMiddle], MakeColorRef(0, 255, 0));
+    EXPECT_EQ(Fill().colors[CCustomFill::kMiddle], MakeColorRef(0, 255, 0));
     EXPECT_EQ(Fill().mode, 1);
     EXPECT_TRUE(Dialog().ThreeColors()->isChecked());
     EXPECT_EQ(Dialog().SlotButton(CCustomFill::kMiddle)->Color(), MakeColorRef(0, 255, 0));
@@ -164,7 +164,7 @@ TEST_F(DlgFill, OkKeepsTheFillAndALaterCancelReturnsToIt) {
     EXPECT_FALSE(Dialog().isVisible());
     EXPECT_EQ(window.converter.Type(), CConverter::kCustom);
     EXPECT_EQ(Tables(window.converter), kept);
-    EXPECT_EQ(Fill().slots[0], fill.slots[0]);
+    EXPECT_EQ(Fill().colors[0], fill.colors[0]);
     EXPECT_EQ(Fill().s, fill.s);
 
     Open();
@@ -205,7 +205,7 @@ TEST_F(DlgFill, SlotButtonsDrawTheirColourInsetByTheirState) {
         const QImage image = button->grab().toImage();
         const int w = image.width(), h = image.height();
         const int near = pushed ? 4 : 3; // inset at the top and left
-        const COLORREF colour = Fill().slots[slot];
+        const COLORREF colour = Fill().colors[slot];
         SCOPED_TRACE(pushed ? "pushed" : "raised");
         EXPECT_TRUE(Near(image.pixel(near, near), 0, 0)) << "black outline";
         EXPECT_TRUE(Near(image.pixel(w - 5, h - 5), 0, 0));
