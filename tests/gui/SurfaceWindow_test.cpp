@@ -1,12 +1,15 @@
 // The surface viewer's window: keys and tool bars reaching the view, the clipboard copy and a page
 // printed to PDF, read back as pictures.
 #include <QClipboard>
+#include <QColorDialog>
 #include <QGuiApplication>
 #include <QProcess>
+#include <QRadioButton>
 #include <QToolButton>
 
 #include "ViewerKit.h"
 #include "view2d/qt/AttToolBar.h"
+#include "view2d/qt/DlgFill.h"
 #include "view2d/qt/FillCommands.h"
 
 namespace guitest {
@@ -107,6 +110,29 @@ TEST_F(Viewer, APrintedPageShowsTheImageAndItsRulersOnWhite) {
         }
     EXPECT_GT(above, 100);
     EXPECT_GT(left, 50);
+}
+
+} // namespace
+} // namespace guitest
+
+namespace guitest {
+namespace {
+
+TEST_F(Viewer, TheCustomFillShowsLiveAndCancelPutsThePictureBackPixelForPixel) {
+    ASSERT_TRUE(Run(color::ID_FILL_FOREST));
+    ASSERT_TRUE(Run(color::ID_FILL_NEGATIVE));
+    const QImage before = viewtest::Screen(View());
+    ASSERT_TRUE(Run(color::ID_FILL_CUSTOM));
+    color::CDlgFill& dialog = window.Frame().Fill().Dialog();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    dialog.Chooser()->setCurrentColor(QColor(255, 255, 0)); // the selected (top) slot
+    QTest::mouseClick(dialog.TwoColors(), Qt::LeftButton);
+    const QImage live = viewtest::Screen(View());
+    EXPECT_NE(live, before);
+    Keep(window.grab().toImage(), QStringLiteral("custom-fill-live"));
+    dialog.reject();
+    QTest::qWait(20);
+    EXPECT_EQ(viewtest::Screen(View()), before);
 }
 
 } // namespace
