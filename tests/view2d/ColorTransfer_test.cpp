@@ -65,7 +65,7 @@ const State kStates[] = {{0, 0}, {0, 37}, {12, -5}, {-40, 20}, {97, 0}, {99, 99}
 } // namespace
 
 // Through the whole transfer, so that the vector path is what is checked: with the Gray fill the
-// red byte is the table index itself.
+// red byte is the table index itself. Both pixel layouts, whose lookups differ.
 TEST(ColorTransfer, IndexMatchesTheFormulaOnBoundariesAndAcrossTheFloats) {
     const CConverter gray;
     for (int i = 0; i < 256; ++i)
@@ -74,11 +74,16 @@ TEST(ColorTransfer, IndexMatchesTheFormulaOnBoundariesAndAcrossTheFloats) {
         const CAttenuator a = Attenuator(s);
         const float gain = static_cast<float>(a.Gain()), bias = static_cast<float>(a.Bias());
         const std::vector<float> levels = Levels(gain, bias);
-        std::vector<std::uint8_t> rgb(levels.size() * 3);
+        std::vector<std::uint8_t> rgb(levels.size() * 3), bgra(levels.size() * 4);
         color::TransferRgb(levels.data(), levels.size(), 1, gray, a, rgb.data());
-        for (std::size_t p = 0; p < levels.size(); ++p)
-            ASSERT_EQ(rgb[p * 3], ReferenceIndex(levels[p], gain, bias))
+        color::TransferBgra(levels.data(), levels.size(), 1, gray, a, bgra.data());
+        for (std::size_t p = 0; p < levels.size(); ++p) {
+            const unsigned expected = ReferenceIndex(levels[p], gain, bias);
+            ASSERT_EQ(rgb[p * 3], expected)
                 << "L " << levels[p] << " contrast " << s.contrast << " brightness " << s.brightness;
+            ASSERT_EQ(bgra[p * 4 + 2], expected)
+                << "L " << levels[p] << " contrast " << s.contrast << " brightness " << s.brightness;
+        }
         EXPECT_GT(levels.size(), 100000u);
     }
     EXPECT_EQ(color::ComponentByte(127.5f / 255.0f), gl::round(127.5f / 255.0f * 255.0f));

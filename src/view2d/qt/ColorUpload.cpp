@@ -12,9 +12,9 @@ namespace color {
 
 namespace {
 
-// About a megabyte of BGRA per strip: written by the transfer and read by the driver while it is
-// still in the second-level cache.
-constexpr std::size_t kStripBytes = std::size_t(1) << 20;
+// A quarter megabyte of BGRA per strip: written by the transfer and read by the driver while it is
+// still in the second-level cache, which the grey levels stream through too (a megabyte would spill).
+constexpr std::size_t kStripBytes = std::size_t(256) << 10;
 
 // Unpacking from tightly packed rows, whatever the caller set; popped on destruction.
 class CUnpackRows {
