@@ -130,6 +130,7 @@ TEST_F(Viewer, TheCustomFillShowsLiveAndCancelPutsThePictureBackPixelForPixel) {
     const QImage live = viewtest::Screen(View());
     EXPECT_NE(live, before);
     Keep(window.grab().toImage(), QStringLiteral("custom-fill-live"));
+    Keep(dialog.grab().toImage(), QStringLiteral("custom-fill-dialog"));
     dialog.reject();
     QTest::qWait(20);
     EXPECT_EQ(viewtest::Screen(View()), before);
