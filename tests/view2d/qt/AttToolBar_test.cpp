@@ -143,7 +143,9 @@ TEST_F(AttToolBar, TheTrackingTipGoesWhenTheMouseLeavesThePressedButton) {
     Press(1);
     ASSERT_NE(bar->TrackingTip(), nullptr);
     EXPECT_TRUE(bar->TrackingTip()->isVisible());
-    EXPECT_EQ(TipText(), "49.5%");
+    // A slow machine may already have repeated the step: the tip follows whatever step was reached.
+    EXPECT_EQ(TipText().toStdWString(), PercentTip(window.attenuator.Contrast()));
+    EXPECT_LE(window.attenuator.Contrast(), -1);
     QTest::mouseMove(Button(1), Centre(1) + QPoint(1, 0));
     EXPECT_NE(bar->TrackingTip(), nullptr) << "still over the pressed button";
     QTest::mouseMove(Button(2), Centre(2));
