@@ -58,25 +58,21 @@ CDocument* CDocTemplate::OpenDocumentFile(const std::wstring& path) {
     CDocument* doc = created.get();
     doc->m_pDocTemplate = this;
     m_docs.push_back(std::move(created));
-    if (!CreateFrame(*doc)) {
-        CloseDocument(doc);
-        return nullptr;
-    }
-    bool opened = false;
+    // Whatever fails or throws on the way (the frame, the load, the first showing) takes the new
+    // document away again, so that no half-made document stays listed.
     try {
-        opened = doc->OnOpenDocument(path);
+        if (!CreateFrame(*doc) || !doc->OnOpenDocument(path)) {
+            CloseDocument(doc);
+            return nullptr;
+        }
+        // Only now, after a load that may have opened the file's further images, does the document
+        // own the path; until then the file is not "already open" for the manager.
+        doc->SetPathName(path);
+        InitialUpdateFrame(*doc);
     } catch (...) {
         CloseDocument(doc);
         throw;
     }
-    if (!opened) {
-        CloseDocument(doc);
-        return nullptr;
-    }
-    // Only now, after a load that may have opened the file's further images, does the document own
-    // the path; until then the file is not "already open" for the manager.
-    doc->SetPathName(path);
-    InitialUpdateFrame(*doc);
     return doc;
 }
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -46,12 +48,17 @@ public:
     using fw::CDocTemplate::CDocTemplate;
     int activated = 0;
     int frames = 0;
+    bool throwOnShow = false; // the window refuses to show, as a view that cannot size itself does
     void ActivateFrame(fw::CDocument&) override { ++activated; }
 
 protected:
     bool CreateFrame(fw::CDocument&) override {
         ++frames;
         return true;
+    }
+    void InitialUpdateFrame(fw::CDocument&) override {
+        if (throwOnShow)
+            throw std::runtime_error("cannot show");
     }
     void DestroyFrame(fw::CDocument&) override { --frames; }
 };
@@ -126,6 +133,13 @@ TEST_F(DocumentTest, FailedOpenReportsOnceAndLeavesNoDocument) {
     ASSERT_EQ(recorder.boxes.size(), 2u);
     EXPECT_EQ(recorder.boxes[0].text, L"Failed to open document.\nbad content");
     EXPECT_EQ(recorder.boxes[1].text.rfind(L"Failed to open document.\nCannot open ", 0), 0u);
+
+    // A window that throws while it first shows takes its document away with it.
+    WriteAll(dir / "good.txt", "good");
+    t->throwOnShow = true;
+    EXPECT_THROW(app.OpenDocumentFile(Path("good.txt")), std::runtime_error);
+    EXPECT_TRUE(t->GetDocuments().empty());
+    EXPECT_EQ(t->frames, 0);
 }
 
 TEST_F(DocumentTest, SaveReplacesTheTargetOnlyWhenComplete) {
