@@ -17,7 +17,7 @@ namespace {
 // every view) hold one value per character.
 constexpr int kDotsPerMeter = 3780;
 
-struct CFontSpec {
+struct CFontFace {
     const char* family;
     double screenPoints;
     double printerPoints;
@@ -25,9 +25,9 @@ struct CFontSpec {
 
 // The Windows faces are not here. DejaVu Sans stands for the text face; its condensed cut stands for
 // the narrow face of the symbols, as the narrow sibling of the same humanist design.
-CFontSpec Spec(FontKind kind) {
-    return kind == FontKind::Text ? CFontSpec{"DejaVu Sans", 8.0, 24.0}
-                                  : CFontSpec{"DejaVu Sans Condensed", 8.3, 24.9};
+CFontFace Face(FontKind kind) {
+    return kind == FontKind::Text ? CFontFace{"DejaVu Sans", 8.0, 24.0}
+                                  : CFontFace{"DejaVu Sans Condensed", 8.3, 24.9};
 }
 
 std::unordered_map<char32_t, int>& Table(bool printer) {
@@ -96,9 +96,9 @@ const std::vector<char32_t>& FontCharacters(FontKind kind) {
 }
 
 bool BuildFontLists(FontKind kind, bool printer) {
-    const CFontSpec spec = Spec(kind);
-    QFont font(QString::fromLatin1(spec.family));
-    font.setPointSizeF(printer ? spec.printerPoints : spec.screenPoints);
+    const CFontFace face = Face(kind);
+    QFont font(QString::fromLatin1(face.family));
+    font.setPointSizeF(printer ? face.printerPoints : face.screenPoints);
     // Bitmaps have one bit a pixel: grey edges would only be thresholded away.
     font.setStyleStrategy(QFont::NoAntialias);
     const QImage device = Canvas(1, 1);
