@@ -1,5 +1,7 @@
 // The brightness/contrast tool bar: its buttons, the auto-repeat of a held button and its tips.
 #include <QAction>
+#include <QCoreApplication>
+#include <QCursor>
 #include <QHelpEvent>
 #include <QLabel>
 #include <QMainWindow>
@@ -30,7 +32,13 @@ protected:
     // Through the main window, as the window system delivers them: the press grabs the mouse for the
     // button under it.
     QPoint InWindow(int index) { return Button(index)->mapTo(&main, Centre(index)); }
-    void Press(int index) { QTest::mousePress(main.windowHandle(), Qt::LeftButton, {}, InWindow(index)); }
+    // The real pointer goes there first: the display reports enter and leave by where it is, and a
+    // leave of the pressed button would take the tracking tip away.
+    void Press(int index) {
+        QCursor::setPos(Button(index)->mapToGlobal(Centre(index)));
+        QCoreApplication::processEvents();
+        QTest::mousePress(main.windowHandle(), Qt::LeftButton, {}, InWindow(index));
+    }
     void Release(int index) { QTest::mouseRelease(main.windowHandle(), Qt::LeftButton, {}, InWindow(index)); }
     QString TipText() { return bar->TrackingTip() ? bar->TrackingTip()->text() : QString(); }
     // The tooltip the button shows when the mouse rests on it.
