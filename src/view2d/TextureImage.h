@@ -1,0 +1,56 @@
+#pragma once
+// The texture of a 2D image: the processed surface as luminance floats in a power-of-two texture,
+// copied into its top-left corner when it fits and resampled into the whole of it when it does not,
+// with the image's edge filter applied on the way. Nothing here calls OpenGL; the view uploads the
+// result.
+//
+// Texels right of the surface and below it repeat its last column and its last row (the corner the
+// last sample). The view draws the image with texture coordinates 0..uMax and 0..vMax, so with linear
+// filtering a screen pixel on the image's edge blends the last sample with its padding; repeated, the
+// edge keeps its own level instead of fading towards whatever lies beyond it.
+#include <functional>
+
+#include "processing/GridAllocator.h"
+
+namespace surface {
+
+// Smallest power of two >= count, starting from 2 (count 1 or 2 gives 2), capped at maxSize. A
+// maxSize that is not a power of two counts as the power of two below it, one below 2 as 2.
+int TextureSide(int count, int maxSize);
+
+struct CTextureImage {
+    doc::TGrid<float> texels;  // width x height luminance floats, row-major, row stride = width
+    int width = 0, height = 0; // texture size
+    float uMax = 0, vMax = 0;  // texture-coordinate extents of the surface
+    bool resampled = false;
+};
+
+// Resamples a columns x rows float image into the whole of an outWidth x outHeight buffer; false when
+// it could not (no memory, sizes it does not take).
+using Resampler =
+    std::function<bool(const float* in, int columns, int rows, float* out, int outWidth, int outHeight)>;
+
+// Builds the texture of a columns x rows surface (row-major) with sides from TextureSide. A surface
+// larger than the texture in either direction is resampled into all of it (extents 1 and 1) and the
+// filter applied to the resampled texels; otherwise texel (x, y) is sample (x, y), the filter is
+// applied to those columns x rows alone, the padding repeats the filtered edge, and the extents are
+// columns / width and rows / height. filterCode is a doc::CFilter type (0 none, 12..27 the image's
+// edge filters); when the filter fails the texels stay unfiltered. An empty resample means
+// ScaleImage. Returns false, with the texture emptied, for an empty or null grid, when memory runs
+// out or when the resampler fails. The texel buffer of a previous build is reused.
+bool BuildTexture(const float* grid, int columns, int rows, int filterCode, int maxTextureSize,
+                  const Resampler& resample, CTextureImage& out);
+
+// The resampling of gluScaleImage(GL_LUMINANCE, ..., GL_FLOAT), done here without a GL context. Like
+// GLU it goes through 16-bit levels: a level L becomes the integer part of 65535 * L, the result
+// n / 65535. Halving both sides exactly averages each 2 x 2 block, rounded; any other size averages
+// the box the output texel covers, its edges weighted by the part inside, and enlarging uses a box
+// of one input texel, which interpolates linearly between neighbours. As in GLU the image repeats
+// beyond its edges: the first and last texels of an enlarged side take a share of the opposite edge.
+// The boxes' weights are GLU's, summed a row at a time rather than texel by texel, so a result may
+// differ from GLU's by one 16-bit step (1 / 65535) where its float rounding falls the other way.
+// Levels outside 0..1 (and NaN, as 0) are clamped first, where GLU's conversion is undefined. Returns
+// false for null buffers, sides below 1 or when memory runs out.
+bool ScaleImage(const float* in, int columns, int rows, float* out, int outWidth, int outHeight);
+
+} // namespace surface

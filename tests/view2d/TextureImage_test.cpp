@@ -1,0 +1,221 @@
+#include "view2d/TextureImage.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cmath>
+#include <random>
+#include <vector>
+
+#include "processing/Filter.h"
+
+using surface::BuildTexture;
+using surface::CTextureImage;
+using surface::ScaleImage;
+using surface::TextureSide;
+
+namespace {
+
+std::vector<float> RandomGrid(int columns, int rows, unsigned seed) {
+    std::mt19937 random(seed);
+    std::uniform_real_distribution<float> level(0.0f, 1.0f);
+    std::vector<float> grid(std::size_t(columns) * rows);
+    for (float& v : grid)
+        v = level(random);
+    return grid;
+}
+
+float Texel(const CTextureImage& t, int x, int y) {
+    return t.texels[std::size_t(x) + std::size_t(y) * t.width];
+}
+
+// The level a value keeps through the 16-bit intermediate.
+float Level16(float v) {
+    return static_cast<float>(static_cast<int>(65535.0f * v)) / 65535.0f;
+}
+
+// Every texel: the samples in the corner, the last column repeated to the right and the last row
+// repeated below.
+void ExpectCopyWithPadding(const CTextureImage& t, const std::vector<float>& samples, int columns, int rows) {
+    for (int y = 0; y < t.height; ++y)
+        for (int x = 0; x < t.width; ++x) {
+            const int sx = x < columns ? x : columns - 1, sy = y < rows ? y : rows - 1;
+            ASSERT_EQ(Texel(t, x, y), samples[std::size_t(sx) + std::size_t(sy) * columns]) << x << "," << y;
+        }
+}
+
+} // namespace
+
+TEST(TextureSide, PowersOfTwoFromTwoUpToTheCap) {
+    struct {
+        int count, max, side;
+    } const cases[] = {
+        {1, 16384, 2},     {2, 16384, 2},      {3, 16384, 4},        {300, 16384, 512}, {200, 16384, 256},
+        {512, 16384, 512}, {513, 16384, 1024}, {5000, 4096, 4096},   {4096, 2048, 2048}, {0, 16384, 2},
+        {-5, 16384, 2},    {3000, 3000, 2048}, {INT_MAX, 16384, 16384}, {9, 1, 2},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(TextureSide(c.count, c.max), c.side) << c.count << " within " << c.max;
+}
+
+TEST(BuildTexture, OneSampleFillsATwoByTwoTexture) {
+    const float sample = 0.3f;
+    CTextureImage t;
+    ASSERT_TRUE(BuildTexture(&sample, 1, 1, 0, 16384, {}, t));
+    EXPECT_EQ(t.width, 2);
+    EXPECT_EQ(t.height, 2);
+    EXPECT_EQ(t.uMax, 0.5f);
+    EXPECT_EQ(t.vMax, 0.5f);
+    EXPECT_FALSE(t.resampled);
+    ASSERT_EQ(t.texels.size(), 4u);
+    ExpectCopyWithPadding(t, {sample}, 1, 1);
+}
+
+TEST(BuildTexture, ASurfaceThatFitsIsCopiedIntoTheCornerAndPadded) {
+    const std::vector<float> grid = RandomGrid(300, 200, 1);
+    CTextureImage t;
+    ASSERT_TRUE(BuildTexture(grid.data(), 300, 200, 0, 16384, {}, t));
+    EXPECT_EQ(t.width, 512);
+    EXPECT_EQ(t.height, 256);
+    EXPECT_EQ(t.uMax, 300.0f / 512.0f);
+    EXPECT_EQ(t.vMax, 200.0f / 256.0f);
+    EXPECT_FALSE(t.resampled);
+    ExpectCopyWithPadding(t, grid, 300, 200);
+
+    // Built again into the same texture at a new size, nothing of the old one shows.
+    const std::vector<float> small = RandomGrid(5, 3, 2);
+    ASSERT_TRUE(BuildTexture(small.data(), 5, 3, 0, 16384, {}, t));
+    EXPECT_EQ(t.width, 8);
+    EXPECT_EQ(t.height, 4);
+    ExpectCopyWithPadding(t, small, 5, 3);
+}
+
+TEST(BuildTexture, TheFilterSeesTheSurfaceAloneAndThePaddingRepeatsTheFilteredEdge) {
+    const std::vector<float> grid = RandomGrid(300, 200, 3);
+    // 12 runs on 16-bit levels, 14 and 24 on floats; 24 also rescales its result.
+    for (int code : {12, 14, 24}) {
+        std::vector<float> filtered = grid;
+        doc::CFilter filter;
+        filter.type = code;
+        ASSERT_EQ(filter.Apply(filtered.data(), 300, 200), 0);
+        ASSERT_NE(filtered, grid) << code;
+        CTextureImage t;
+        ASSERT_TRUE(BuildTexture(grid.data(), 300, 200, code, 16384, {}, t));
+        ExpectCopyWithPadding(t, filtered, 300, 200);
+    }
+}
+
+TEST(BuildTexture, AnOversizeSurfaceIsResampledIntoTheWholeTextureThenFiltered) {
+    const std::vector<float> grid = RandomGrid(40, 20, 4);
+    CTextureImage t;
+    ASSERT_TRUE(BuildTexture(grid.data(), 40, 20, 0, 16, {}, t));
+    EXPECT_EQ(t.width, 16);
+    EXPECT_EQ(t.height, 16);
+    EXPECT_EQ(t.uMax, 1.0f);
+    EXPECT_EQ(t.vMax, 1.0f);
+    EXPECT_TRUE(t.resampled);
+    std::vector<float> scaled(16 * 16);
+    ASSERT_TRUE(ScaleImage(grid.data(), 40, 20, scaled.data(), 16, 16));
+    EXPECT_EQ(std::vector<float>(t.texels.begin(), t.texels.end()), scaled);
+
+    doc::CFilter filter;
+    filter.type = 16;
+    ASSERT_EQ(filter.Apply(scaled.data(), 16, 16), 0);
+    ASSERT_TRUE(BuildTexture(grid.data(), 40, 20, 16, 16, {}, t));
+    EXPECT_EQ(std::vector<float>(t.texels.begin(), t.texels.end()), scaled);
+}
+
+TEST(BuildTexture, OneOversizeSideIsEnoughAndTheResamplerFillsTheWholeTexture) {
+    const std::vector<float> grid = RandomGrid(100, 3, 5);
+    struct {
+        const float* in = nullptr;
+        int columns = 0, rows = 0, width = 0, height = 0;
+    } call;
+    const surface::Resampler fill = [&](const float* in, int columns, int rows, float* out, int w, int h) {
+        call = {in, columns, rows, w, h};
+        for (int k = 0; k < w * h; ++k)
+            out[k] = float(k);
+        return true;
+    };
+    CTextureImage t;
+    ASSERT_TRUE(BuildTexture(grid.data(), 100, 3, 0, 64, fill, t));
+    EXPECT_EQ(call.in, grid.data());
+    EXPECT_EQ(call.columns, 100);
+    EXPECT_EQ(call.rows, 3);
+    EXPECT_EQ(call.width, 64);
+    EXPECT_EQ(call.height, 4);
+    EXPECT_TRUE(t.resampled);
+    EXPECT_EQ(t.uMax, 1.0f);
+    EXPECT_EQ(t.vMax, 1.0f);
+    EXPECT_EQ(Texel(t, 63, 3), 255.0f);
+
+    const surface::Resampler refuse = [](const float*, int, int, float*, int, int) { return false; };
+    EXPECT_FALSE(BuildTexture(grid.data(), 100, 3, 0, 64, refuse, t));
+    EXPECT_TRUE(t.texels.empty());
+    EXPECT_EQ(t.width, 0);
+    EXPECT_EQ(t.uMax, 0.0f);
+}
+
+TEST(BuildTexture, AnEmptyOrMissingGridEmptiesTheTexture) {
+    const float sample = 0.5f;
+    CTextureImage t;
+    ASSERT_TRUE(BuildTexture(&sample, 1, 1, 0, 16384, {}, t));
+    EXPECT_FALSE(BuildTexture(nullptr, 4, 4, 0, 16384, {}, t));
+    EXPECT_TRUE(t.texels.empty());
+    EXPECT_EQ(t.width, 0);
+    EXPECT_EQ(t.height, 0);
+    EXPECT_FALSE(BuildTexture(&sample, 0, 1, 0, 16384, {}, t));
+    EXPECT_FALSE(BuildTexture(&sample, 1, -1, 0, 16384, {}, t));
+    EXPECT_TRUE(t.texels.empty());
+}
+
+TEST(ScaleImage, HalvingAveragesEachBlockRoundedOnSixteenBitLevels) {
+    // Levels 1, 2, 2, 2 (of 65535) average 1.75, rounded to 2; 1, 1, 1, 2 give 1.25, rounded to 1.
+    auto L = [](int n) { return (n + 0.5f) / 65535.0f; };
+    const float in[2 * 4] = {L(1), L(2), L(1), L(1), L(2), L(2), L(1), L(2)};
+    float out[2];
+    ASSERT_TRUE(ScaleImage(in, 4, 2, out, 2, 1));
+    EXPECT_EQ(out[0], 2.0f / 65535.0f);
+    EXPECT_EQ(out[1], 1.0f / 65535.0f);
+}
+
+TEST(ScaleImage, EnlargingInterpolatesAndWrapsAtTheEdges) {
+    // Two texels 0 and 1 to four: centres at 0.25, 0.75, 1.25 and 1.75 input texels, each a box one
+    // texel wide; the outer boxes reach a quarter into the opposite edge.
+    const float in[2] = {0.0f, 1.0f};
+    float out[4];
+    ASSERT_TRUE(ScaleImage(in, 2, 1, out, 4, 1));
+    const float quarter = 16384.0f / 65535.0f, threeQuarters = 49151.0f / 65535.0f;
+    EXPECT_EQ(out[0], quarter);
+    EXPECT_EQ(out[1], quarter);
+    EXPECT_EQ(out[2], threeQuarters);
+    EXPECT_EQ(out[3], threeQuarters);
+}
+
+TEST(ScaleImage, KeepsLevelsAndClampsThoseOutside) {
+    const std::vector<float> grid = RandomGrid(7, 5, 6);
+    std::vector<float> out(7 * 5);
+    ASSERT_TRUE(ScaleImage(grid.data(), 7, 5, out.data(), 7, 5));
+    for (std::size_t k = 0; k < grid.size(); ++k)
+        ASSERT_EQ(out[k], Level16(grid[k])) << k;
+
+    // A flat image stays flat at any size.
+    const std::vector<float> flat(9 * 11, 0.625f);
+    std::vector<float> scaled(4 * 13);
+    ASSERT_TRUE(ScaleImage(flat.data(), 9, 11, scaled.data(), 4, 13));
+    for (float v : scaled)
+        ASSERT_EQ(v, Level16(0.625f));
+
+    const float wild[4] = {-3.0f, std::nanf(""), 7.0f, INFINITY};
+    float kept[4];
+    ASSERT_TRUE(ScaleImage(wild, 4, 1, kept, 4, 1));
+    EXPECT_EQ(kept[0], 0.0f);
+    EXPECT_EQ(kept[1], 0.0f);
+    EXPECT_EQ(kept[2], 1.0f);
+    EXPECT_EQ(kept[3], 1.0f);
+
+    float none[1];
+    EXPECT_FALSE(ScaleImage(nullptr, 1, 1, none, 1, 1));
+    EXPECT_FALSE(ScaleImage(wild, 0, 1, none, 1, 1));
+    EXPECT_FALSE(ScaleImage(wild, 1, 1, none, 1, 0));
+}
