@@ -1,16 +1,20 @@
 #include "view2d/TextureImage.h"
 
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <new>
 #include <stdexcept>
 #include <vector>
 
 #include "processing/Filter.h"
+#include "processing/kernels/KernelsSimd.h"
 
 namespace surface {
 
 namespace {
+
+namespace simd = doc::kern::simd;
 
 // A level as GLU's 16-bit intermediate holds it: the integer part of 65535 * L, in a float.
 inline float Level16(float v) {
@@ -23,18 +27,59 @@ inline float FromLevel16(int n) {
     return static_cast<float>(n) / 65535.0f;
 }
 
-// Both sides exactly halved: each 2 x 2 block's rounded mean.
-void Halve(const float* in, int columns, float* out, int outWidth, int outHeight) {
-    for (int i = 0; i < outHeight; ++i) {
-        const float* r0 = in + static_cast<std::size_t>(2 * i) * columns;
-        const float* r1 = r0 + columns;
-        float* o = out + static_cast<std::size_t>(i) * outWidth;
-        for (int j = 0; j < outWidth; ++j) {
-            const int sum = static_cast<int>(Level16(r0[2 * j])) + static_cast<int>(Level16(r0[2 * j + 1])) +
-                            static_cast<int>(Level16(r1[2 * j])) + static_cast<int>(Level16(r1[2 * j + 1]));
-            o[j] = FromLevel16((sum + 2) >> 2);
+// Both sides exactly halved: each 2 x 2 block's rounded mean. A vector of outputs takes two of each
+// row: the rows are summed lane by lane, then the even and the odd lanes.
+template <int L>
+__attribute__((always_inline)) inline void HalveLanes(const float* r0, const float* r1, float* o) {
+    if constexpr (L == 1) {
+        const int sum = static_cast<int>(Level16(r0[0])) + static_cast<int>(Level16(r0[1])) +
+                        static_cast<int>(Level16(r1[0])) + static_cast<int>(Level16(r1[1]));
+        o[0] = FromLevel16((sum + 2) >> 2);
+    } else {
+        using Floats = simd::Lanes<float, L>;
+        using Ints = simd::Lanes<std::int32_t, L>;
+        const Floats zero = {}, one = zero + 1.0f;
+        auto level = [&](Ints& n, const float* p) __attribute__((always_inline)) {
+            Floats v;
+            simd::Load(v, p);
+            v = v > zero ? v : zero; // NaN goes to 0
+            v = v < one ? v : one;
+            simd::Convert(n, v * 65535.0f);
+        };
+        Ints a, b, c, d;
+        level(a, r0);
+        level(b, r1);
+        level(c, r0 + L);
+        level(d, r1 + L);
+        const Ints low = a + b, high = c + d;
+        Ints even, odd;
+        if constexpr (L == 4) {
+            even = __builtin_shuffle(low, high, Ints{0, 2, 4, 6});
+            odd = __builtin_shuffle(low, high, Ints{1, 3, 5, 7});
+        } else {
+            static_assert(L == 8, "four or eight lanes");
+            even = __builtin_shuffle(low, high, Ints{0, 2, 4, 6, 8, 10, 12, 14});
+            odd = __builtin_shuffle(low, high, Ints{1, 3, 5, 7, 9, 11, 13, 15});
         }
+        const Ints mean = (even + odd + 2) >> 1 >> 1;
+        Floats f;
+        simd::Convert(f, mean);
+        simd::Store(o, f / 65535.0f);
     }
+}
+
+void Halve(const float* in, int columns, float* out, int outWidth, int outHeight) {
+    simd::RunSimd([&](auto bytes) __attribute__((always_inline)) {
+        constexpr int L = decltype(bytes)::value / 4;
+        for (int i = 0; i < outHeight; ++i) {
+            const float* r0 = in + static_cast<std::size_t>(2 * i) * columns;
+            const float* r1 = r0 + columns;
+            float* o = out + static_cast<std::size_t>(i) * outWidth;
+            simd::Sweep<L>(outWidth, [&](int j, auto lanes) __attribute__((always_inline)) {
+                HalveLanes<decltype(lanes)::value>(r0 + 2 * j, r1 + 2 * j, o + j);
+            });
+        }
+    });
 }
 
 // The input texels under each output texel of one side and their shares, worked out in single

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <random>
@@ -177,6 +178,24 @@ TEST(ScaleImage, HalvingAveragesEachBlockRoundedOnSixteenBitLevels) {
     ASSERT_TRUE(ScaleImage(in, 4, 2, out, 2, 1));
     EXPECT_EQ(out[0], 2.0f / 65535.0f);
     EXPECT_EQ(out[1], 1.0f / 65535.0f);
+}
+
+TEST(ScaleImage, HalvingAWideImageGivesEveryBlockItsMean) {
+    // 37 outputs a row: whole vectors of either width and a tail; levels across 0..1 and beyond.
+    std::vector<float> grid = RandomGrid(74, 6, 8);
+    grid[3] = -0.5f, grid[80] = 1.5f, grid[81] = std::nanf("");
+    std::vector<float> out(37 * 3);
+    ASSERT_TRUE(ScaleImage(grid.data(), 74, 6, out.data(), 37, 3));
+    auto level = [&](int x, int y) {
+        const float v = std::min(std::max(grid[std::size_t(x) + std::size_t(y) * 74], 0.0f), 1.0f);
+        return std::isnan(grid[std::size_t(x) + std::size_t(y) * 74]) ? 0 : static_cast<int>(65535.0f * v);
+    };
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 37; ++j) {
+            const int sum = level(2 * j, 2 * i) + level(2 * j + 1, 2 * i) + level(2 * j, 2 * i + 1) +
+                            level(2 * j + 1, 2 * i + 1);
+            ASSERT_EQ(out[std::size_t(j) + std::size_t(i) * 37], float((sum + 2) / 4) / 65535.0f) << j << "," << i;
+        }
 }
 
 TEST(ScaleImage, EnlargingInterpolatesAndWrapsAtTheEdges) {
