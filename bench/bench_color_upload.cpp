@@ -7,9 +7,6 @@
 #include "view2d/ColorTransfer.h"
 #include "view2d/qt/ColorUpload.h"
 
-#include <QGuiApplication>
-#include <QOffscreenSurface>
-#include <QOpenGLContext>
 #include <benchmark/benchmark.h>
 #include <qopengl.h>
 
@@ -22,7 +19,7 @@
 #include <random>
 #include <vector>
 
-#include "BenchCommon.h"
+#include "BenchGL.h"
 
 namespace {
 
@@ -172,19 +169,6 @@ void PrintRatios(const bench::MeanReporter& reporter, std::ostream& out) {
 }
 
 int Run() {
-    QSurfaceFormat format;
-    format.setProfile(QSurfaceFormat::CompatibilityProfile);
-    QOffscreenSurface surface;
-    surface.setFormat(format);
-    surface.create();
-    QOpenGLContext context;
-    context.setFormat(format);
-    if (!context.create() || !context.makeCurrent(&surface)) {
-        std::cerr << "bench_color_upload: no OpenGL context; without a display run it under xvfb-run -a\n";
-        return 1;
-    }
-    std::cout << "OpenGL: " << reinterpret_cast<const char*>(glGetString(GL_RENDERER)) << ", "
-              << reinterpret_cast<const char*>(glGetString(GL_VERSION)) << "\n";
     MakeGrid();
     if (!CheckUploads()) {
         std::cerr << "bench_color_upload: an upload disagrees with the transfer\n";
@@ -199,18 +183,11 @@ int Run() {
     WallMs(benchmark::RegisterBenchmark("MemcpyRgb", BM_MemcpyRgb));
     bench::RunAndSummarise(PrintRatios);
     glDeleteTextures(3, g_textures);
-    context.doneCurrent();
     return 0;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    // Without a display the window system would not start at all; off-screen it starts and says
-    // whether it has OpenGL.
-    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
-        qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    return bench::Main(argc, argv, "bench_color_upload", Run);
+    return bench::GLMain(argc, argv, "bench_color_upload", Run);
 }
