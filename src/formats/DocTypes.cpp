@@ -38,14 +38,17 @@ std::wstring NtMdtDocString() {
     return DocString(L"MDT file", L"NT-MDT Files (*.mdt)", L".mdt");
 }
 
-void RegisterDocTypes(fw::CWinApp& app) {
+void RegisterDocTypes(fw::CWinApp& app, const CTemplateMaker& maker) {
     fw::CDocManager& manager = app.GetDocManager();
-    manager.AddDocTemplate(std::make_unique<CVantriDocTemplate>(NanoScopeDocString(),
-                                                                [] { return std::make_unique<CDIDoc>(); }));
-    manager.AddDocTemplate(
-        std::make_unique<CVantriDocTemplate>(NanotopDocString(), [] { return std::make_unique<CSPMDoc>(); }));
-    manager.AddDocTemplate(
-        std::make_unique<CVantriDocTemplate>(NtMdtDocString(), [] { return std::make_unique<CNTMDTDoc>(); }));
+    auto add = [&](const std::wstring& docString, fw::CDocTemplate::Factory factory) {
+        if (maker)
+            manager.AddDocTemplate(maker(docString, std::move(factory)));
+        else
+            manager.AddDocTemplate(std::make_unique<CVantriDocTemplate>(docString, std::move(factory)));
+    };
+    add(NanoScopeDocString(), [] { return std::make_unique<CDIDoc>(); });
+    add(NanotopDocString(), [] { return std::make_unique<CSPMDoc>(); });
+    add(NtMdtDocString(), [] { return std::make_unique<CNTMDTDoc>(); });
 }
 
 } // namespace doc

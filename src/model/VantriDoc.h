@@ -40,6 +40,8 @@ public:
     // The number of the file-open that created this document, and the image of the file it shows.
     int group = 0;
     int image = 0;
+    // The scale of the 2D window, once one was opened for the document; 0 before.
+    float m_f2DScale = 0.0f;
 
     // The raw scan, line after line in file order.
     TGrid<std::int16_t> m_raw;

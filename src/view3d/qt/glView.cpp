@@ -14,6 +14,7 @@
 #include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
+#include <new>
 #include <qopengl.h>
 
 #include "view3d/qt/glContext.h"
@@ -184,6 +185,7 @@ void CglView::OnSize(int cx, int cy) {
     }
     UpdateScrollBars();
     UpdateViewport();
+    OnSizeChanged();
 }
 
 void CglView::SetLogicalSize(int width, int height, bool redraw) {
@@ -397,14 +399,18 @@ bool CglView::OnUpdateCommand(int id, fw::CCmdState& state) const {
     }
 }
 
-void CglView::OnEditCopy() {
+bool CglView::CaptureClient(std::vector<std::uint8_t>& bgra) {
     if (m_nClientWidth <= 0 || m_nClientHeight <= 0)
-        return;
-    QImage image(m_nClientWidth, m_nClientHeight, QImage::Format_ARGB32);
+        return false;
+    try {
+        bgra.resize(std::size_t(m_nClientWidth) * m_nClientHeight * 4);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
     {
         CCurrentContext current(m_pSurface);
         if (!current)
-            return;
+            return false;
         RenderTarget = kClipboard;
         glClearColor(kPrintClear[0], kPrintClear[1], kPrintClear[2], kPrintClear[3]);
         DrawScene();
@@ -412,17 +418,24 @@ void CglView::OnEditCopy() {
         glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
         glPixelStorei(GL_PACK_ALIGNMENT, 4);
         glPixelStorei(GL_PACK_ROW_LENGTH, 0);
-        // 0xAARRGGBB words, as the image keeps them on any byte order.
-        glReadPixels(0, 0, m_nClientWidth, m_nClientHeight, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV,
-                     image.bits());
+        glReadPixels(0, 0, m_nClientWidth, m_nClientHeight, GL_BGRA, GL_UNSIGNED_BYTE, bgra.data());
         glPopClientAttrib();
         RenderTarget = kScreen;
         glClearColor(kScreenClear[0], kScreenClear[1], kScreenClear[2], kScreenClear[3]);
     }
     // The framebuffer is what the window shows: give it the screen picture back.
     Invalidate();
+    return true;
+}
+
+void CglView::OnEditCopy() {
+    std::vector<std::uint8_t> bgra;
+    if (!CaptureClient(bgra))
+        return;
+    // Bottom-up rows of blue, green, red, 255: the image's 32-bit words on a little-endian machine.
+    QImage image(bgra.data(), m_nClientWidth, m_nClientHeight, m_nClientWidth * 4, QImage::Format_RGB32);
     if (QClipboard* clipboard = QGuiApplication::clipboard())
-        clipboard->setImage(image.mirrored().convertToFormat(QImage::Format_RGB32));
+        clipboard->setImage(image.mirrored());
 }
 
 // Printing

@@ -12,8 +12,10 @@
 #include <QPointer>
 #include <QRect>
 #include <QSurfaceFormat>
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "framework/fwDocument.h"
 #include "view3d/qt/glFont.h"
@@ -98,7 +100,10 @@ public:
     bool OnUpdateCommand(int id, fw::CCmdState& state) const override;
 
     // Renders the client area on white and puts it on the clipboard.
-    void OnEditCopy();
+    virtual void OnEditCopy();
+    // Renders the client area on white as for the clipboard: GetClientWidth x GetClientHeight pixels of
+    // 4 bytes (blue, green, red, 255), rows bottom-up. False when there is no client or no context.
+    bool CaptureClient(std::vector<std::uint8_t>& bgra);
     // Asks with the print dialog, then prints.
     void OnFilePrint();
     // Prints one page on a configured printer (a PDF file when it is set to PdfFormat) without asking;
@@ -136,6 +141,11 @@ public:
 protected:
     // 0 while drawing for the screen, 1 for the printer, 2 for the clipboard.
     int RenderTarget = kScreen;
+
+    // After the client was resized (and the bars and viewport followed).
+    virtual void OnSizeChanged() {}
+    // The off-screen context of the print job in progress, or null.
+    CPrintContext* PrintContext() const { return m_print.get(); }
 
     bool viewportEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;

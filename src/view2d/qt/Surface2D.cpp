@@ -1,0 +1,173 @@
+#include "view2d/qt/Surface2D.h"
+
+#include <cfloat>
+
+#include "model/DataDoc.h"
+#include "view2d/qt/ColorUpload.h"
+#include "view2d/qt/GLNames.h"
+#include "view2d/qt/Model2D.h"
+#include "view2d/qt/ProfCont.h"
+
+namespace surface {
+
+bool C2D::Build(const doc::CDataDoc& surface) {
+    SetSurfaceSize(surface.columns, surface.rows);
+    m_bStale[0] = m_bStale[1] = true;
+    const Resampler resample =
+        m_resample ? m_resample : Resampler([](const float* in, int c, int r, float* out, int w, int h) {
+            return ScaleImage(in, c, r, out, w, h);
+        });
+    if (surface.heights.size() < static_cast<std::size_t>(surface.columns) * surface.rows)
+        return BuildTexture(nullptr, 0, 0, m_nFilter, m_nMaxTexture, resample, m_texture);
+    return BuildTexture(surface.heights.data(), surface.columns, surface.rows, m_nFilter, m_nMaxTexture,
+                        resample, m_texture);
+}
+
+void C2D::Upload(int target) {
+    const int slot = Slot(target);
+    if (m_texture.width <= 0 || m_texture.height <= 0)
+        return;
+    if (!m_names[slot])
+        glGenTextures(1, &m_names[slot]);
+    glBindTexture(GL_TEXTURE_2D, m_names[slot]);
+    color::UploadTexture(m_texture.texels.data(), m_texture.width, m_texture.height, m_pModel->Converter(),
+                         m_pModel->Attenuator());
+    // Clamped to the edge texels: clamping to the border would blend the image's outermost half texel
+    // with the border colour under linear filtering, a dark seam along a texture that the image fills.
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    const GLint filter = m_bSmooth ? GL_LINEAR : GL_NEAREST;
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
+    // The quad, the surface's first row along its top edge.
+    if (!m_lists[slot])
+        m_lists[slot] = glGenLists(1);
+    const float w = Columns() * 0.5f, h = Rows() * 0.5f;
+    const float u = m_texture.uMax, v = m_texture.vMax;
+    glNewList(m_lists[slot], GL_COMPILE);
+    glBegin(GL_QUADS);
+    glTexCoord2f(0, v), glVertex2f(-w, -h);
+    glTexCoord2f(u, v), glVertex2f(w, -h);
+    glTexCoord2f(u, 0), glVertex2f(w, h);
+    glTexCoord2f(0, 0), glVertex2f(-w, h);
+    glEnd();
+    glEndList();
+    m_bStale[slot] = false;
+}
+
+void C2D::SetSmoothing(bool smooth) {
+    m_bSmooth = smooth;
+    const GLint filter = smooth ? GL_LINEAR : GL_NEAREST;
+    for (GLuint name : m_names)
+        if (name) {
+            glBindTexture(GL_TEXTURE_2D, name);
+            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
+            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
+        }
+}
+
+void C2D::Release(int target) {
+    const int slot = Slot(target);
+    DeleteNames(m_names[slot], m_lists[slot]);
+    m_bStale[slot] = true;
+}
+
+void C2D::Draw(int target, const std::list<m2D::CProfLine>& profiles, float hScale, float vScale) {
+    const CViewport& vp = ImageViewport();
+    if (vp.width <= 0 || vp.height <= 0 || m_texture.width <= 0)
+        return;
+    const int slot = Slot(target);
+    if (!m_names[slot] || m_bStale[slot])
+        Upload(target);
+    const CWindow& win = VisibleWindow();
+    glViewport(vp.x, vp.y, vp.width, vp.height);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(win.left, win.right, win.bottom, win.top, -1.0, 1.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glScalef(static_cast<float>(HSign()), static_cast<float>(VSign()), 1.0f);
+    glRotatef(static_cast<float>(Angle()), 0.0f, 0.0f, 1.0f);
+    // A single flip turns the quad's back to the viewer.
+    glEnable(GL_CULL_FACE);
+    glCullFace(HSign() * VSign() < 0 ? GL_FRONT : GL_BACK);
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, m_names[slot]);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+    glCallList(m_lists[slot]);
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_CULL_FACE);
+    DrawProfiles(profiles, hScale, vScale);
+}
+
+namespace {
+
+// A square marker of `pixels` screen pixels round (x, y), in quad units of (px, py) per pixel.
+void Square(double x, double y, double pixels, double px, double py) {
+    const double dx = pixels * px * 0.5, dy = pixels * py * 0.5;
+    glBegin(GL_QUADS);
+    glVertex2d(x - dx, y - dy);
+    glVertex2d(x + dx, y - dy);
+    glVertex2d(x + dx, y + dy);
+    glVertex2d(x - dx, y + dy);
+    glEnd();
+}
+
+} // namespace
+
+void C2D::DrawProfiles(const std::list<m2D::CProfLine>& profiles, float hScale, float vScale) const {
+    if (profiles.empty() || !(hScale > 0.0f) || !(vScale > 0.0f))
+        return;
+    // Quad units per screen pixel; turned by 90 degrees the scales swap axes.
+    double px = 1.0 / hScale, py = 1.0 / vScale;
+    if (Rotated())
+        std::swap(px, py);
+    for (const m2D::CProfLine& line : profiles) {
+        if (!line.start.IsSet())
+            continue;
+        double x0, y0, x1, y1;
+        SurfaceToQuad(line.start.x, line.start.y, x0, y0);
+        if (!line.end.IsSet())
+            continue; // the rubber line is the view's: it follows the cursor
+        SurfaceToQuad(line.end.x, line.end.y, x1, y1);
+        const bool lit = line.highlight != 0;
+        glLineWidth(2.0f);
+        glColor3f(0.0f, 0.7f, 0.0f);
+        glBegin(GL_LINES);
+        glVertex2d(x0, y0);
+        glVertex2d(x1, y1);
+        glEnd();
+        glLineWidth(1.0f);
+        for (int end = 0; end < 2; ++end) {
+            const double x = end ? x1 : x0, y = end ? y1 : y0;
+            const float outer = lit ? 0.0f : 0.3f, inner = lit ? 1.0f : 0.9f;
+            glColor3f(outer, outer, outer);
+            Square(x, y, 7, px, py);
+            glColor3f(inner, inner, inner);
+            Square(x, y, 5, px, py);
+            glColor3f(0.0f, 0.7f, 0.0f);
+            Square(x, y, 3, px, py);
+        }
+        if (line.cutStart.IsSet() && line.cutEnd.IsSet()) {
+            double c0x, c0y, c1x, c1y;
+            SurfaceToQuad(line.cutStart.x, line.cutStart.y, c0x, c0y);
+            SurfaceToQuad(line.cutEnd.x, line.cutEnd.y, c1x, c1y);
+            glColor3f(1.0f, 0.0f, 0.0f);
+            glBegin(GL_LINES);
+            glVertex2d(c0x, c0y);
+            glVertex2d(c1x, c1y);
+            glEnd();
+            for (int end = 0; end < 2; ++end) {
+                const double x = end ? c1x : c0x, y = end ? c1y : c0y;
+                const float ring = lit ? 1.0f : 0.9f;
+                glColor3f(ring, ring, ring);
+                Square(x, y, 5, px, py);
+                glColor3f(1.0f, 0.0f, 0.0f);
+                Square(x, y, 3, px, py);
+            }
+        }
+    }
+    glColor3f(1.0f, 1.0f, 1.0f);
+}
+
+} // namespace surface

@@ -1,0 +1,54 @@
+#pragma once
+// The drawer of the 2D image: the surface as a texture, one texel per sample, on a quad the size of
+// the surface, with the image filter applied to the texels and the profile lines drawn over it.
+#include <qopengl.h>
+
+#include "view2d/TextureImage.h"
+#include "view2d/qt/Plane.h"
+
+namespace m2D {
+class CModel;
+}
+
+namespace surface {
+
+class C2D : public ATPlane<m2D::CModel> {
+public:
+    explicit C2D(m2D::CModel* model) : ATPlane(model) {}
+    ~C2D() override = default;
+
+    // The image filter: 0 none, 12..27 the edge filters. The next build applies it.
+    int Filter() const { return m_nFilter; }
+    void SetFilter(int code) { m_nFilter = code; }
+    // The largest texture side the build may use (the context's maximum texture size).
+    void SetMaxTextureSize(int size) { m_nMaxTexture = size; }
+    // How an oversized surface is scaled down into the texture; our own scaling when none is set.
+    void SetResampler(Resampler resample) { m_resample = std::move(resample); }
+
+    bool Build(const doc::CDataDoc& surface) override;
+    void Upload(int target) override;
+    void Draw(int target, const std::list<m2D::CProfLine>& profiles, float hScale, float vScale) override;
+    void SetSmoothing(bool smooth) override;
+    void Release(int target) override;
+    int TextureWidth() const override { return m_texture.width; }
+    int TextureHeight() const override { return m_texture.height; }
+    const CTextureImage& Texture() const { return m_texture; }
+    // Whether the target's texture holds the current texels.
+    bool Uploaded(int target) const { return m_names[Slot(target)] != 0 && !m_bStale[Slot(target)]; }
+
+private:
+    static int Slot(int target) { return target == 1 ? 1 : 0; }
+    void DrawProfiles(const std::list<m2D::CProfLine>& profiles, float hScale, float vScale) const;
+
+    int m_nFilter = 0;
+    int m_nMaxTexture = 1 << 14;
+    Resampler m_resample;
+    CTextureImage m_texture;
+    bool m_bSmooth = true;
+    // Screen and off-screen names: texture and display list.
+    GLuint m_names[2] = {0, 0};
+    GLuint m_lists[2] = {0, 0};
+    bool m_bStale[2] = {true, true};
+};
+
+} // namespace surface
