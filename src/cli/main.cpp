@@ -1,7 +1,14 @@
 // vantri-cli: the headless face of the application's core. It opens scan files exactly as the
-// application does and prints, dumps or re-saves them.
+// application does and prints, dumps, re-saves or exports them as pictures.
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <iterator>
+#include <new>
 #include <optional>
 #include <string>
 #include <vector>
@@ -12,6 +19,10 @@
 #include "framework/fwText.h"
 #include "model/SurfaceApp.h"
 #include "model/VantriDoc.h"
+#include "view2d/Attenuator.h"
+#include "view2d/BmpFile.h"
+#include "view2d/ColorTransfer.h"
+#include "view2d/Converter.h"
 
 namespace {
 
@@ -19,13 +30,18 @@ const char kUsage[] =
     "usage: vantri-cli info FILE...\n"
     "       vantri-cli dump FILE [--image K] [--raw | --processed] [--format csv | f32le | i16le]\n"
     "       vantri-cli process FILE [--image K] [SETTING...] (--out FILE | --dump csv | --dump f32le)\n"
+    "       vantri-cli export FILE [--image K] [--bmp OUT] [--fill gray|amber|marine|forest] [--negative]\n"
+    "                  [--contrast N] [--brightness N] [SETTING...]\n"
     "SETTING, applied in the order given as the Surface menu applies it:\n"
     "  --jumps  --normalize  --flatten none|y|x|yx\n"
     "  --plane none|plane|parabola-x|parabola-y|paraboloid\n"
     "  --morph none|dilate3|erode3|dilate:WxH[@AX,AY]|erode:WxH[@AX,AY]\n"
     "  --filter none|mean3|mean5|mean7|mean:WxH[@AX,AY]|median3|median3x1|median1x3|median5|median5x1|\n"
     "           median1x5|median:WxH[@AX,AY]|laplace3|laplace5|gauss3|gauss5|highpass3|highpass5|\n"
-    "           lowpass3|lowpass5|sharpen\n";
+    "           lowpass3|lowpass5|sharpen\n"
+    "export writes the processed surface as a 32-bit BMP picture, one pixel a sample, row 0 at the top,\n"
+    "through the colour fill (gray by default) with contrast and brightness N steps up or down (-99..99).\n"
+    "OUT defaults to FILE with its extension replaced by .bmp, and by -K.bmp for an image K above 0.\n";
 
 int Usage(const char* problem) {
     if (problem)
@@ -84,6 +100,9 @@ int Info(doc::CSurfaceApp& app, const std::vector<std::string>& files) {
     return status;
 }
 
+// What the options are parsed for.
+enum class Command { Dump, Process, Export };
+
 struct COptions {
     std::string file;
     int image = 0;
@@ -92,6 +111,11 @@ struct COptions {
     std::string out;
     std::string dump; // process: the format the processed grid is printed in instead of saving
     std::vector<cli::CSetting> settings;
+    // export
+    std::string bmp;
+    unsigned fill = color::CConverter::kGray;
+    bool negative = false;
+    int contrast = 0, brightness = 0;
 };
 
 // Answers the kernel dialog of a custom setting with the geometry given on the command line.
@@ -108,8 +132,18 @@ public:
 
 std::string s_problem;
 
+// A whole decimal number in lo..hi.
+bool ParseNumber(const std::string& text, long lo, long hi, long& number) {
+    char* end = nullptr;
+    errno = 0;
+    number = std::strtol(text.c_str(), &end, 10);
+    return !text.empty() && !*end && errno == 0 && number >= lo && number <= hi;
+}
+
 // Parses FILE and the options after it; returns an error text or null.
-const char* ParseOptions(const std::vector<std::string>& args, bool dump, COptions& options) {
+const char* ParseOptions(const std::vector<std::string>& args, Command command, COptions& options) {
+    const bool dump = command == Command::Dump, process = command == Command::Process;
+    const bool exporting = command == Command::Export;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         auto value = [&](std::string& into) {
@@ -131,14 +165,13 @@ const char* ParseOptions(const std::vector<std::string>& args, bool dump, COptio
                 break;
             }
         }
+        long number = 0;
         if (a == "--image") {
             if (!value(text))
                 return "--image needs a number";
-            char* end = nullptr;
-            const long k = std::strtol(text.c_str(), &end, 10);
-            if (text.empty() || *end || k < 0 || k > 1000000)
+            if (!ParseNumber(text, 0, 1000000, number))
                 return "--image needs a number of 0 or more";
-            options.image = static_cast<int>(k);
+            options.image = static_cast<int>(number);
         } else if (dump && a == "--raw") {
             options.raw = true;
         } else if (dump && a == "--processed") {
@@ -147,12 +180,36 @@ const char* ParseOptions(const std::vector<std::string>& args, bool dump, COptio
             if (!value(options.format) ||
                 (options.format != "csv" && options.format != "f32le" && options.format != "i16le"))
                 return "--format is csv, f32le or i16le";
-        } else if (!dump && a == "--out") {
+        } else if (process && a == "--out") {
             if (!value(options.out) || options.out.empty())
                 return "--out needs a FILE";
-        } else if (!dump && a == "--dump") {
+        } else if (process && a == "--dump") {
             if (!value(options.dump) || (options.dump != "csv" && options.dump != "f32le"))
                 return "--dump is csv or f32le";
+        } else if (exporting && a == "--bmp") {
+            if (!value(options.bmp) || options.bmp.empty())
+                return "--bmp needs a file name";
+        } else if (exporting && a == "--fill") {
+            static const std::pair<const char*, unsigned> fills[] = {
+                {"gray", color::CConverter::kGray},
+                {"amber", color::CConverter::kAmber},
+                {"marine", color::CConverter::kMarine},
+                {"forest", color::CConverter::kForest},
+            };
+            const auto* found = std::end(fills);
+            if (value(text))
+                found = std::find_if(std::begin(fills), std::end(fills),
+                                     [&](const auto& fill) { return text == fill.first; });
+            if (found == std::end(fills))
+                return "--fill is gray, amber, marine or forest";
+            options.fill = found->second;
+        } else if (exporting && a == "--negative") {
+            options.negative = true;
+        } else if (exporting && (a == "--contrast" || a == "--brightness")) {
+            if (!value(text) || !ParseNumber(text, -99, 99, number))
+                return a == "--contrast" ? "--contrast needs a step from -99 to 99"
+                                         : "--brightness needs a step from -99 to 99";
+            (a == "--contrast" ? options.contrast : options.brightness) = static_cast<int>(number);
         } else if (!a.empty() && a[0] == '-' && a.size() > 1) {
             return "unknown option";
         } else if (options.file.empty()) {
@@ -165,7 +222,7 @@ const char* ParseOptions(const std::vector<std::string>& args, bool dump, COptio
         return "FILE is missing";
     if (dump && options.format == "i16le" && !options.raw)
         return "i16le is the raw grid's format: add --raw";
-    if (!dump && options.out.empty() == options.dump.empty())
+    if (process && options.out.empty() == options.dump.empty())
         return "process needs either --out FILE or --dump csv|f32le";
     return nullptr;
 }
@@ -231,7 +288,7 @@ int PrintProcessed(const doc::CVantriDoc& d, const std::string& format) {
 
 int Dump(doc::CSurfaceApp& app, const std::vector<std::string>& args) {
     COptions options;
-    if (const char* problem = ParseOptions(args, true, options))
+    if (const char* problem = ParseOptions(args, Command::Dump, options))
         return Usage(problem);
     doc::CVantriDoc* d = OpenImage(app, options);
     if (!d)
@@ -249,23 +306,88 @@ int Dump(doc::CSurfaceApp& app, const std::vector<std::string>& args) {
     return std::fflush(stdout) == 0 ? 0 : 1;
 }
 
+// Sends the settings' commands to the document in order, answering the kernel dialog of each.
+void ApplySettings(doc::CVantriDoc& d, const std::vector<cli::CSetting>& settings) {
+    CCommandLineKernels kernels;
+    doc::IKernelPrompt* previous = doc::SetKernelPrompt(&kernels);
+    for (const cli::CSetting& setting : settings) {
+        kernels.next = setting.kernel;
+        d.OnCommand(setting.command);
+    }
+    doc::SetKernelPrompt(previous);
+}
+
 int Process(doc::CSurfaceApp& app, const std::vector<std::string>& args) {
     COptions options;
-    if (const char* problem = ParseOptions(args, false, options))
+    if (const char* problem = ParseOptions(args, Command::Process, options))
         return Usage(problem);
     doc::CVantriDoc* d = OpenImage(app, options);
     if (!d)
         return 1;
-    CCommandLineKernels kernels;
-    doc::IKernelPrompt* previous = doc::SetKernelPrompt(&kernels);
-    for (const cli::CSetting& setting : options.settings) {
-        kernels.next = setting.kernel;
-        d->OnCommand(setting.command);
-    }
-    doc::SetKernelPrompt(previous);
+    ApplySettings(*d, options.settings);
     if (options.dump.empty())
         return d->OnFileSaveAs(fw::FromUtf8(options.out)) ? 0 : 1;
     return PrintProcessed(*d, options.dump);
+}
+
+// FILE with its extension (if any) replaced by ".bmp", or by "-K.bmp" for an image K above 0.
+std::string DefaultBmpPath(const std::string& file, int image) {
+    const std::size_t slash = file.find_last_of('/');
+    const std::size_t dot = file.find_last_of('.');
+    const bool extension = dot != std::string::npos && (slash == std::string::npos || dot > slash + 1);
+    std::string path = extension ? file.substr(0, dot) : file;
+    if (image > 0)
+        path += "-" + std::to_string(image);
+    return path + ".bmp";
+}
+
+// The surface in the screen's colours, row 0 at the top of the picture: BMP rows run bottom-up.
+int Export(doc::CSurfaceApp& app, const std::vector<std::string>& args) {
+    COptions options;
+    if (const char* problem = ParseOptions(args, Command::Export, options))
+        return Usage(problem);
+    const std::string out = options.bmp.empty() ? DefaultBmpPath(options.file, options.image) : options.bmp;
+    std::error_code ignored;
+    if (std::filesystem::equivalent(options.file, out, ignored)) {
+        std::fprintf(stderr, "vantri-cli: %s would overwrite the scan itself; name another with --bmp\n", out.c_str());
+        return 2;
+    }
+    doc::CVantriDoc* d = OpenImage(app, options);
+    if (!d)
+        return 1;
+    ApplySettings(*d, options.settings);
+    const int columns = d->columns, rows = d->rows;
+    if (columns < 1 || rows < 1 || d->heights.size() != std::size_t(columns) * std::size_t(rows)) {
+        std::fprintf(stderr, "vantri-cli: %s has no surface to export\n", options.file.c_str());
+        return 1;
+    }
+    color::CConverter converter;
+    converter.SetType(options.fill);
+    converter.SetNegative(options.negative ? 1 : 0);
+    color::CAttenuator attenuator;
+    for (int n = 0; n < options.contrast; ++n)
+        attenuator.ContrastUp();
+    for (int n = 0; n > options.contrast; --n)
+        attenuator.ContrastDown();
+    for (int n = 0; n < options.brightness; ++n)
+        attenuator.BrightnessUp();
+    for (int n = 0; n > options.brightness; --n)
+        attenuator.BrightnessDown();
+    std::vector<std::uint8_t> pixels;
+    try {
+        pixels.resize(std::size_t(columns) * std::size_t(rows) * 4);
+    } catch (const std::bad_alloc&) {
+        std::fprintf(stderr, "vantri-cli: not enough memory for a %d x %d picture\n", columns, rows);
+        return 1;
+    }
+    for (int i = 0; i < rows; ++i)
+        color::TransferBgra(d->heights.data() + std::size_t(i) * columns, columns, 1, converter, attenuator,
+                            pixels.data() + std::size_t(rows - 1 - i) * columns * 4);
+    if (!m2D::WriteBmp(out, pixels.data(), columns, rows)) {
+        std::fprintf(stderr, "vantri-cli: cannot write %s\n", out.c_str());
+        return 1;
+    }
+    return 0;
 }
 
 } // namespace
@@ -287,5 +409,7 @@ int main(int argc, char** argv) {
         return Dump(app, args);
     if (command == "process")
         return Process(app, args);
+    if (command == "export")
+        return Export(app, args);
     return Usage("unknown command");
 }

@@ -2,7 +2,9 @@
 
 #include <sys/wait.h>
 
+#include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -12,6 +14,7 @@
 #include "data/NanoScopeGen.h"
 #include "data/NtMdtGen.h"
 #include "data/SpmGen.h"
+#include "view2d/ColorTransfer.h"
 
 namespace {
 
@@ -223,4 +226,155 @@ TEST_F(CliTest, NtMdtAndNanotopFilesGoThroughTheSameCommands) {
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, "This file can not be open, because \nhave unknown type of Frame.\n");
     EXPECT_EQ(run.out, "");
+}
+
+namespace {
+
+std::vector<std::uint8_t> ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+std::uint32_t U32At(const std::vector<std::uint8_t>& bytes, std::size_t at) {
+    return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 | std::uint32_t(bytes[at + 3]) << 24;
+}
+
+// The processed grid that "process ... --dump f32le" prints with the same settings.
+std::vector<float> ProcessedGrid(const std::string& args) {
+    const CRun run = Cli("process " + args + " --dump f32le");
+    std::vector<float> grid(run.out.size() / 4);
+    std::memcpy(grid.data(), run.out.data(), grid.size() * 4);
+    return grid;
+}
+
+// The pixels the screen shows for the grid, the grid's row 0 last (BMP rows run bottom-up).
+std::vector<std::uint8_t> ScreenPixels(const std::vector<float>& grid, int columns, int rows, unsigned fill,
+                                       bool negative, int contrast, int brightness) {
+    color::CConverter converter;
+    converter.SetType(fill);
+    converter.SetNegative(negative);
+    color::CAttenuator attenuator;
+    for (int n = 0; n < std::abs(contrast); ++n)
+        contrast > 0 ? attenuator.ContrastUp() : attenuator.ContrastDown();
+    for (int n = 0; n < std::abs(brightness); ++n)
+        brightness > 0 ? attenuator.BrightnessUp() : attenuator.BrightnessDown();
+    std::vector<std::uint8_t> pixels(std::size_t(columns) * rows * 4);
+    for (int i = 0; i < rows; ++i)
+        color::TransferBgra(grid.data() + std::size_t(i) * columns, columns, 1, converter, attenuator,
+                            pixels.data() + std::size_t(rows - 1 - i) * columns * 4);
+    return pixels;
+}
+
+} // namespace
+
+TEST_F(CliTest, ExportWritesTheSurfaceInGreyLevelsRowZeroAtTheTop) {
+    CRun run = Cli("export '" + three + "'");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    // The scan's name with .bmp for its extension.
+    const std::vector<std::uint8_t> bmp = ReadBytes((dir / "three.bmp").string());
+    ASSERT_EQ(bmp.size(), 54u + 6 * 4 * 4);
+    EXPECT_EQ(bmp[0], 'B');
+    EXPECT_EQ(bmp[1], 'M');
+    EXPECT_EQ(U32At(bmp, 2), bmp.size());
+    EXPECT_EQ(U32At(bmp, 10), 54u);
+    EXPECT_EQ(U32At(bmp, 14), 40u);
+    EXPECT_EQ(U32At(bmp, 18), 6u);
+    EXPECT_EQ(U32At(bmp, 22), 4u);
+    EXPECT_EQ(bmp[26] | bmp[27] << 8, 1);
+    EXPECT_EQ(bmp[28] | bmp[29] << 8, 32);
+    EXPECT_EQ(U32At(bmp, 30), 0u);
+    EXPECT_EQ(U32At(bmp, 34), 6u * 4 * 4);
+
+    // In grey, each byte of a pixel is the sample's grey level; the surface's first row is the
+    // picture's top row, the last in the file.
+    const std::vector<float> grid = ProcessedGrid("'" + three + "'");
+    ASSERT_EQ(grid.size(), 24u);
+    for (int i = 0; i < 4; ++i)
+        for (int j = 0; j < 6; ++j) {
+            const std::size_t at = 54 + (std::size_t(3 - i) * 6 + j) * 4;
+            const unsigned level = color::GreyIndex(grid[std::size_t(i) * 6 + j], 1.0f, 0.0f);
+            ASSERT_EQ(bmp[at], level) << j << "," << i;
+            ASSERT_EQ(bmp[at + 1], level);
+            ASSERT_EQ(bmp[at + 2], level);
+        }
+
+    // Negative reverses every level.
+    run = Cli("export '" + three + "' --negative --bmp '" + (dir / "negative.bmp").string() + "'");
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::vector<std::uint8_t> negative = ReadBytes((dir / "negative.bmp").string());
+    ASSERT_EQ(negative.size(), bmp.size());
+    for (std::size_t at = 54; at < bmp.size(); at += 4)
+        for (std::size_t k = at; k < at + 3; ++k)
+            ASSERT_EQ(negative[k], 255 - bmp[k]) << at;
+}
+
+TEST_F(CliTest, ExportAppliesSettingsFillContrastAndBrightnessAsTheScreenDoes) {
+    testdata::SpmFile spm;
+    spm.columns = 20;
+    spm.rows = 12;
+    const std::string nanotop = (dir / "wide.spm").string();
+    testdata::WriteFile(nanotop, testdata::MakeSpm(spm));
+    const std::string settings = " --flatten yx --filter gauss3";
+    const std::vector<float> grid = ProcessedGrid("'" + nanotop + "'" + settings);
+    const std::string info = Lines(Cli("info '" + nanotop + "'").out).at(0);
+    const int columns = std::stoi(info.substr(info.find("\"columns\": ") + 11));
+    const int rows = static_cast<int>(grid.size()) / columns;
+    ASSERT_EQ(std::size_t(columns) * rows, grid.size());
+    struct {
+        const char* options;
+        unsigned fill;
+        bool negative;
+        int contrast, brightness;
+    } const cases[] = {
+        {" --fill amber --contrast 12 --brightness -3", color::CConverter::kAmber, false, 12, -3},
+        {" --fill marine --negative --contrast -99", color::CConverter::kMarine, true, -99, 0},
+        {" --fill forest --brightness 99", color::CConverter::kForest, false, 0, 99},
+    };
+    const std::string out = (dir / "coloured.bmp").string();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.options);
+        const CRun run = Cli("export '" + nanotop + "'" + settings + c.options + " --bmp '" + out + "'");
+        ASSERT_EQ(run.status, 0) << run.err;
+        const std::vector<std::uint8_t> bmp = ReadBytes(out);
+        ASSERT_EQ(bmp.size(), 54 + grid.size() * 4);
+        EXPECT_EQ(std::vector<std::uint8_t>(bmp.begin() + 54, bmp.end()),
+                  ScreenPixels(grid, columns, rows, c.fill, c.negative, c.contrast, c.brightness));
+    }
+}
+
+TEST_F(CliTest, ExportNamesAnImageAfterItsNumberAndImageMagickReadsIt) {
+    const CRun run = Cli("export '" + three + "' --image 2");
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::string path = (dir / "three-2.bmp").string();
+    ASSERT_TRUE(fs::exists(path));
+    if (std::system("command -v identify >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "ImageMagick's identify is not installed";
+    std::FILE* pipe = ::popen(("identify -format '%m %w %h' '" + path + "' 2>&1").c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    char text[256] = {};
+    const std::size_t n = std::fread(text, 1, sizeof text - 1, pipe);
+    ::pclose(pipe);
+    const std::string identified(text, n);
+    EXPECT_EQ(identified.rfind("BMP", 0), 0u) << identified;
+    EXPECT_NE(identified.find(" 6 4"), std::string::npos) << identified;
+}
+
+TEST_F(CliTest, ExportRefusesBadOptionsAndReportsWhatItCannotDo) {
+    const std::string to = " --bmp '" + (dir / "x.bmp").string() + "'";
+    for (const char* options : {" --fill pink", " --fill", " --contrast 100", " --brightness -100", " --contrast 1.5",
+                                " --contrast", " --out x.001", " --dump csv", " --raw", " --filter blur"})
+        EXPECT_EQ(Cli("export '" + three + "'" + options + to).status, 2) << options;
+    EXPECT_EQ(Cli("export").status, 2);
+    EXPECT_EQ(Cli("export '" + three + "' --image 5" + to).status, 1);
+    EXPECT_EQ(Cli("export '" + (dir / "missing.001").string() + "'" + to).status, 1);
+    CRun run = Cli("export '" + three + "' --bmp '" + (dir / "no" / "such" / "x.bmp").string() + "'");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("cannot write"), std::string::npos) << run.err;
+    // A scan whose name already ends in .bmp is not written over.
+    const std::string scan = (dir / "scan.bmp").string();
+    fs::copy_file(one, scan);
+    run = Cli("export '" + scan + "'");
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(ReadBytes(scan), ReadBytes(one));
 }
