@@ -85,6 +85,9 @@ public:
     virtual void SetSmoothing(bool smooth) = 0;
     // Deletes the target's names in the current context.
     virtual void Release(int target) = 0;
+    // The largest texture side of the context; true when the texture built so far is larger and must
+    // be built again.
+    virtual bool SetMaxTextureSize(int size) = 0;
     // The texture's size, 0 before the first build.
     virtual int TextureWidth() const = 0;
     virtual int TextureHeight() const = 0;

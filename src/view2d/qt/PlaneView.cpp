@@ -116,6 +116,10 @@ void CPlaneView::SetSmoothing(bool smooth) {
 
 void CPlaneView::InitGL() {
     gl::CglView::InitGL();
+    GLint most = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &most);
+    if (most > 0 && Model().Drawer().SetMaxTextureSize(most))
+        m_bNeedBuild = true;
     // A new context (the window moved to another top-level window) has none of the old names.
     CreateTextFont();
     CreateSymbolFont();
@@ -670,10 +674,15 @@ bool CPlaneView::Capture(CPicture& picture) {
         return false;
     std::vector<std::uint8_t> bar;
     CVRView* barView = Frame() ? Frame()->BarView() : nullptr;
-    if (barView && barView->isVisible() && barView->CaptureClient(bar))
-        return Composite(image.data(), GetClientWidth(), GetClientHeight(), bar.data(),
-                         barView->GetClientWidth(), barView->GetClientHeight(), picture);
-    return Composite(image.data(), GetClientWidth(), GetClientHeight(), nullptr, 0, 0, picture);
+    const bool composed =
+        barView && barView->isVisible() && barView->CaptureClient(bar)
+            ? Composite(image.data(), GetClientWidth(), GetClientHeight(), bar.data(), barView->GetClientWidth(),
+                        barView->GetClientHeight(), picture)
+            : Composite(image.data(), GetClientWidth(), GetClientHeight(), nullptr, 0, 0, picture);
+    // The framebuffer's alpha and the white fill's differ; every pixel is opaque.
+    for (std::size_t i = 3; i < picture.pixels.size(); i += 4)
+        picture.pixels[i] = 0xFF;
+    return composed;
 }
 
 void CPlaneView::OnEditCopy() {
@@ -692,6 +701,10 @@ bool CPlaneView::ExportTo(const QString& path) {
     if (!Capture(picture))
         return true; // no memory for the picture: nothing more is done
     const std::string name = QFile::encodeName(path).toStdString();
+    // The fourth byte of a pixel of an uncompressed bitmap is reserved, 0; programs that read it as
+    // alpha would otherwise show the picture transparent or not by the whim of the framebuffer.
+    for (std::size_t i = 3; i < picture.pixels.size(); i += 4)
+        picture.pixels[i] = 0;
     const std::vector<std::uint8_t> bytes = BmpBytes(picture.pixels.data(), picture.width, picture.height);
     if (bytes.empty())
         return true;

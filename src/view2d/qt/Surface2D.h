@@ -21,7 +21,10 @@ public:
     int Filter() const { return m_nFilter; }
     void SetFilter(int code) { m_nFilter = code; }
     // The largest texture side the build may use (the context's maximum texture size).
-    void SetMaxTextureSize(int size) { m_nMaxTexture = size; }
+    bool SetMaxTextureSize(int size) override {
+        m_nMaxTexture = size;
+        return m_texture.width > size || m_texture.height > size;
+    }
     // How an oversized surface is scaled down into the texture; our own scaling when none is set.
     void SetResampler(Resampler resample) { m_resample = std::move(resample); }
 

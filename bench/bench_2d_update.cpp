@@ -1,0 +1,119 @@
+// A Surface-menu change on a 2048 x 2048 scan shown in a 2D window, until it is on the screen: the
+// chain, the texture build, the upload through the colour transfer and the draw, against the chain
+// alone on the same document. Run under a display (xvfb-run).
+#include <benchmark/benchmark.h>
+
+#include <QOpenGLWidget>
+#include <QSurfaceFormat>
+#include <QTest>
+#include <cstdio>
+#include <iostream>
+#include <qopengl.h>
+
+#include "BenchCommon.h"
+#include "framework/qt/fwChildFrame.h"
+#include "framework/qt/fwMDIFrame.h"
+#include "framework/qt/fwQtApp.h"
+#include "model/SurfaceCommands.h"
+#include "model/VantriDoc.h"
+#include "view2d/qt/View2D.h"
+#include "view3d/qt/glContext.h"
+
+namespace {
+
+constexpr int kSide = 2048;
+doc::CVantriDoc* g_doc = nullptr;
+m2D::C2DView* g_view = nullptr;
+
+// Plane fitting on and off in turn, so that every run changes the surface.
+void ChainOnly(benchmark::State& state) {
+    bool plane = false;
+    for (auto _ : state) {
+        plane = !plane;
+        g_doc->m_planeFit.mode = plane ? 1 : 0;
+        g_doc->RunChain();
+    }
+}
+
+void ToScreen(benchmark::State& state) {
+    bool plane = false;
+    for (auto _ : state) {
+        plane = !plane;
+        g_doc->OnCommand(plane ? doc::ID_PLANE_PLANE : doc::ID_PLANE_NONE);
+        // Drawn into the window's framebuffer and read back: the picture the screen shows.
+        benchmark::DoNotOptimize(g_view->GetGLWidget()->grabFramebuffer());
+    }
+}
+
+// The parts of the way to the screen, one at a time.
+void TextureBuild(benchmark::State& state) {
+    for (auto _ : state)
+        g_view->Model().Drawer().Build(*g_view->GetSurface());
+}
+
+void Upload(benchmark::State& state) {
+    gl::CCurrentContext current(g_view->GetGLWidget());
+    for (auto _ : state) {
+        g_view->Model().Drawer().Upload(0);
+        glFinish();
+    }
+}
+
+void Redraw(benchmark::State& state) {
+    for (auto _ : state)
+        benchmark::DoNotOptimize(g_view->GetGLWidget()->grabFramebuffer());
+}
+
+void PrintSummary(const bench::MeanReporter& reporter, std::ostream& out) {
+    const double chain = reporter.MeanMs("chain"), screen = reporter.MeanMs("chain+texture+upload+draw");
+    char line[160];
+    std::snprintf(line, sizeof line, "\n%dx%d: chain %s ms, to the screen %s ms, ratio %s (goal <= 1.30)\n", kSide,
+                  kSide, bench::Ms(chain).c_str(), bench::Ms(screen).c_str(), bench::Ratio(screen, chain).c_str());
+    out << line << std::flush;
+}
+
+int Run(int argc, char** argv) {
+    // Without waiting for the display's refresh: its period is the display's, not the work's.
+    QSurfaceFormat format = QSurfaceFormat::defaultFormat();
+    format.setSwapInterval(0);
+    QSurfaceFormat::setDefaultFormat(format);
+    fw::CQtApp qt(argc, argv);
+    bench::TempDir temp;
+    const std::string path = bench::WriteNanoScope(temp, kSide);
+    fw::CMessageRecorder recorder;
+    fw::CScopedMessages scope(recorder);
+    doc::CSurfaceApp app;
+    m2D::Register2DDocTypes(app);
+    fw::CMDIFrame main;
+    m2D::Register2DCommands(main.Commands());
+    main.resize(1400, 1000);
+    main.show();
+    if (!QTest::qWaitForWindowExposed(&main))
+        throw std::runtime_error("no display");
+    g_doc = dynamic_cast<doc::CVantriDoc*>(app.OpenDocumentFile(fw::FromUtf8(path)));
+    if (!g_doc) {
+        bench::ReportOpenFailure(path, recorder);
+        return 1;
+    }
+    auto frames = fw::CChildFrame::FramesOf(*g_doc);
+    auto* frame = frames.empty() ? nullptr : dynamic_cast<m2D::C2DChildFrame*>(frames.front());
+    if (!frame)
+        throw std::runtime_error("no 2D window");
+    g_view = frame->GetView();
+    QTest::qWaitForWindowExposed(frame);
+    QTest::qWait(100);
+    bench::WallMs(benchmark::RegisterBenchmark("chain", ChainOnly));
+    bench::WallMs(benchmark::RegisterBenchmark("chain+texture+upload+draw", ToScreen));
+    bench::WallMs(benchmark::RegisterBenchmark("texture build", TextureBuild));
+    bench::WallMs(benchmark::RegisterBenchmark("upload", Upload));
+    bench::WallMs(benchmark::RegisterBenchmark("redraw", Redraw));
+    bench::RunAndSummarise(PrintSummary);
+    app.GetDocManager().CloseAllDocuments();
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    return bench::Main(argc, argv, "bench_2d_update", [&] { return Run(argc, argv); });
+}
