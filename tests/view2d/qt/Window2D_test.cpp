@@ -99,6 +99,50 @@ TEST_F(Host, ClicksZoomThroughTheListAndScrollBarsAppear) {
     EXPECT_FLOAT_EQ(props.m_fHScale, now);
 }
 
+TEST_F(Host, RulersLabelASurfaceOfKnownSize) {
+    CSurfaceDoc document(400, 400, 10.0, 10.0); // 10 um at 100 %: 400 pixels, labels 2 um apart
+    C2DView& view = *Open(document)->GetView();
+    ASSERT_FLOAT_EQ(view.Model().Props().m_fHScale, 1.0f);
+    Screen(view);
+    std::vector<std::string> labels;
+    for (const auto& tick : view.GetModel().Rulers().horz().ticks())
+        if (tick.text[0])
+            labels.push_back(tick.text);
+    EXPECT_EQ(labels, (std::vector<std::string>{"0", "2", "4", "6", "8", "10"}));
+}
+
+TEST_F(Host, WheelZoomsByHundredthsOnceDragAndDropIsOff) {
+    CSurfaceDoc document(256, 256);
+    C2DView& view = *Open(document)->GetView();
+    m2D::CProperties& props = view.Model().Props();
+    props.m_bDragDrop = false;
+    view.UpdateScaleBounds();
+    const float start = props.m_fHScale;
+    view.WheelZoom(-3); // towards the user: larger
+    EXPECT_FLOAT_EQ(props.m_fHScale, start * 1.03f);
+    EXPECT_FLOAT_EQ(props.m_fVScale, props.m_fHScale);
+    const float grown = props.m_fHScale;
+    view.WheelZoom(2);
+    EXPECT_FLOAT_EQ(props.m_fHScale, grown - grown * 0.02f);
+}
+
+TEST_F(Host, DraggingAnEdgeKeepsTheAspectWhileTheImageFollowsTheFrame) {
+    CSurfaceDoc document(256, 256);
+    auto* frame = Open(document);
+    ASSERT_TRUE(frame->GetView()->Model().Props().m_bDragDrop);
+    const QSize before = frame->size();
+    frame->resize(before.width() - 40, before.height());
+    QTest::qWait(50);
+    EXPECT_EQ(frame->size(), QSize(before.width() - 40, before.height() - 40));
+    // The image followed: its scale is the view's width over the surface's.
+    const auto& props = frame->GetView()->Model().Props();
+    EXPECT_LT(props.m_fHScale, 1.0f);
+    // Nothing smaller than the frame of a 200-pixel image.
+    frame->resize(100, frame->height());
+    QTest::qWait(50);
+    EXPECT_GE(frame->width(), frame->FrameSizeFor(200, 200).width());
+}
+
 TEST_F(Host, FlippingTwiceRestoresTheScrollPosition) {
     CSurfaceDoc document(256, 256);
     C2DView& view = *Open(document)->GetView();
