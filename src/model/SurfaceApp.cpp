@@ -4,8 +4,11 @@
 #include <memory>
 
 #include "framework/fwDocTemplate.h"
+#include "framework/fwMessage.h"
+#include "framework/fwText.h"
 #include "model/VantriDoc.h"
 #include "model/VantriDocTemplate.h"
+#include "model/WindowException.h"
 
 namespace doc {
 
@@ -24,6 +27,10 @@ fw::CDocument* CSurfaceApp::OpenDocumentFile(const std::wstring& path) {
     ++m_nDepth;
     try {
         opened = fw::CWinApp::OpenDocumentFile(path);
+    } catch (const CWindowException& e) {
+        // The template closed the document again; the user learns why.
+        fw::MessageBox(fw::FromUtf8(e.what()), fw::MsgButtons::Ok, fw::MsgIcon::Exclamation);
+        opened = nullptr;
     } catch (...) {
         --m_nDepth;
         throw;

@@ -4,6 +4,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "model/WindowException.h"
 #include "view2d/Attenuator.h"
 #include "view2d/Converter.h"
 #include "view2d/Ruler2D.h"
@@ -16,9 +17,9 @@ namespace m2D {
 class CPlaneView;
 
 // A 2D window that cannot be given a size: the frame is too narrow, or no scale fits.
-class C2DException : public std::runtime_error {
+class C2DException : public doc::CWindowException {
 public:
-    using std::runtime_error::runtime_error;
+    using doc::CWindowException::CWindowException;
 };
 
 // The plane grid: kept for the options' step fields; nothing draws it.

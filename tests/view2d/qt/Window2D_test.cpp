@@ -10,6 +10,9 @@
 #include <QTemporaryDir>
 
 #include "Window2DKit.h"
+#include "formats/DocTypes.h"
+#include "framework/fwText.h"
+#include "model/SurfaceApp.h"
 #include "framework/fwMessage.h"
 #include "view2d/qt/FillCommands.h"
 #include "view2d/qt/Model2D.h"
@@ -351,6 +354,22 @@ TEST_F(Host, TooNarrowAMainFrameRefusesTheWindow) {
     frame->DestroyFrame();
 }
 
+TEST_F(Host, AWindowThatCannotBeSizedIsReportedAndItsFileClosed) {
+    main.resize(200, 400);
+    QTest::qWait(50);
+    doc::CSurfaceApp app;
+    m2D::Register2DDocTypes(app);
+    fw::CMessageRecorder recorder;
+    fw::CScopedMessages scoped(recorder);
+    const std::string path = std::string(VANTRI_TEST_DATA) + "/real/scilab4spm__data1.007";
+    EXPECT_EQ(app.OpenDocumentFile(fw::FromUtf8(path)), nullptr);
+    ASSERT_FALSE(recorder.Texts().empty());
+    EXPECT_EQ(recorder.Texts().back(), L"width of main frame is too small for display this file");
+    EXPECT_TRUE(main.GetChildFrames().empty());
+    for (fw::CDocTemplate* type : app.GetDocManager().GetTemplates())
+        EXPECT_EQ(type->GetDocuments().size(), 0u);
+}
+
 TEST_F(Host, PrintingToPdfGivesImageRulersAndBar) {
     CSurfaceDoc document(256, 256);
     C2DView& view = *Open(document)->GetView();
@@ -384,10 +403,6 @@ TEST_F(Host, PrintingToPdfGivesImageRulersAndBar) {
 
 } // namespace
 } // namespace win2d
-
-#include "formats/DocTypes.h"
-#include "framework/fwText.h"
-#include "model/SurfaceApp.h"
 
 namespace win2d {
 namespace {
