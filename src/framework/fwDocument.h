@@ -21,6 +21,8 @@ public:
     virtual void OnUpdate(CView* sender, long hint, void* pHint) = 0;
     // Once, when its frame is first shown; by default an update without a hint.
     virtual void OnInitialUpdate() { OnUpdate(nullptr, 0, nullptr); }
+    // Work the view asked to have done at the next idle moment (the application's update queue).
+    virtual void OnDeferredUpdate(long) {}
     bool OnCommand(int) override { return false; }
     bool OnUpdateCommand(int, CCmdState&) const override { return false; }
     CDocument* GetDocument() const { return m_pDocument; }

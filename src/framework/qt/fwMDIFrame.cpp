@@ -123,10 +123,14 @@ void CMDIFrame::OnSubWindowActivated() {
         return;
     QPointer<CChildFrame> before = m_activeFrame;
     m_activeFrame = now;
-    if (before)
+    if (before) {
         before->OnMDIActivate(false);
-    if (now)
+        OnFrameActivated(before, false);
+    }
+    if (now) {
         now->OnMDIActivate(true);
+        OnFrameActivated(now, true);
+    }
     OnUpdateFrameTitle();
 }
 

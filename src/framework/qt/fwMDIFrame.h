@@ -49,6 +49,11 @@ public:
     bool OnCommand(int) override { return false; }
     bool OnUpdateCommand(int, CCmdState&) const override { return false; }
 
+    // A child frame became, or stopped being, the active one (after the frame itself was told).
+    virtual void OnFrameActivated(CChildFrame*, bool) {}
+    // A child frame that sticks out of the MDI client asks to be moved back inside at the next idle pass.
+    virtual void MoveBackLater(CChildFrame*) {}
+
 protected:
     // Asks to save the modified documents and closes them all before the window goes; a cancel keeps
     // everything open.

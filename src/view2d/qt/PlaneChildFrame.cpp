@@ -63,7 +63,7 @@ private:
 };
 
 CPlaneChildFrame::CPlaneChildFrame(fw::CDocument* document, QWidget* parent)
-    : fw::CChildFrame(document, parent) {
+    : CAdvChildFrame(document, parent) {
     m_pBody = new QWidget(this);
     auto* layout = new QVBoxLayout(m_pBody);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -302,7 +302,7 @@ bool CPlaneChildFrame::OnCommand(int id) {
     default:
         if (m_fill && m_fill->OnCommand(id))
             return true;
-        return fw::CChildFrame::OnCommand(id);
+        return CAdvChildFrame::OnCommand(id);
     }
 }
 
@@ -319,7 +319,7 @@ bool CPlaneChildFrame::OnUpdateCommand(int id, fw::CCmdState& state) const {
     default:
         if (m_fill && m_fill->OnUpdateCommand(id, state))
             return true;
-        return fw::CChildFrame::OnUpdateCommand(id, state);
+        return CAdvChildFrame::OnUpdateCommand(id, state);
     }
 }
 
@@ -335,7 +335,7 @@ void CPlaneChildFrame::OnUpdateFrameTitle() {
 }
 
 void CPlaneChildFrame::resizeEvent(QResizeEvent* event) {
-    fw::CChildFrame::resizeEvent(event);
+    CAdvChildFrame::resizeEvent(event);
     const QSize before = m_lastSize.isValid() ? m_lastSize : event->oldSize();
     m_lastSize = size();
     if (IsSizing() || isMaximized() || isMinimized() || !m_pView || !before.isValid())

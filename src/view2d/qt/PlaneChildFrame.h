@@ -9,7 +9,7 @@
 #include <QWidget>
 #include <memory>
 
-#include "framework/qt/fwChildFrame.h"
+#include "framework/qt/AdvChildFrame.h"
 
 class CStatusBarTop;
 
@@ -49,7 +49,7 @@ private:
     bool m_bBar = false;
 };
 
-class CPlaneChildFrame : public fw::CChildFrame {
+class CPlaneChildFrame : public CAdvChildFrame {
     Q_OBJECT
 public:
     // The status panes by string id: " Scale:", "x ", "y ", " Size:", " x", " y", " z".
@@ -90,6 +90,7 @@ public:
     bool OnCommand(int id) override;
     bool OnUpdateCommand(int id, fw::CCmdState& state) const override;
     void OnUpdateFrameTitle() override;
+    int Kind() const override { return kKind2D; }
     // The text after the document's title: " : 2D".
     virtual QString TitleSuffix() const { return QStringLiteral(" : 2D"); }
 

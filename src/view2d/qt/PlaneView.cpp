@@ -414,6 +414,7 @@ bool CPlaneView::OnCommand(int id) {
         return true;
     case ID_FILE_PRINT_DIRECT: {
         QPrinter printer(QPrinter::HighResolution);
+        ApplyPrinterSettings(printer);
         gl::CglView::OnFilePrint(printer);
         return true;
     }

@@ -440,8 +440,25 @@ void CglView::OnEditCopy() {
 
 // Printing
 
+namespace {
+std::function<void(QPrinter&)>& PrinterSettings() {
+    static std::function<void(QPrinter&)> apply;
+    return apply;
+}
+} // namespace
+
+void CglView::SetPrinterSettings(std::function<void(QPrinter&)> apply) {
+    PrinterSettings() = std::move(apply);
+}
+
+void CglView::ApplyPrinterSettings(QPrinter& printer) {
+    if (PrinterSettings())
+        PrinterSettings()(printer);
+}
+
 void CglView::OnFilePrint() {
     QPrinter printer(QPrinter::HighResolution);
+    ApplyPrinterSettings(printer);
     QPrintDialog dialog(&printer, this);
     dialog.setMinMax(1, 1);
     if (dialog.exec() == QDialog::Accepted)
@@ -462,6 +479,7 @@ bool CglView::OnFilePrint(QPrinter& printer) {
 
 void CglView::OnFilePrintPreview() {
     QPrinter printer(QPrinter::HighResolution);
+    ApplyPrinterSettings(printer);
     OnPreparePrinting(printer, true);
     {
         QPrintPreviewDialog dialog(&printer, this);

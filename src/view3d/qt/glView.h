@@ -13,6 +13,7 @@
 #include <QRect>
 #include <QSurfaceFormat>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -106,6 +107,10 @@ public:
     bool CaptureClient(std::vector<std::uint8_t>& bgra);
     // Asks with the print dialog, then prints.
     void OnFilePrint();
+    // What the application's print setup chose (printer, page), applied to every print job before it
+    // is shown or run; none by default.
+    static void SetPrinterSettings(std::function<void(QPrinter&)> apply);
+    static void ApplyPrinterSettings(QPrinter& printer);
     // Prints one page on a configured printer (a PDF file when it is set to PdfFormat) without asking;
     // false when the printer could not be painted on.
     bool OnFilePrint(QPrinter& printer);

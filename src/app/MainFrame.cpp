@@ -1,0 +1,447 @@
+#include "app/MainFrame.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPageSetupDialog>
+#include <QPainter>
+#include <QPixmap>
+#include <QPrinter>
+#include <QStatusBar>
+#include <QStyle>
+#include <QToolBar>
+#include <QUrl>
+#include <algorithm>
+
+#include "app/AppCommands.h"
+#include "app/Placement.h"
+#include "framework/fwApp.h"
+#include "framework/fwDocManager.h"
+#include "framework/fwMessage.h"
+#include "framework/qt/AdvChildFrame.h"
+#include "framework/qt/fwCommandTable.h"
+#include "framework/qt/fwMDIDocTemplate.h"
+#include "model/SurfaceCommands.h"
+#include "model/VantriDocTemplate.h"
+#include "model/WindowException.h"
+#include "view2d/qt/AttToolBar.h"
+#include "view2d/qt/FillCommands.h"
+#include "view2d/qt/View2D.h"
+#include "view2d/qt/PlaneChildFrame.h"
+#include "view2d/qt/PlaneView.h"
+
+namespace mframe {
+
+namespace {
+
+using CVantriMDITemplate = fw::TMDIDocTemplate<doc::CVantriDocTemplate>;
+
+// The tool bars each kind of window shows besides the main and surface ones.
+std::vector<int> KindToolBars(int kind) {
+    switch (kind) {
+    case kKind2D:
+    case kKindCorrelation:
+        return {131, 132};
+    case kKindFourier:
+        return {131, 132, 133};
+    case kKindBump:
+        return {134};
+    case kKind3D:
+        return {135};
+    case kKindProfile:
+        return {229};
+    case kKindStatistics:
+        return {136};
+    default:
+        return {};
+    }
+}
+
+// The few letters a button without a standard picture shows; its tooltip says the rest.
+const std::map<int, const char*>& ButtonLetters() {
+    static const std::map<int, const char*> letters = {
+        {gl::ID_EDIT_COPY, "Cp"},          {gl::ID_FILE_PRINT, "Pr"},
+        {gl::ID_FILE_PRINT_PREVIEW, "Pv"}, {ID_VIEW_2D, "2D"},
+        {ID_VIEW_BUMP, "Bu"},              {ID_VIEW_3D, "3D"},
+        {m2D::ID_VIEW_PROPERTIES, "Op"},   {m2D::ID_IMAGE_FILTER_POPUP, "FI"},
+        {doc::ID_FILTER_POPUP, "FS"},      {doc::ID_MORPH_POPUP, "Mo"},
+        {doc::ID_AUTOCORRELATION, "AC"},   {doc::ID_FOURIER, "FT"},
+        {doc::ID_JUMPS, "JE"},             {doc::ID_FLATTING_POPUP, "Fl"},
+        {doc::ID_PLANE_POPUP, "PF"},       {doc::ID_NORMALIZE, "No"},
+        {m2D::ID_PROFILE, "Pf"},           {doc::ID_STATISTICS, "St"},
+        {m2D::ID_LOCK_UPDATE, "LU"},       {m2D::ID_FLIP_VERTICALLY, "\u2195"},
+        {m2D::ID_FLIP_HORIZONTALLY, "\u2194"}, {m2D::ID_TURN_90, "\u21bb"},
+        {m2D::ID_VIEW_RULERS, "Ru"},       {m2D::ID_VIEW_HEIGHT_BAR, "HB"},
+        {color::ID_FILL_POSITIVE, "+"},    {color::ID_FILL_NEGATIVE, "\u2212"},
+        {color::ID_FILL_POPUP, "Fi"},      {color::ID_FILL_CUSTOM, "Cu"},
+        {ID_LOG_SCALE, "Lg"},
+    };
+    return letters;
+}
+
+// A standard picture for the buttons that have one; the others a picture of their letters.
+QIcon ButtonIcon(int id) {
+    QStyle* style = QApplication::style();
+    switch (id) {
+    case ID_FILE_OPEN:
+        return style->standardIcon(QStyle::SP_DialogOpenButton);
+    case doc::ID_FILE_SAVE:
+        return style->standardIcon(QStyle::SP_DialogSaveButton);
+    case ID_CONTEXT_HELP:
+        return style->standardIcon(QStyle::SP_TitleBarContextHelpButton);
+    default:
+        break;
+    }
+    auto it = ButtonLetters().find(id);
+    if (it == ButtonLetters().end())
+        return QIcon();
+    QIcon icon;
+    for (const int scale : {1, 2}) {
+        QPixmap pixmap(16 * scale, 15 * scale);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        QFont font = QApplication::font();
+        font.setPixelSize(10 * scale);
+        font.setBold(true);
+        painter.setFont(font);
+        painter.setPen(QColor(40, 40, 90));
+        painter.drawText(pixmap.rect(), Qt::AlignCenter, QString::fromUtf8(it->second));
+        painter.end();
+        icon.addPixmap(pixmap);
+    }
+    return icon;
+}
+
+} // namespace
+
+CMainFrame::CMainFrame() {
+    RegisterAppCommands(Commands());
+    setObjectName(QStringLiteral("MainFrame"));
+    // The client's background: the light grey of the stock brush.
+    MdiArea()->setBackground(QColor(192, 192, 192));
+    MdiArea()->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    MdiArea()->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // The lock-key indicators: shown, but greyed, since the desktop does not tell their state.
+    for (const char* text : {"CAP", "NUM", "SCRL"}) {
+        auto* label = new QLabel(QString::fromUtf8(text), this);
+        label->setEnabled(false);
+        statusBar()->addPermanentWidget(label);
+        m_indicators.append(label);
+    }
+    ToolBar(128);
+    BuildNoDocMenu(*menuBar(), Commands());
+    setAcceptDrops(true);
+    gl::CglView::SetPrinterSettings([this](QPrinter& printer) {
+        QPrinter& setup = Printer();
+        printer.setPrinterName(setup.printerName());
+        printer.setPageLayout(setup.pageLayout());
+        printer.setColorMode(setup.colorMode());
+        printer.setDuplex(setup.duplex());
+        if (setup.outputFormat() == QPrinter::PdfFormat) {
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(setup.outputFileName());
+        }
+    });
+}
+
+CMainFrame::~CMainFrame() {
+    gl::CglView::SetPrinterSettings(nullptr);
+}
+
+QPrinter& CMainFrame::Printer() {
+    if (!m_printer)
+        m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    return *m_printer;
+}
+
+QToolBar* CMainFrame::FindToolBar(int id) const {
+    auto it = m_toolBars.find(id);
+    return it == m_toolBars.end() ? nullptr : it->second.data();
+}
+
+QToolBar* CMainFrame::ToolBar(int id) {
+    if (QToolBar* bar = FindToolBar(id))
+        return bar;
+    QToolBar* bar = nullptr;
+    if (id == 131) {
+        auto* att = new color::CAttToolBar(Commands(), this);
+        att->SetSource([this]() -> const color::CAttenuator* {
+            fw::CChildFrame* frame = GetActiveFrame();
+            auto* plane = frame ? dynamic_cast<m2D::CPlaneView*>(frame->GetActiveView()) : nullptr;
+            return plane ? &plane->Model().Attenuator() : nullptr;
+        });
+        bar = att;
+    } else {
+        const std::vector<int> buttons = ToolBarButtons(id);
+        if (buttons.empty())
+            return nullptr;
+        bar = new QToolBar(this);
+        for (int button : buttons) {
+            if (button == 0) {
+                bar->addSeparator();
+                continue;
+            }
+            QAction* action = Commands().Action(button);
+            if (!action)
+                continue;
+            if (action->icon().isNull())
+                action->setIcon(ButtonIcon(button));
+            bar->addAction(action);
+        }
+    }
+    bar->setObjectName(QStringLiteral("ToolBar%1").arg(id));
+    bar->setWindowTitle(QStringLiteral("Tool bar %1").arg(id));
+    bar->setIconSize(QSize(16, 15));
+    bar->setAllowedAreas(Qt::AllToolBarAreas);
+    // Each new bar docks on the same row, right of the bars before it.
+    addToolBar(Qt::TopToolBarArea, bar);
+    m_toolBars[id] = bar;
+    return bar;
+}
+
+void CMainFrame::ShowKindToolBars(int kind, bool shown) {
+    if (shown && kind == kKind2D)
+        ToolBar(133)->hide(); // made with the image bar, docked after it, shown by the spectrum only
+    for (int id : KindToolBars(kind)) {
+        QToolBar* bar = shown ? ToolBar(id) : FindToolBar(id);
+        if (bar)
+            bar->setVisible(shown);
+    }
+}
+
+void CMainFrame::OnFrameActivated(fw::CChildFrame* frame, bool active) {
+    auto* adv = dynamic_cast<CAdvChildFrame*>(frame);
+    const int kind = adv ? adv->Kind() : kKindNone;
+    if (active) {
+        ToolBar(130);
+        if (m_nKind != kind)
+            ShowKindToolBars(m_nKind, false);
+        m_nKind = kind;
+        ShowKindToolBars(kind, true);
+    } else {
+        ShowKindToolBars(kind, false);
+        if (m_nKind == kind)
+            m_nKind = kKindNone;
+    }
+    UpdateMenu();
+}
+
+void CMainFrame::UpdateMenu() {
+    const bool documents = !GetChildFrames().empty();
+    if (documents == m_bDocMenu)
+        return;
+    m_bDocMenu = documents;
+    if (documents)
+        BuildDocMenu(*menuBar(), Commands());
+    else
+        BuildNoDocMenu(*menuBar(), Commands());
+}
+
+void CMainFrame::OnIdleUpdateCmdUI() {
+    UpdateMenu();
+    if (!GetActiveFrame() && m_nKind != kKindNone) {
+        ShowKindToolBars(m_nKind, false);
+        m_nKind = kKindNone;
+    }
+    fw::CMDIFrame::OnIdleUpdateCmdUI();
+}
+
+// Placing the children
+
+void CMainFrame::Cascade() {
+    const int step = style()->pixelMetric(QStyle::PM_TitleBarHeight) +
+                     style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth);
+    const QList<QMdiSubWindow*> children = MdiArea()->subWindowList();
+    const std::vector<QPoint> places = CascadePlaces(static_cast<int>(children.size()), step);
+    for (int k = 0; k < children.size(); ++k) {
+        if (children[k]->isMaximized() || children[k]->isMinimized())
+            children[k]->showNormal();
+        children[k]->move(places[std::size_t(k)]);
+        children[k]->raise();
+    }
+}
+
+void CMainFrame::Tile() {
+    const QList<QMdiSubWindow*> children = MdiArea()->subWindowList();
+    std::vector<QSize> sizes;
+    for (QMdiSubWindow* child : children) {
+        if (child->isMaximized() || child->isMinimized())
+            child->showNormal();
+        sizes.push_back(child->size());
+    }
+    const std::vector<QPoint> places = TilePlaces(sizes, MdiArea()->viewport()->width());
+    for (int k = 0; k < children.size(); ++k)
+        children[k]->move(places[std::size_t(k)]);
+}
+
+void CMainFrame::ArrangeIcons() {
+    // The minimised children in a row along the bottom of the client.
+    int x = 0;
+    const int bottom = MdiArea()->viewport()->height();
+    for (QMdiSubWindow* child : MdiArea()->subWindowList())
+        if (child->isMinimized()) {
+            child->move(x, bottom - child->height());
+            x += child->width();
+        }
+}
+
+void CMainFrame::MoveBackLater(fw::CChildFrame* frame) {
+    m_moveBack = frame;
+}
+
+void CMainFrame::MoveBackPending() {
+    QPointer<fw::CChildFrame> frame = m_moveBack;
+    m_moveBack = nullptr;
+    if (!frame || frame->isMinimized() || frame->isMaximized())
+        return;
+    const QPoint at = MovedInside(frame->pos(), frame->size(), MdiArea()->viewport()->size());
+    if (at != frame->pos())
+        frame->move(at);
+}
+
+// Recent files
+
+void CMainFrame::SetRecentFiles(const QStringList& files) {
+    m_recent = files.mid(0, kRecentFiles);
+    for (int k = 0; k < kRecentFiles; ++k) {
+        QAction* action = Commands().Action(ID_FILE_MRU_FILE1 + k);
+        if (!action)
+            continue;
+        if (k < m_recent.size()) {
+            action->setText(QStringLiteral("&%1 %2").arg(k + 1).arg(QFileInfo(m_recent[k]).fileName()));
+            action->setVisible(true);
+        } else {
+            // An empty list shows one disabled "Recent File" item.
+            action->setText(QStringLiteral("Recent File"));
+            action->setVisible(k == 0);
+        }
+    }
+}
+
+void CMainFrame::AddRecentFile(const QString& path) {
+    QStringList files = m_recent;
+    files.removeAll(path);
+    files.prepend(path);
+    SetRecentFiles(files);
+}
+
+// Commands
+
+void CMainFrame::ShowSurfacePopup(int id) {
+    std::unique_ptr<QMenu> menu(CreateSurfacePopup(id, Commands(), this));
+    menu->exec(QCursor::pos());
+}
+
+void CMainFrame::OpenNewView() {
+    fw::CChildFrame* active = GetActiveFrame();
+    fw::CDocument* document = active ? active->GetDocument() : nullptr;
+    auto* type = document ? dynamic_cast<CVantriMDITemplate*>(document->GetDocTemplate()) : nullptr;
+    if (!type)
+        return;
+    fw::CChildFrame* frame = nullptr;
+    try {
+        frame = type->CreateNewFrame(*document, active);
+        type->InitialUpdateFrame(frame, *document);
+    } catch (const doc::CWindowException& e) {
+        fw::MessageBox(QString::fromUtf8(e.what()).toStdWString(), fw::MsgButtons::Ok, fw::MsgIcon::Exclamation);
+        if (frame)
+            frame->DestroyFrame();
+    }
+}
+
+bool CMainFrame::OnCommand(int id) {
+    switch (id) {
+    case ID_APP_EXIT:
+        close();
+        return true;
+    case ID_VIEW_STATUS_BAR:
+        statusBar()->setVisible(!statusBar()->isVisible());
+        return true;
+    case ID_FILE_PRINT_SETUP: {
+        QPageSetupDialog dialog(&Printer(), this);
+        dialog.exec();
+        return true;
+    }
+    case ID_VIEW_2D:
+        OpenNewView();
+        return true;
+    case ID_WINDOW_CASCADE:
+        Cascade();
+        return true;
+    case ID_WINDOW_TILE:
+        Tile();
+        return true;
+    case ID_WINDOW_ARRANGE:
+        ArrangeIcons();
+        return true;
+    case doc::ID_FILTER_POPUP:
+    case doc::ID_MORPH_POPUP:
+    case doc::ID_PLANE_POPUP:
+    case doc::ID_FLATTING_POPUP:
+        ShowSurfacePopup(id);
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool CMainFrame::OnUpdateCommand(int id, fw::CCmdState& state) const {
+    switch (id) {
+    case ID_APP_EXIT:
+    case ID_FILE_PRINT_SETUP:
+        state.enabled = true;
+        return true;
+    case ID_VIEW_STATUS_BAR:
+        state.enabled = true;
+        state.checked = statusBar()->isVisible();
+        return true;
+    case ID_VIEW_2D: {
+        const fw::CChildFrame* active = GetActiveFrame();
+        state.enabled = active && active->GetDocument() &&
+                        dynamic_cast<CVantriMDITemplate*>(active->GetDocument()->GetDocTemplate());
+        return true;
+    }
+    case ID_WINDOW_CASCADE:
+    case ID_WINDOW_TILE:
+    case ID_WINDOW_ARRANGE:
+        state.enabled = !GetChildFrames().empty();
+        return true;
+    case doc::ID_FILTER_POPUP:
+    case doc::ID_MORPH_POPUP:
+    case doc::ID_PLANE_POPUP:
+    case doc::ID_FLATTING_POPUP:
+        state.enabled = GetActiveFrame() != nullptr;
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Dropped files
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void CMainFrame::dropEvent(QDropEvent* event) {
+    QStringList paths;
+    for (const QUrl& url : event->mimeData()->urls())
+        if (url.isLocalFile())
+            paths.append(url.toLocalFile());
+    event->acceptProposedAction();
+    activateWindow();
+    if (fw::CWinApp* app = fw::CWinApp::Get())
+        for (const QString& path : paths)
+            app->OpenDocumentFile(path.toStdWString());
+}
+
+} // namespace mframe
