@@ -1,0 +1,113 @@
+#pragma once
+// Small builders of the three scan formats for the extractor tests: just the fields the extractors
+// read, laid out as the instruments write them, with the samples given by a function of (column, row).
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <functional>
+#include <string>
+
+namespace thumbtest {
+
+using SampleFn = std::function<std::int32_t(int column, int row)>;
+
+inline void PutLe(std::string& out, std::size_t at, std::uint64_t value, int bytes) {
+    for (int k = 0; k < bytes; ++k)
+        out[at + k] = static_cast<char>(value >> (8 * k) & 0xFF);
+}
+
+inline void AppendSamples(std::string& out, int columns, int rows, int bytes, const SampleFn& sample) {
+    const std::size_t at = out.size();
+    out.resize(at + static_cast<std::size_t>(columns) * rows * bytes);
+    std::size_t k = at;
+    for (int r = 0; r < rows; ++r)
+        for (int c = 0; c < columns; ++c, k += bytes)
+            PutLe(out, k, static_cast<std::uint32_t>(sample(c, r)), bytes);
+}
+
+struct NanoScopeSpec {
+    int columns = 16, rows = 16, bytesPerPixel = 2;
+    std::string version = "0x04300000"; // empty: no version line
+    std::size_t headerSize = 4096;      // the data follows the header unless dataOffset says otherwise
+    long long dataOffset = -1;
+    std::string extraImageLines; // appended to the first image section
+    bool secondSection = true;   // a second image list (which must not be read) after the first
+    bool endMark = true;         // 0x1A after the text
+};
+
+inline std::string NanoScope(const NanoScopeSpec& spec, const SampleFn& sample) {
+    const long long offset = spec.dataOffset < 0 ? static_cast<long long>(spec.headerSize) : spec.dataOffset;
+    std::string text = "\\*File list\r\n";
+    if (!spec.version.empty())
+        text += "\\Version: " + spec.version + "\r\n";
+    text += "\\Data length: " + std::to_string(spec.headerSize) + "\r\n";
+    // The scan list repeats line sizes that the image list overrides.
+    text += "\\*Ciao scan list\r\n\\Samps/line: 8\r\n\\Lines: 8\r\n";
+    text += "\\*Ciao image list\r\n\\Data offset: " + std::to_string(offset) + "\r\n";
+    text += "\\Data length: " + std::to_string(spec.columns * spec.rows * spec.bytesPerPixel) + "\r\n";
+    text += "\\Bytes/pixel: " + std::to_string(spec.bytesPerPixel) + "\r\n";
+    text += "\\Samps/line: " + std::to_string(spec.columns) + "\r\n";
+    text += "\\Number of lines: " + std::to_string(spec.rows) + "\r\n";
+    text += "\\@2:Image Data: S [Height] \"Height\"\r\n" + spec.extraImageLines;
+    if (spec.secondSection)
+        text += "\\*Ciao image list\r\n\\Data offset: 1\r\n\\Bytes/pixel: 2\r\n\\Samps/line: 1\r\n"
+                "\\Number of lines: 1\r\n";
+    text += "\\*File list end\r\n";
+    if (spec.endMark)
+        text += '\x1A';
+    std::string file = text;
+    file.resize(std::max(file.size(), spec.headerSize), '\0');
+    std::string data;
+    AppendSamples(data, spec.columns, spec.rows, spec.bytesPerPixel, sample);
+    if (offset >= static_cast<long long>(file.size())) {
+        file.resize(static_cast<std::size_t>(offset), '\0');
+        file += data;
+    }
+    return file;
+}
+
+struct NtMdtSpec {
+    int columns = 16, rows = 16;
+    int frameType = 0;
+    int varSize = 107; // the variable block of a scanned frame: axes, scan block, no extras
+};
+
+inline std::string NtMdt(const NtMdtSpec& spec, const SampleFn& sample) {
+    const std::size_t samples = static_cast<std::size_t>(spec.columns) * spec.rows * 2;
+    std::string file(33 + 22, '\0');
+    PutLe(file, 0, 0xFF93B001u, 4);
+    const std::size_t frameSize = 22 + spec.varSize + 8 + samples;
+    PutLe(file, 4, frameSize, 4); // the rest of the file
+    PutLe(file, 33, frameSize, 4);
+    PutLe(file, 33 + 4, static_cast<std::uint16_t>(spec.frameType), 2);
+    PutLe(file, 33 + 20, static_cast<std::uint16_t>(spec.varSize), 2);
+    file.append(static_cast<std::size_t>(spec.varSize), 'v');
+    std::string image(8, '\0');
+    PutLe(image, 2, static_cast<std::uint16_t>(spec.columns), 2);
+    PutLe(image, 4, static_cast<std::uint16_t>(spec.rows), 2);
+    file += image;
+    AppendSamples(file, spec.columns, spec.rows, 2, sample);
+    return file;
+}
+
+// A NANOTOP-205 file; columnsField/rowsField, when not -1, go into the header in place of the sizes.
+inline std::string Nanotop(int columns, int rows, const SampleFn& sample, int columnsField = -1,
+                           int rowsField = -1) {
+    std::string file(512, 'h');
+    PutLe(file, 2, static_cast<std::uint16_t>(columnsField < 0 ? columns : columnsField), 2);
+    PutLe(file, 6, static_cast<std::uint16_t>(rowsField < 0 ? rows : rowsField), 2);
+    AppendSamples(file, columns, rows, 2, sample);
+    return file;
+}
+
+// The bytes as an open temporary file at its start; closed by the caller.
+inline std::FILE* AsFile(const std::string& bytes) {
+    std::FILE* file = std::tmpfile();
+    if (file) {
+        std::fwrite(bytes.data(), 1, bytes.size(), file);
+        std::rewind(file);
+    }
+    return file;
+}
+
+} // namespace thumbtest
