@@ -210,13 +210,5 @@ TEST(SetCorePrompt, CustomCommandsOfADocumentApplyOnlyWhenConfirmed) {
     EXPECT_EQ(document.m_filter.dialog.width, 5);
     EXPECT_TRUE(document.IsModified());
 
-    // The morphology keeps a memory of its own, still at 3 x 3.
-    prompt.onShown = [&](CSetCore& d) {
-        EXPECT_EQ(d.WidthSpin()->value(), 3);
-        QTest::mouseClick(d.OkButton(), Qt::LeftButton);
-    };
-    EXPECT_TRUE(document.OnCommand(doc::ID_MORPH_ERODE_CUSTOM));
-    EXPECT_EQ(document.m_morphology.operation, 4);
-    EXPECT_EQ(document.m_morphology.element.width, 3);
     doc::SetKernelPrompt(previous);
 }
