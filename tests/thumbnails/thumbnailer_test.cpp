@@ -130,11 +130,10 @@ TEST(Thumbnailer, FailureLeavesNoFile) {
 
 TEST(Thumbnailer, UsageErrors) {
     const std::string input = Write("u.spm", Nanotop(8, 8, kWave)), output = Dir() + "/u.png";
+    const std::string files = " " + input + " " + output;
     for (const std::string& arguments :
-         {std::string(""), "-s 64 " + input, input + " " + output, "-s 0 " + input + " " + output,
-          "-s 9000 " + input + " " + output, "-s 64x " + input + " " + output,
-          "-s x64 " + input + " " + output, "-s -3 " + input + " " + output,
-          "-q -s 64 " + input + " " + output, "-s 64 " + input + " " + output + " extra"}) {
+         {std::string(""), "-s 64 " + input, files, "-s 0" + files, "-s 5000" + files, "-s 64x" + files,
+          "-s -3" + files, "-q -s 64" + files, "-s 64" + files + " extra"}) {
         EXPECT_EQ(RunThumbnailer(arguments), 2) << arguments;
         EXPECT_FALSE(Exists(output)) << arguments;
     }
