@@ -1,0 +1,290 @@
+// The application driven as a user drives it: start-up, opening files in their windows, dropping
+// files, the tool bars of a 2D window, a Surface-menu command, the settings between runs.
+#include <QApplication>
+#include <QDir>
+#include <QDropEvent>
+#include <QMdiArea>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolBar>
+#include <QUrl>
+#include <gtest/gtest.h>
+
+#include "app/AppCommands.h"
+#include "app/MainFrame.h"
+#include "app/VantriApp.h"
+#include "data/NanoScopeGen.h"
+#include "framework/fwDocTemplate.h"
+#include "framework/fwMessage.h"
+#include "framework/qt/fwChildFrame.h"
+#include "framework/qt/fwCommandTable.h"
+#include "framework/qt/fwQtApp.h"
+#include "model/SurfaceCommands.h"
+#include "model/VantriDoc.h"
+#include "view2d/qt/PlaneChildFrame.h"
+#include "view2d/qt/View2D.h"
+
+namespace {
+
+class App : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        // The settings go to a folder of the test's own, never the user's.
+        s_config = new QTemporaryDir;
+        qputenv("XDG_CONFIG_HOME", s_config->path().toUtf8());
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, s_config->path());
+    }
+    static void TearDownTestSuite() {
+        delete s_config;
+        s_config = nullptr;
+    }
+    void SetUp() override {
+        QSettings(QStringLiteral("Ardwyn"), QStringLiteral("Vantri")).clear();
+    }
+    void TearDown() override { app.reset(); }
+
+    mframe::CMainFrame& Start(const QStringList& files = {}) {
+        app = std::make_unique<mframe::CVantriApp>();
+        EXPECT_TRUE(app->InitInstance(files));
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(app->MainFrame()));
+        Idle();
+        return *app->MainFrame();
+    }
+    // Lets the event loop run, with the idle passes that input would ask for.
+    static void Idle() {
+        fw::CQtApp::Get()->KickIdle();
+        QTest::qWait(150);
+    }
+
+    // A NanoScope file of `images` images of 128 x 128 samples in the test's folder.
+    std::string Scan(const std::string& name, int images) {
+        testdata::NsFile file;
+        file.images.clear();
+        for (int k = 0; k < images; ++k) {
+            testdata::NsImage image;
+            image.columns = image.rows = 128;
+            image.type = k == 0 ? "Height" : "Amplitude";
+            image.seed = static_cast<std::uint32_t>(k + 1);
+            file.images.push_back(image);
+        }
+        const std::string path = QDir(dir.path()).filePath(QString::fromStdString(name)).toStdString();
+        testdata::WriteFile(path, testdata::MakeNanoScope(file));
+        return path;
+    }
+
+    std::vector<fw::CChildFrame*> Frames() const { return app->MainFrame()->GetChildFrames(); }
+
+    static QTemporaryDir* s_config;
+    QTemporaryDir dir;
+    std::unique_ptr<mframe::CVantriApp> app;
+};
+
+QTemporaryDir* App::s_config = nullptr;
+
+QStringList MenuTitles(QMenuBar* bar) {
+    QStringList titles;
+    for (QAction* action : bar->actions())
+        titles.append(action->text());
+    return titles;
+}
+
+TEST_F(App, StartsEmptyAndMaximisedWithTheMenuWithoutDocuments) {
+    mframe::CMainFrame& frame = Start();
+    EXPECT_TRUE(frame.windowState() & Qt::WindowMaximized);
+    EXPECT_TRUE(Frames().empty());
+    EXPECT_EQ(MenuTitles(frame.menuBar()), (QStringList{"&File", "&View", "&Help"}));
+    ASSERT_NE(frame.FindToolBar(128), nullptr);
+    EXPECT_TRUE(frame.FindToolBar(128)->isVisible());
+}
+
+TEST_F(App, AFileOfThreeImagesOpensAsAGroupTiledInQuarters) {
+    const std::string path = Scan("three.001", 3);
+    mframe::CMainFrame& frame = Start({QString::fromStdString(path)});
+    const std::vector<fw::CChildFrame*> frames = Frames();
+    ASSERT_EQ(frames.size(), 3u);
+    std::vector<doc::CVantriDoc*> docs;
+    for (fw::CChildFrame* f : frames)
+        docs.push_back(dynamic_cast<doc::CVantriDoc*>(f->GetDocument()));
+    for (int k = 0; k < 3; ++k) {
+        ASSERT_NE(docs[k], nullptr);
+        EXPECT_EQ(docs[k]->image, k);
+        EXPECT_EQ(docs[k]->group, docs[0]->group);
+        EXPECT_TRUE(frames[k]->windowTitle().endsWith(QStringLiteral(" : 2D")));
+    }
+    EXPECT_TRUE(frames[0]->windowTitle().startsWith(QStringLiteral("three.001 -Height-")));
+    // Image 1 beside image 0, image 2 under it: three quarters of a 2 x 2 block.
+    const QRect first = frames[0]->geometry();
+    EXPECT_EQ(frames[1]->pos(), QPoint(first.x() + first.width(), first.y()));
+    EXPECT_EQ(frames[2]->pos(), QPoint(first.x(), first.y() + first.height()));
+    // The menu of documents replaced menu 128, and a 2D window shows its tool bars.
+    EXPECT_EQ(MenuTitles(frame.menuBar()),
+              (QStringList{"&File", "&Edit", "&View", "&Image", "&Surface", "&Window", "&Help"}));
+    EXPECT_EQ(frame.ActiveKind(), 1);
+    for (int id : {128, 130, 131, 132})
+        EXPECT_TRUE(frame.FindToolBar(id) && frame.FindToolBar(id)->isVisible()) << id;
+    ASSERT_NE(frame.FindToolBar(133), nullptr);
+    EXPECT_FALSE(frame.FindToolBar(133)->isVisible());
+}
+
+TEST_F(App, DroppedFilesOpenAndAnOpenFileIsActivatedAgain) {
+    const std::string a = Scan("a.000", 1), b = Scan("b.000", 1);
+    mframe::CMainFrame& frame = Start();
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(a)), QUrl::fromLocalFile(QString::fromStdString(b))});
+    // As a drag from a file manager arrives: it enters, then it is dropped.
+    QDragEnterEvent enter(QPoint(200, 200), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&frame, &enter);
+    ASSERT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(200, 200), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&frame, &drop);
+    Idle();
+    ASSERT_EQ(Frames().size(), 2u);
+    // Opening a again gives its document back without a new window.
+    fw::CDocument* again = app->OpenDocumentFile(QString::fromStdString(a).toStdWString());
+    Idle();
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(Frames().size(), 2u);
+    EXPECT_EQ(frame.GetActiveFrame()->GetDocument(), again);
+    // Both went to the recent files, the last opened first.
+    EXPECT_EQ(frame.RecentFiles().size(), 2);
+    EXPECT_TRUE(frame.RecentFiles().front().endsWith(QStringLiteral("a.000")));
+}
+
+TEST_F(App, ASurfaceCommandChangesTheImageAndMarksTheDocument) {
+    const std::string path = Scan("plane.000", 1);
+    mframe::CMainFrame& frame = Start({QString::fromStdString(path)});
+    ASSERT_EQ(Frames().size(), 1u);
+    auto* document = dynamic_cast<doc::CVantriDoc*>(Frames()[0]->GetDocument());
+    auto* view = dynamic_cast<m2D::C2DView*>(Frames()[0]->GetActiveView());
+    ASSERT_TRUE(document && view);
+    const std::vector<float> before(view->GetModel().Image().Texture().texels.begin(),
+                                    view->GetModel().Image().Texture().texels.end());
+    EXPECT_FALSE(document->IsModified());
+    ASSERT_TRUE(frame.Commands().Execute(doc::ID_FLAT_Y));
+    EXPECT_TRUE(document->IsModified());
+    EXPECT_NE(std::vector<float>(view->GetModel().Image().Texture().texels.begin(),
+                                 view->GetModel().Image().Texture().texels.end()),
+              before);
+    fw::CCmdState state;
+    frame.Commands().Update(doc::ID_FLAT_Y);
+    EXPECT_TRUE(frame.Commands().Action(doc::ID_FLAT_Y)->isChecked());
+}
+
+TEST_F(App, SettingsAreWrittenAtIdleAndReadByTheNextRun) {
+    Start();
+    QSettings settings(QStringLiteral("Ardwyn"), QStringLiteral("Vantri"));
+    QByteArray profile = settings.value(QStringLiteral("Settings/Profile")).toByteArray();
+    // The defaults, written at the first idle pass since nothing was stored.
+    ASSERT_EQ(profile.size(), 10);
+    EXPECT_EQ(profile.toHex(), QByteArray("00002b702d702b702b70"));
+    app->dialogMemory.FilterChosen(2);
+    Idle();
+    settings.sync();
+    profile = settings.value(QStringLiteral("Settings/Profile")).toByteArray();
+    EXPECT_EQ(static_cast<unsigned char>(profile[1]), 2);
+    app.reset();
+    Start();
+    EXPECT_EQ(app->dialogMemory.filterIndex, 2);
+    EXPECT_FALSE(app->dialogMemory.changed);
+}
+
+// A view that counts its deferred updates.
+class CCountingView : public fw::CView {
+public:
+    std::vector<long> hints;
+    void OnUpdate(fw::CView*, long, void*) override {}
+    void OnDeferredUpdate(long hint) override { hints.push_back(hint); }
+};
+
+TEST_F(App, AnUpdateQueuedTwiceRunsOnce) {
+    const std::string path = Scan("queue.000", 1);
+    Start({QString::fromStdString(path)});
+    ASSERT_EQ(Frames().size(), 1u);
+    CCountingView view;
+    Frames()[0]->GetDocument()->AddView(&view);
+    app->QueueUpdate(&view, 1);
+    app->QueueUpdate(&view, 1);
+    app->QueueUpdate(&view, 2);
+    EXPECT_EQ(app->QueuedUpdates(), 2u);
+    Idle();
+    EXPECT_EQ(view.hints, (std::vector<long>{1, 2}));
+    Frames()[0]->GetDocument()->RemoveView(&view);
+}
+
+TEST_F(App, TileLaysThreeWindowsOutInRows) {
+    const std::string a = Scan("t1.000", 1), b = Scan("t2.000", 1), c = Scan("t3.000", 1);
+    mframe::CMainFrame& frame = Start({QString::fromStdString(a), QString::fromStdString(b), QString::fromStdString(c)});
+    ASSERT_EQ(Frames().size(), 3u);
+    const int client = frame.MdiArea()->viewport()->width();
+    // Three frames a little wider than a third of the client: two in the first row.
+    for (fw::CChildFrame* f : Frames())
+        f->resize(client * 2 / 5, 300);
+    ASSERT_TRUE(frame.Commands().Execute(mframe::ID_WINDOW_TILE));
+    const auto frames = Frames();
+    EXPECT_EQ(frames[0]->pos(), QPoint(0, 0));
+    EXPECT_EQ(frames[1]->pos(), QPoint(frames[0]->width(), 0));
+    EXPECT_EQ(frames[2]->pos(), QPoint(0, std::max(frames[0]->height(), frames[1]->height())));
+}
+
+TEST_F(App, EveryCommandHasItsTexts) {
+    mframe::CMainFrame& frame = Start();
+    struct CText {
+        int id;
+        const char* text;
+        const char* tip;
+    };
+    const CText texts[] = {
+        {57601, "&Open...\tCtrl+O", "Open"},
+        {57602, "&Close", "Close"},
+        {57603, "&Save\tCtrl+S", "Save"},
+        {57604, "Save &As...", "Save As"},
+        {57607, "&Print...\tCtrl+P", "Print"},
+        {57609, "Print Pre&view", "Print Preview"},
+        {57606, "P&rint Setup...", "Print Setup"},
+        {57665, "E&xit", "Exit"},
+        {57634, "&Copy\tCtrl+C", "Copy"},
+        {32790, "&2D View", "2D View"},
+        {32791, "&Bump View", "Bump View"},
+        {32772, "&3D View", "3D View"},
+        {32782, "Rulers", ""},
+        {32783, "Height Bar", ""},
+        {59393, "&Status Bar", "Toggle StatusBar"},
+        {32778, "&Properties ...", "Properties"},
+        {32779, "Flip &vertically", "Flip vertically"},
+        {32780, "Flip horizontally", "Flip horizontally"},
+        {32794, "&Turn on 90\u00b0", "Turn on 90\u00b0"},
+        {32848, "*.bmp", "Export to BMP"},
+        {235, "Jump elimination", "Jump elimination"},
+        {252, "On Y && X", ""},
+        {32847, "Fourier", "Fast Fourier Transformation"},
+        {32896, "Auto correlation", "Auto correlation"},
+        {242, "Normalize", "Normalize"},
+        {32822, "Profile", "Profile"},
+        {236, "Statistics", "Statistics"},
+        {57650, "&Cascade", "Cascade Windows"},
+        {57651, "&Tile", "Tile Windows"},
+        {57649, "&Arrange Icons", "Arrange Icons"},
+        {263, "Cl&ose All Documents", "Close all documents"},
+        {57667, "&Help Topics", "Help Topics"},
+        {57664, "&About Vantri...", ""},
+    };
+    for (const CText& t : texts) {
+        QAction* action = frame.Commands().Action(t.id);
+        ASSERT_NE(action, nullptr) << t.id;
+        EXPECT_EQ(action->text(), QString::fromUtf8(t.text)) << t.id;
+        if (*t.tip)
+            EXPECT_EQ(action->toolTip(), QString::fromUtf8(t.tip)) << t.id;
+    }
+    EXPECT_EQ(frame.Commands().Action(57601)->statusTip(), QStringLiteral("Open an existing document"));
+    EXPECT_EQ(frame.Commands().Action(263)->statusTip(), QStringLiteral("Close all opened documents"));
+    // The windows later work builds are not offered yet.
+    for (int id : {32791, 32772, 236, 32847, 32896}) {
+        frame.Commands().Update(id);
+        EXPECT_FALSE(frame.Commands().Action(id)->isEnabled()) << id;
+    }
+}
+
+} // namespace
