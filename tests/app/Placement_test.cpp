@@ -16,10 +16,10 @@ TEST(Placement, TileStartsARowWhenAChildWouldPassTheEdgeByMoreThanAQuarterOfItse
     // 100 past the edge is a quarter of 400: it stays in the row.
     EXPECT_EQ(TilePlaces({{400, 100}, {300, 120}, {400, 80}}, 1000),
               (std::vector<QPoint>{{0, 0}, {400, 0}, {700, 0}}));
-    // A child wider than the client still takes a row of its own, and the next row starts under the
-    // tallest of the row before.
-    EXPECT_EQ(TilePlaces({{1500, 200}, {300, 100}, {800, 90}}, 1000),
-              (std::vector<QPoint>{{0, 0}, {0, 200}, {0, 300}}));
+    // A child wider than the client still takes a row of its own; the next row starts under it, and
+    // an 800-pixel child 100 past the edge stays in that row.
+    EXPECT_EQ(TilePlaces({{1500, 200}, {300, 100}, {800, 90}, {400, 50}}, 1000),
+              (std::vector<QPoint>{{0, 0}, {0, 200}, {300, 200}, {0, 300}}));
 }
 
 TEST(Placement, CascadeStepsDownAndRight) {
