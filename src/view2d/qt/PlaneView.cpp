@@ -67,6 +67,12 @@ CPlaneView::CPlaneView(QWidget* parent) : gl::CglView(parent) {
 
 CPlaneView::~CPlaneView() = default;
 
+void CPlaneView::ReleaseGL() {
+    gl::CCurrentContext current(GetGLWidget());
+    if (current)
+        Model().Drawer().Release(kScreen);
+}
+
 doc::CDataDoc* CPlaneView::GetSurface() {
     if (m_pLocked)
         return m_pLocked.get();

@@ -112,6 +112,9 @@ public:
     void OnEndPrinting() override;
 
     CPlaneChildFrame* Frame() const;
+    // Deletes the drawer's textures and lists in the view's context; the model's owner calls it while
+    // the model still exists.
+    void ReleaseGL();
     // The scale texts and the size panes into the frame's status bar.
     void WriteSizePanes();
 
@@ -154,6 +157,7 @@ private:
 template <class CModel> class TView : public CPlaneView {
 public:
     explicit TView(QWidget* parent = nullptr) : CPlaneView(parent), m_model(this) {}
+    ~TView() override { ReleaseGL(); }
     IPlaneModel& Model() override { return m_model; }
     CModel& GetModel() { return m_model; }
     const CModel& GetModel() const { return m_model; }
