@@ -4,9 +4,14 @@
 #include <QLabel>
 
 CStatusBarTop::CStatusBarTop(const QStringList& panes, QWidget* parent) : QFrame(parent) {
+    // A size smaller than the window's text, as status bars use: the seven panes of an image window
+    // then fit over the width of a small image.
+    QFont small = font();
+    small.setPointSizeF(small.pointSizeF() * 0.85);
+    setFont(small);
     auto* layout = new QHBoxLayout(this);
-    layout->setContentsMargins(2, 1, 2, 1);
-    layout->setSpacing(2);
+    layout->setContentsMargins(1, 1, 1, 1);
+    layout->setSpacing(1);
     for (const QString& text : panes) {
         auto* pane = new QLabel(text, this);
         pane->setFrameShape(QFrame::Panel);
