@@ -61,10 +61,10 @@ TEST(ThumbnailSampling, NanoScope512At96TakesTheSummedRowsAndColumns) {
     // Samples off the expected rows and columns are 0; on them 1 or 2 as a checkerboard. Taking any
     // other sample brings a 0 in and turns the 1s grey; taking a neighbour swaps black and white.
     std::set<int> taken(std::begin(kRows512At96), std::end(kRows512At96));
-    NanoScopeSpec spec;
-    spec.columns = spec.rows = 512;
+    NanoScopeShape shape;
+    shape.columns = shape.rows = 512;
     const std::string file =
-        NanoScope(spec, [&](int c, int r) { return taken.count(c) && taken.count(r) ? 1 + (c + r) % 2 : 0; });
+        NanoScope(shape, [&](int c, int r) { return taken.count(c) && taken.count(r) ? 1 + (c + r) % 2 : 0; });
     const CDrawn drawn = Draw(Format::kNanoScope, file, 96, 96);
     ASSERT_EQ(drawn.result, kOk);
     for (int y = 0; y < 96; ++y)
@@ -74,10 +74,10 @@ TEST(ThumbnailSampling, NanoScope512At96TakesTheSummedRowsAndColumns) {
 
 TEST(ThumbnailSampling, WideScanIsStretchedToTheSquare) {
     // 256 x 128 at 100 x 100: columns step 2.56, rows 1.28; the first file line is the top row.
-    NanoScopeSpec spec;
-    spec.columns = 256;
-    spec.rows = 128;
-    const std::string file = NanoScope(spec, [](int c, int r) { return r * 256 + c; });
+    NanoScopeShape shape;
+    shape.columns = 256;
+    shape.rows = 128;
+    const std::string file = NanoScope(shape, [](int c, int r) { return r * 256 + c; });
     const CDrawn drawn = Draw(Format::kNanoScope, file, 100, 100);
     ASSERT_EQ(drawn.result, kOk);
     ASSERT_EQ(drawn.picture.bgra.size(), 100u * 100 * 4);
@@ -93,10 +93,10 @@ TEST(ThumbnailSampling, WideScanIsStretchedToTheSquare) {
 }
 
 TEST(ThumbnailPixels, TopDownBgraWithOpaqueFourthByte) {
-    NanoScopeSpec spec;
-    spec.columns = 2;
-    spec.rows = 2;
-    const std::string file = NanoScope(spec, [](int c, int r) { return r == 0 && c == 1 ? 10 : 0; });
+    NanoScopeShape shape;
+    shape.columns = 2;
+    shape.rows = 2;
+    const std::string file = NanoScope(shape, [](int c, int r) { return r == 0 && c == 1 ? 10 : 0; });
     const CDrawn drawn = Draw(Format::kNanoScope, file, 2, 2);
     ASSERT_EQ(drawn.result, kOk);
     const std::vector<std::uint8_t> expected = {0, 0, 0, 255, 255, 255, 255, 255, 0, 0, 0, 255, 0, 0, 0, 255};
@@ -110,51 +110,51 @@ TEST(ThumbnailNanoScope, VersionsFromTheirPrefixedBase) {
         {"70254592", kOk},                          // decimal 0x04300000
         {"70254591", kFail}, {"junk", kFail},       {"0x4300000", kOk}};
     for (const auto& [version, expected] : cases) {
-        NanoScopeSpec spec;
-        spec.version = version;
-        EXPECT_EQ(Draw(Format::kNanoScope, NanoScope(spec, Flat), 4, 4).result, expected) << version;
+        NanoScopeShape shape;
+        shape.version = version;
+        EXPECT_EQ(Draw(Format::kNanoScope, NanoScope(shape, Flat), 4, 4).result, expected) << version;
     }
     // The number is read from its own line only.
-    NanoScopeSpec spec;
-    spec.version = "\r\n0x05000000";
-    EXPECT_EQ(Draw(Format::kNanoScope, NanoScope(spec, Flat), 4, 4).result, kFail);
+    NanoScopeShape shape;
+    shape.version = "\r\n0x05000000";
+    EXPECT_EQ(Draw(Format::kNanoScope, NanoScope(shape, Flat), 4, 4).result, kFail);
 }
 
 TEST(ThumbnailNanoScope, SampleWidths) {
     // One byte: signed, 0x80 the darkest, 0x7F the lightest.
-    NanoScopeSpec spec;
-    spec.columns = 3;
-    spec.rows = 1;
-    spec.bytesPerPixel = 1;
+    NanoScopeShape shape;
+    shape.columns = 3;
+    shape.rows = 1;
+    shape.bytesPerPixel = 1;
     const int bytes[3] = {0x80, 0x00, 0x7F};
-    CDrawn drawn = Draw(Format::kNanoScope, NanoScope(spec, [&](int c, int) { return bytes[c]; }), 3, 1);
+    CDrawn drawn = Draw(Format::kNanoScope, NanoScope(shape, [&](int c, int) { return bytes[c]; }), 3, 1);
     ASSERT_EQ(drawn.result, kOk);
     EXPECT_EQ(drawn.Grey(0, 0), 0);
     EXPECT_EQ(drawn.Grey(1, 0), 128);
     EXPECT_EQ(drawn.Grey(2, 0), 255);
 
     // Four bytes across the whole 32-bit range, where v - lo overflows 32 bits.
-    spec.bytesPerPixel = 4;
+    shape.bytesPerPixel = 4;
     const std::int32_t wide[3] = {INT32_MIN, 0, INT32_MAX};
-    drawn = Draw(Format::kNanoScope, NanoScope(spec, [&](int c, int) { return wide[c]; }), 3, 1);
+    drawn = Draw(Format::kNanoScope, NanoScope(shape, [&](int c, int) { return wide[c]; }), 3, 1);
     ASSERT_EQ(drawn.result, kOk);
     EXPECT_EQ(drawn.Grey(0, 0), 0);
     EXPECT_EQ(drawn.Grey(1, 0), 127);
     EXPECT_EQ(drawn.Grey(2, 0), 255);
 
     for (int width : {0, 3, 8}) {
-        spec.bytesPerPixel = width;
-        spec.columns = 4;
-        EXPECT_EQ(Draw(Format::kNanoScope, NanoScope(spec, Flat), 4, 4).result, kFail) << width;
+        shape.bytesPerPixel = width;
+        shape.columns = 4;
+        EXPECT_EQ(Draw(Format::kNanoScope, NanoScope(shape, Flat), 4, 4).result, kFail) << width;
     }
 }
 
 TEST(ThumbnailNanoScope, FirstImageSectionOnly) {
     // The scan list's "Samps/line: 8" comes first and the second image list points at offset 1;
     // a 16 x 16 ramp drawn 16 x 16 shows both were passed over.
-    NanoScopeSpec spec;
+    NanoScopeShape shape;
     const CDrawn drawn =
-        Draw(Format::kNanoScope, NanoScope(spec, [](int c, int r) { return r * 16 + c; }), 16, 16);
+        Draw(Format::kNanoScope, NanoScope(shape, [](int c, int r) { return r * 16 + c; }), 16, 16);
     ASSERT_EQ(drawn.result, kOk);
     EXPECT_EQ(drawn.Grey(15, 15), 255);
     EXPECT_EQ(drawn.Grey(1, 0), 1);
@@ -162,7 +162,7 @@ TEST(ThumbnailNanoScope, FirstImageSectionOnly) {
 }
 
 TEST(ThumbnailNanoScope, DamagedHeadersFail) {
-    const std::string good = NanoScope(NanoScopeSpec{}, Flat);
+    const std::string good = NanoScope(NanoScopeShape{}, Flat);
     ASSERT_EQ(Draw(Format::kNanoScope, good, 8, 8).result, kOk);
     auto without = [&](const std::string& key) {
         std::string text = good;
@@ -173,15 +173,15 @@ TEST(ThumbnailNanoScope, DamagedHeadersFail) {
     for (const char* key : {"\\Data offset:", "\\Bytes/pixel:", "\\Samps/line: 16", "\\Number of lines:"})
         EXPECT_EQ(Draw(Format::kNanoScope, without(key), 8, 8).result, kFail) << key;
 
-    NanoScopeSpec spec;
+    NanoScopeShape shape;
     std::string noList = good;
     for (std::size_t at; (at = noList.find("Ciao image")) != std::string::npos;)
         noList[at] = 'X';
     EXPECT_EQ(Draw(Format::kNanoScope, noList, 8, 8).result, kFail);
 
     // The section must end at a next "\*".
-    spec.secondSection = false;
-    std::string open = NanoScope(spec, Flat);
+    shape.secondSection = false;
+    std::string open = NanoScope(shape, Flat);
     open.replace(open.find("\\*File list end"), 2, "..");
     EXPECT_EQ(Draw(Format::kNanoScope, open, 8, 8).result, kFail);
 
@@ -197,9 +197,9 @@ TEST(ThumbnailNanoScope, DamagedHeadersFail) {
 }
 
 TEST(ThumbnailNanoScope, HeaderWithoutEndMarkIsTheWholeFile) {
-    NanoScopeSpec spec;
-    spec.endMark = false;
-    EXPECT_EQ(Draw(Format::kNanoScope, NanoScope(spec, Flat), 8, 8).result, kOk);
+    NanoScopeShape shape;
+    shape.endMark = false;
+    EXPECT_EQ(Draw(Format::kNanoScope, NanoScope(shape, Flat), 8, 8).result, kOk);
     // A megabyte of text with no end mark is not a NanoScope header.
     std::string junk(std::size_t{1} << 21, 'a');
     junk.replace(0, 11, "\\*File list");
@@ -207,26 +207,26 @@ TEST(ThumbnailNanoScope, HeaderWithoutEndMarkIsTheWholeFile) {
 }
 
 TEST(ThumbnailNtMdt, FirstFrameWhateverItsType) {
-    NtMdtSpec spec;
-    spec.columns = 4;
-    spec.rows = 2;
+    NtMdtShape shape;
+    shape.columns = 4;
+    shape.rows = 2;
     const SampleFn ramp = [](int c, int r) { return -1000 + 100 * (r * 4 + c); };
-    CDrawn drawn = Draw(Format::kNtMdt, NtMdt(spec, ramp), 4, 2);
+    CDrawn drawn = Draw(Format::kNtMdt, NtMdt(shape, ramp), 4, 2);
     ASSERT_EQ(drawn.result, kOk);
     EXPECT_EQ(drawn.Grey(0, 0), 0);
     EXPECT_EQ(drawn.Grey(3, 1), 255);
     EXPECT_EQ(drawn.Grey(1, 0), 36); // 100 * 255 / 700
 
     // A curve frame with a short variable block: the bytes where an image header would be.
-    spec.frameType = 3;
-    spec.varSize = 10;
-    const CDrawn other = Draw(Format::kNtMdt, NtMdt(spec, ramp), 4, 2);
+    shape.frameType = 3;
+    shape.varSize = 10;
+    const CDrawn other = Draw(Format::kNtMdt, NtMdt(shape, ramp), 4, 2);
     ASSERT_EQ(other.result, kOk);
     EXPECT_EQ(other.picture.bgra, drawn.picture.bgra);
 }
 
 TEST(ThumbnailNtMdt, DamagedFilesFail) {
-    const std::string good = NtMdt(NtMdtSpec{}, Flat);
+    const std::string good = NtMdt(NtMdtShape{}, Flat);
     std::string bad = good;
     bad[3] = 0x00;
     EXPECT_EQ(Draw(Format::kNtMdt, bad, 8, 8).result, kFail);
@@ -321,11 +321,11 @@ TEST(ThumbnailGrey, EqualValuesAreBlack) {
 TEST(ThumbnailDamage, EveryCutFileFails) {
     // Cutting a file anywhere before its last sample leaves a header that promises more than there is.
     const SampleFn ramp = [](int c, int r) { return c - r; };
-    NanoScopeSpec ns;
+    NanoScopeShape ns;
     ns.columns = 5;
     ns.rows = 3;
     ns.headerSize = 600;
-    NtMdtSpec mdt;
+    NtMdtShape mdt;
     mdt.columns = 5;
     mdt.rows = 3;
     const std::pair<Format, std::string> files[] = {{Format::kNanoScope, NanoScope(ns, ramp)},
@@ -380,10 +380,10 @@ int CountedSeek(void* cookie, off64_t* offset, int whence) {
 
 TEST(ThumbnailCost, ReadsOnlyTheRowsShown) {
     CCounted counted;
-    NanoScopeSpec spec;
-    spec.columns = spec.rows = 4096;
-    spec.bytesPerPixel = 1;
-    counted.bytes = NanoScope(spec, [](int c, int r) { return (c ^ r) & 0x7F; });
+    NanoScopeShape shape;
+    shape.columns = shape.rows = 4096;
+    shape.bytesPerPixel = 1;
+    counted.bytes = NanoScope(shape, [](int c, int r) { return (c ^ r) & 0x7F; });
     cookie_io_functions_t io = {CountedRead, nullptr, CountedSeek, nullptr};
     std::FILE* file = fopencookie(&counted, "rb", io);
     ASSERT_NE(file, nullptr);

@@ -25,7 +25,7 @@ inline void AppendSamples(std::string& out, int columns, int rows, int bytes, co
             PutLe(out, k, static_cast<std::uint32_t>(sample(c, r)), bytes);
 }
 
-struct NanoScopeSpec {
+struct NanoScopeShape {
     int columns = 16, rows = 16, bytesPerPixel = 2;
     std::string version = "0x04300000"; // empty: no version line
     std::size_t headerSize = 4096;      // the data follows the header unless dataOffset says otherwise
@@ -35,30 +35,30 @@ struct NanoScopeSpec {
     bool endMark = true;         // 0x1A after the text
 };
 
-inline std::string NanoScope(const NanoScopeSpec& spec, const SampleFn& sample) {
-    const long long offset = spec.dataOffset < 0 ? static_cast<long long>(spec.headerSize) : spec.dataOffset;
+inline std::string NanoScope(const NanoScopeShape& shape, const SampleFn& sample) {
+    const long long offset = shape.dataOffset < 0 ? static_cast<long long>(shape.headerSize) : shape.dataOffset;
     std::string text = "\\*File list\r\n";
-    if (!spec.version.empty())
-        text += "\\Version: " + spec.version + "\r\n";
-    text += "\\Data length: " + std::to_string(spec.headerSize) + "\r\n";
+    if (!shape.version.empty())
+        text += "\\Version: " + shape.version + "\r\n";
+    text += "\\Data length: " + std::to_string(shape.headerSize) + "\r\n";
     // The scan list repeats line sizes that the image list overrides.
     text += "\\*Ciao scan list\r\n\\Samps/line: 8\r\n\\Lines: 8\r\n";
     text += "\\*Ciao image list\r\n\\Data offset: " + std::to_string(offset) + "\r\n";
-    text += "\\Data length: " + std::to_string(spec.columns * spec.rows * spec.bytesPerPixel) + "\r\n";
-    text += "\\Bytes/pixel: " + std::to_string(spec.bytesPerPixel) + "\r\n";
-    text += "\\Samps/line: " + std::to_string(spec.columns) + "\r\n";
-    text += "\\Number of lines: " + std::to_string(spec.rows) + "\r\n";
-    text += "\\@2:Image Data: S [Height] \"Height\"\r\n" + spec.extraImageLines;
-    if (spec.secondSection)
+    text += "\\Data length: " + std::to_string(shape.columns * shape.rows * shape.bytesPerPixel) + "\r\n";
+    text += "\\Bytes/pixel: " + std::to_string(shape.bytesPerPixel) + "\r\n";
+    text += "\\Samps/line: " + std::to_string(shape.columns) + "\r\n";
+    text += "\\Number of lines: " + std::to_string(shape.rows) + "\r\n";
+    text += "\\@2:Image Data: S [Height] \"Height\"\r\n" + shape.extraImageLines;
+    if (shape.secondSection)
         text += "\\*Ciao image list\r\n\\Data offset: 1\r\n\\Bytes/pixel: 2\r\n\\Samps/line: 1\r\n"
                 "\\Number of lines: 1\r\n";
     text += "\\*File list end\r\n";
-    if (spec.endMark)
+    if (shape.endMark)
         text += '\x1A';
     std::string file = text;
-    file.resize(std::max(file.size(), spec.headerSize), '\0');
+    file.resize(std::max(file.size(), shape.headerSize), '\0');
     std::string data;
-    AppendSamples(data, spec.columns, spec.rows, spec.bytesPerPixel, sample);
+    AppendSamples(data, shape.columns, shape.rows, shape.bytesPerPixel, sample);
     if (offset >= static_cast<long long>(file.size())) {
         file.resize(static_cast<std::size_t>(offset), '\0');
         file += data;
@@ -66,27 +66,27 @@ inline std::string NanoScope(const NanoScopeSpec& spec, const SampleFn& sample) 
     return file;
 }
 
-struct NtMdtSpec {
+struct NtMdtShape {
     int columns = 16, rows = 16;
     int frameType = 0;
     int varSize = 107; // the variable block of a scanned frame: axes, scan block, no extras
 };
 
-inline std::string NtMdt(const NtMdtSpec& spec, const SampleFn& sample) {
-    const std::size_t samples = static_cast<std::size_t>(spec.columns) * spec.rows * 2;
+inline std::string NtMdt(const NtMdtShape& shape, const SampleFn& sample) {
+    const std::size_t samples = static_cast<std::size_t>(shape.columns) * shape.rows * 2;
     std::string file(33 + 22, '\0');
     PutLe(file, 0, 0xFF93B001u, 4);
-    const std::size_t frameSize = 22 + spec.varSize + 8 + samples;
+    const std::size_t frameSize = 22 + shape.varSize + 8 + samples;
     PutLe(file, 4, frameSize, 4); // the rest of the file
     PutLe(file, 33, frameSize, 4);
-    PutLe(file, 33 + 4, static_cast<std::uint16_t>(spec.frameType), 2);
-    PutLe(file, 33 + 20, static_cast<std::uint16_t>(spec.varSize), 2);
-    file.append(static_cast<std::size_t>(spec.varSize), 'v');
+    PutLe(file, 33 + 4, static_cast<std::uint16_t>(shape.frameType), 2);
+    PutLe(file, 33 + 20, static_cast<std::uint16_t>(shape.varSize), 2);
+    file.append(static_cast<std::size_t>(shape.varSize), 'v');
     std::string image(8, '\0');
-    PutLe(image, 2, static_cast<std::uint16_t>(spec.columns), 2);
-    PutLe(image, 4, static_cast<std::uint16_t>(spec.rows), 2);
+    PutLe(image, 2, static_cast<std::uint16_t>(shape.columns), 2);
+    PutLe(image, 4, static_cast<std::uint16_t>(shape.rows), 2);
     file += image;
-    AppendSamples(file, spec.columns, spec.rows, 2, sample);
+    AppendSamples(file, shape.columns, shape.rows, 2, sample);
     return file;
 }
 

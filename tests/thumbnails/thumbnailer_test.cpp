@@ -85,11 +85,11 @@ const SampleFn kWave = [](int c, int r) { return (c * c + 3 * r) % 500 - 250; };
 } // namespace
 
 TEST(Thumbnailer, WritesWhatTheExtractorDraws) {
-    NanoScopeSpec spec;
-    spec.columns = 64;
-    spec.rows = 32;
-    const std::string scans[][2] = {{"a.000", NanoScope(spec, kWave)},
-                                    {"b.MDT", NtMdt(NtMdtSpec{}, kWave)},
+    NanoScopeShape shape;
+    shape.columns = 64;
+    shape.rows = 32;
+    const std::string scans[][2] = {{"a.000", NanoScope(shape, kWave)},
+                                    {"b.MDT", NtMdt(NtMdtShape{}, kWave)},
                                     {"c.spm", Nanotop(48, 40, kWave)}};
     const thumbs::Format formats[] = {thumbs::Format::kNanoScope, thumbs::Format::kNtMdt,
                                       thumbs::Format::kNanotop};
@@ -142,9 +142,9 @@ TEST(Thumbnailer, UsageErrors) {
 
 TEST(Thumbnailer, OtherNamesByTheirFirstBytes) {
     // The MIME package also claims NanoScope and NT-MDT files by their marks, whatever their names.
-    const std::string ns = Write("scan.di", NanoScope(NanoScopeSpec{}, kWave));
+    const std::string ns = Write("scan.di", NanoScope(NanoScopeShape{}, kWave));
     EXPECT_EQ(RunThumbnailer("-s 16 " + ns + " " + ns + ".png"), 0);
-    const std::string mdt = Write("scan.data", NtMdt(NtMdtSpec{}, kWave));
+    const std::string mdt = Write("scan.data", NtMdt(NtMdtShape{}, kWave));
     EXPECT_EQ(RunThumbnailer("-s 16 " + mdt + " " + mdt + ".png"), 0);
     const std::string spm = Write("scan.bin", Nanotop(8, 8, kWave));
     EXPECT_EQ(RunThumbnailer("-s 16 " + spm + " " + spm + ".png"), 1);
