@@ -16,15 +16,8 @@ namespace {
 
 using fw::CmdStyle;
 
-struct CCommand {
-    int id;
-    const char* text;
-    const char* prompt;
-    CmdStyle style;
-};
-
 // The application's commands beyond the 2D window's.
-const CCommand kCommands[] = {
+const fw::CCommandText kCommands[] = {
     {ID_FILE_OPEN, "&Open...\tCtrl+O", "Open an existing document\nOpen", CmdStyle::Plain},
     {fw::ID_FILE_CLOSE, "&Close", "Close the active document\nClose", CmdStyle::Plain},
     {doc::ID_FILE_SAVE, "&Save\tCtrl+S", "Save the active document\nSave", CmdStyle::Plain},
@@ -163,8 +156,7 @@ void AddRecentFiles(QMenu* file, fw::CCommandTable& commands) {
 
 void RegisterAppCommands(fw::CCommandTable& commands) {
     m2D::Register2DCommands(commands);
-    for (const CCommand& c : kCommands)
-        commands.Add(c.id, QString::fromUtf8(c.text), QString::fromUtf8(c.prompt), {}, c.style);
+    commands.AddAll(kCommands);
     for (int k = 0; k < kRecentFiles; ++k)
         commands.Add(ID_FILE_MRU_FILE1 + k, QStringLiteral("Recent File"), QStringLiteral("Open this document"));
     // The keys of the accelerator table; those without a handler stay disabled.

@@ -275,8 +275,9 @@ TEST_F(App, EveryCommandHasItsTexts) {
         QAction* action = frame.Commands().Action(t.id);
         ASSERT_NE(action, nullptr) << t.id;
         EXPECT_EQ(action->text(), QString::fromUtf8(t.text)) << t.id;
-        if (*t.tip)
+        if (*t.tip) {
             EXPECT_EQ(action->toolTip(), QString::fromUtf8(t.tip)) << t.id;
+        }
     }
     EXPECT_EQ(frame.Commands().Action(57601)->statusTip(), QStringLiteral("Open an existing document"));
     EXPECT_EQ(frame.Commands().Action(263)->statusTip(), QStringLiteral("Close all opened documents"));

@@ -4,6 +4,7 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <cstddef>
 #include <functional>
 #include <map>
 #include <vector>
@@ -20,6 +21,14 @@ namespace fw {
 // How a command looks before its update handler has spoken: a push, a toggle or a radio item.
 enum class CmdStyle { Plain, Check, Radio };
 
+// A command as a table of texts gives it: id, menu text and "prompt\ntooltip" (UTF-8), and its look.
+struct CCommandText {
+    int id;
+    const char* text;
+    const char* prompt;
+    CmdStyle style;
+};
+
 class CCommandTable : public QObject {
     Q_OBJECT
 public:
@@ -34,6 +43,11 @@ public:
     // tooltip", either part may be missing; shortcuts are the keys that give the command.
     QAction* Add(int id, const QString& menuText, const QString& prompt = QString(),
                  const QList<QKeySequence>& shortcuts = {}, CmdStyle style = CmdStyle::Plain);
+    // Adds each command of a table of texts, without keys.
+    template <std::size_t N> void AddAll(const CCommandText (&table)[N]) {
+        for (const CCommandText& c : table)
+            Add(c.id, QString::fromUtf8(c.text), QString::fromUtf8(c.prompt), {}, c.style);
+    }
     // The command's action, or null when the id is unknown.
     QAction* Action(int id) const;
     // The command id of an action of a table, or 0.

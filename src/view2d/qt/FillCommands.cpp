@@ -46,12 +46,7 @@ template <class Item, std::size_t N> const Item* Find(const Item (&items)[N], in
 void RegisterFillCommands(fw::CCommandTable& commands) {
     using fw::CmdStyle;
     // The tool bar's commands have no menu item; their buttons show the tooltip's words.
-    static const struct {
-        int id;
-        const char* text;
-        const char* prompt;
-        CmdStyle style;
-    } kCommands[] = {
+    static const fw::CCommandText kCommands[] = {
         {ID_FILL_POSITIVE, "Positive", "Filling image by positive half-tone colors\nPositive filling",
          CmdStyle::Radio},
         {ID_FILL_NEGATIVE, "Negative", "Filling image by negotive half-tone colors\nNegotive filling",
@@ -70,9 +65,7 @@ void RegisterFillCommands(fw::CCommandTable& commands) {
         {ID_BRIGHTNESS_UP, "Brightnees up", "Increase brightnees \nBrightnees up", CmdStyle::Plain},
         {ID_BRIGHTNESS_DOWN, "Brightnees down", "Decrease brightnees \nBrightnees down", CmdStyle::Plain},
     };
-    for (const auto& command : kCommands)
-        commands.Add(command.id, QString::fromLatin1(command.text), QString::fromLatin1(command.prompt), {},
-                     command.style);
+    commands.AddAll(kCommands);
 }
 
 QMenu* CreateColorFillMenu(fw::CCommandTable& commands, QWidget* parent) {

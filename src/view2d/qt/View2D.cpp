@@ -64,12 +64,7 @@ C2DChildFrame::C2DChildFrame(fw::CDocument* document, QWidget* parent)
 
 void Register2DCommands(fw::CCommandTable& commands) {
     using fw::CmdStyle;
-    static const struct {
-        int id;
-        const char* text;
-        const char* prompt;
-        CmdStyle style;
-    } kCommands[] = {
+    static const fw::CCommandText kCommands[] = {
         {ID_FLIP_VERTICALLY, "Flip &vertically", "Change image by vertically fliping\nFlip vertically",
          CmdStyle::Plain},
         {ID_FLIP_HORIZONTALLY, "Flip horizontally", "Change image by horizontally fliping\nFlip horizontally",
@@ -87,8 +82,7 @@ void Register2DCommands(fw::CCommandTable& commands) {
          CmdStyle::Plain},
         {ID_IMAGE_FILTER_NONE, "None", "", CmdStyle::Radio},
     };
-    for (const auto& c : kCommands)
-        commands.Add(c.id, QString::fromUtf8(c.text), QString::fromUtf8(c.prompt), {}, c.style);
+    commands.AddAll(kCommands);
     commands.Add(gl::ID_EDIT_COPY, QStringLiteral("&Copy\tCtrl+C"),
                  QStringLiteral("Copy the selection and put it on the Clipboard\nCopy"),
                  {QKeySequence(Qt::CTRL | Qt::Key_C), QKeySequence(Qt::CTRL | Qt::Key_Insert)});
