@@ -196,11 +196,9 @@ void CPlaneChildFrame::InitialLayout() {
                                 m.left + m.right + qRound(extra.width() * ratio),
                                 m.top + m.bottom + qRound(extra.height() * ratio));
     m_pView->UpdateScaleBounds();
-    const CProperties& props = m_pView->Model().Props();
     const CSize image = m_pView->ImageSize();
     setMinimumSize(MinimumFrame().boundedTo(FrameSizeFor(image.width, image.height)));
     resize(FrameSizeFor(image.width, image.height));
-    (void)props;
     m_lastSize = size();
 }
 

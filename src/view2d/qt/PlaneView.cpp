@@ -234,11 +234,26 @@ void CPlaneView::ChooseInitialScale(int targetWidth, int targetHeight, int extra
 // Zooming
 
 void CPlaneView::Zoom(bool in, QPointF at) {
+    const float scale = Model().Props().m_fHScale;
+    ZoomTo(in ? ZoomInStep(scale) : ZoomOutStep(scale), in, at);
+}
+
+void CPlaneView::WheelZoom(int notches) {
+    const float scale = Model().Props().m_fHScale;
+    const float wheel = WheelScale(scale, notches);
+    // The point kept in place is the centre of what is visible.
+    const rulers::CMargins m = Model().RulerMargins(false);
+    const QPointF centre(m.left + (GetClientWidth() - m.left - m.right) / 2.0,
+                         m.top + (GetClientHeight() - m.top - m.bottom) / 2.0);
+    ZoomTo(wheel, wheel > scale, centre);
+}
+
+void CPlaneView::ZoomTo(float entry, bool in, QPointF at) {
     CProperties& props = Model().Props();
     const surface::CPlaneDrawer& drawer = Model().Drawer();
     if (drawer.DisplayedWidth() <= 0)
         return;
-    // The point under the cursor as a fraction of the image, to be put back under it.
+    // The point as a fraction of the image, to be put back under the same client point.
     const rulers::CMargins m = Model().RulerMargins(false);
     const CSize before = ImageSize();
     const double scrollX = GetHScrollInfo().nPos - GetHScrollInfo().nMin;
@@ -250,7 +265,6 @@ void CPlaneView::Zoom(bool in, QPointF at) {
         props.m_bDragDrop = false;
         UpdateScaleBounds();
     }
-    const float entry = in ? ZoomInStep(props.m_fHScale) : ZoomOutStep(props.m_fHScale);
     const CScales scales = ZoomScales(entry, {props.m_fHScale, props.m_fVScale}, props.m_bLockAspect,
                                       props.m_fMinScale, props.m_fMaxScale, in);
     props.SetHScale(scales.h);
@@ -258,6 +272,7 @@ void CPlaneView::Zoom(bool in, QPointF at) {
         props.SetVScale(scales.v);
     const CSize after = ImageSize();
     CPlaneChildFrame* frame = Frame();
+    bool fitted = false;
     if (!in) {
         // The client the image needs, against the whole view (its bars' room included).
         const double ratio = devicePixelRatioF();
@@ -265,6 +280,7 @@ void CPlaneView::Zoom(bool in, QPointF at) {
         const int needWidth = after.width + m.left + m.right, needHeight = after.height + m.top + m.bottom;
         const bool widthFits = needWidth <= fullWidth, heightFits = needHeight <= fullHeight;
         if (widthFits && heightFits) {
+            fitted = true;
             if (props.m_bDragDrop) {
                 if (frame)
                     frame->ResizeViewBy(needWidth - fullWidth, needHeight - fullHeight);
@@ -272,61 +288,18 @@ void CPlaneView::Zoom(bool in, QPointF at) {
                 props.m_bDragDrop = true;
                 UpdateScaleBounds();
             }
-            ApplyLayout();
-            WriteSizePanes();
-            if (frame)
-                frame->OnScalesChanged();
-            return;
-        }
-        if (heightFits && frame)
+        } else if (heightFits && frame) {
             frame->ResizeViewBy(0, needHeight - fullHeight);
-        else if (widthFits && frame && needWidth != fullWidth)
+        } else if (widthFits && frame && needWidth != fullWidth) {
             frame->ResizeViewBy(needWidth - fullWidth, 0);
+        }
     }
     ApplyLayout();
     WriteSizePanes();
     if (frame)
         frame->OnScalesChanged();
-    ScrollTo(qRound(fx * after.width - (at.x() - m.left)), qRound(fy * after.height - (at.y() - m.top)));
-}
-
-void CPlaneView::WheelZoom(int notches) {
-    CProperties& props = Model().Props();
-    const float scale = WheelScale(props.m_fHScale, notches);
-    const bool in = scale > props.m_fHScale;
-    const rulers::CMargins m = Model().RulerMargins(false);
-    const QPointF centre(m.left + (GetClientWidth() - m.left - m.right) / 2.0,
-                         m.top + (GetClientHeight() - m.top - m.bottom) / 2.0);
-    // The wheel's scale takes the place of the list's step.
-    const CSize before = ImageSize();
-    const double scrollX = GetHScrollInfo().nPos - GetHScrollInfo().nMin;
-    const double scrollY = GetVScrollInfo().nPos - GetVScrollInfo().nMin;
-    const double fx = before.width > 0 ? (centre.x() - m.left + scrollX) / before.width : 0.5;
-    const double fy = before.height > 0 ? (centre.y() - m.top + scrollY) / before.height : 0.5;
-    if (in && props.m_bDragDrop) {
-        props.m_bDragDrop = false;
-        UpdateScaleBounds();
-    }
-    const CScales scales = ZoomScales(scale, {props.m_fHScale, props.m_fVScale}, props.m_bLockAspect,
-                                      props.m_fMinScale, props.m_fMaxScale, in);
-    props.SetHScale(scales.h);
-    if (!props.m_bLockAspect)
-        props.SetVScale(scales.v);
-    const CSize after = ImageSize();
-    if (!in) {
-        const double ratio = devicePixelRatioF();
-        const int fullWidth = qRound(width() * ratio), fullHeight = qRound(height() * ratio);
-        if (after.width + m.left + m.right <= fullWidth && after.height + m.top + m.bottom <= fullHeight &&
-            !props.m_bDragDrop) {
-            props.m_bDragDrop = true;
-            UpdateScaleBounds();
-        }
-    }
-    ApplyLayout();
-    WriteSizePanes();
-    if (CPlaneChildFrame* frame = Frame())
-        frame->OnScalesChanged();
-    ScrollTo(qRound(fx * after.width - (centre.x() - m.left)), qRound(fy * after.height - (centre.y() - m.top)));
+    if (!fitted)
+        ScrollTo(qRound(fx * after.width - (at.x() - m.left)), qRound(fy * after.height - (at.y() - m.top)));
 }
 
 void CPlaneView::ScrollTo(int x, int y) {

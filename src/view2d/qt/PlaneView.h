@@ -82,6 +82,9 @@ public:
     void Zoom(bool in, QPointF at);
     // The wheel zoom by whole notches (negative towards the user), about the centre of what is visible.
     void WheelZoom(int notches);
+    // Either zoom: the scales go to `entry` (with the aspect's rules and bounds), the window follows,
+    // and the image point under `at` stays there.
+    void ZoomTo(float entry, bool in, QPointF at);
     // Both scales for a new window, from the document's remembered scale or the fitting search;
     // throws C2DException when none fits.
     void ChooseInitialScale(int targetWidth, int targetHeight, int extraWidth, int extraHeight);

@@ -36,8 +36,6 @@ public:
     int TextureWidth() const override { return m_texture.width; }
     int TextureHeight() const override { return m_texture.height; }
     const CTextureImage& Texture() const { return m_texture; }
-    // Whether the target's texture holds the current texels.
-    bool Uploaded(int target) const { return m_names[Slot(target)] != 0 && !m_bStale[Slot(target)]; }
 
 private:
     static int Slot(int target) { return target == 1 ? 1 : 0; }
