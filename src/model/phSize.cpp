@@ -1,8 +1,11 @@
 #include "model/phSize.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <cwchar>
+#include <iterator>
 #include <string>
 
 #include "framework/fwContract.h"
@@ -94,6 +97,25 @@ bool HasSymbol(unsigned row, unsigned column) {
     return column < kColumns && kUnits[row][column] != nullptr;
 }
 
+// The number in the C format whatever the locale (printf would take the locale's decimal comma),
+// then the unit; false when the whole does not fit the buffer.
+bool Compose(wchar_t (&buffer)[kBufferSize], double value, std::chars_format format, int precision,
+             const wchar_t* separator, const wchar_t* symbol) {
+    char digits[512]; // 309 integer digits, the point, 32 decimals and the sign
+    const std::to_chars_result result =
+        std::to_chars(std::begin(digits), std::end(digits), value, format, precision);
+    if (result.ec != std::errc())
+        return false;
+    const std::size_t length = static_cast<std::size_t>(result.ptr - digits);
+    const std::size_t separatorLength = std::wcslen(separator);
+    if (length + separatorLength + std::wcslen(symbol) >= kBufferSize)
+        return false;
+    std::copy(digits, result.ptr, buffer);
+    std::wcscpy(buffer + length, separator);
+    std::wcscpy(buffer + length + separatorLength, symbol);
+    return true;
+}
+
 } // namespace
 
 Size::Size() = default;
@@ -171,39 +193,43 @@ Size Size::cast(const wchar_t* unit) {
     return convert(column);
 }
 
-const wchar_t* Size::str(unsigned precision) {
-    if (m_text != nullptr)
-        return m_text;
-
+unsigned Size::integer_digits() const {
     unsigned digits = 0;
     if (std::isfinite(m_value))
         for (double magnitude = std::fabs(m_value); magnitude >= 1.0; magnitude /= 10.0)
             ++digits;
-    if (precision < digits)
+    return digits;
+}
+
+const wchar_t* Size::checked_str(unsigned precision) {
+    if (precision < integer_digits())
         fw::ThrowOutOfRange(kFile, " const TCHAR* Size::str(const unsigned precision)",
                             " count > precision.");
+    return str(precision);
+}
 
-    unsigned decimals = precision - digits;
+const wchar_t* Size::str(unsigned precision) {
+    if (m_text != nullptr)
+        return m_text;
+
+    const unsigned digits = integer_digits();
+    unsigned decimals = precision > digits ? precision - digits : 0;
     if (digits == 0 && decimals > 0)
         --decimals;
-    // More decimals than the buffer holds cannot fit anyway; the cap keeps the count an int.
-    const int fixed = static_cast<int>(decimals < kBufferSize ? decimals : kBufferSize);
+    // More decimals than the buffer holds cannot fit anyway.
+    const int fixed = static_cast<int>(std::min<std::size_t>(decimals, kBufferSize));
 
-    const wchar_t* symbol = m_dimension == kAngleRow ? L"\u00B0" : unit();
-    const wchar_t* fixedFormat = m_dimension == 0           ? L"%1.*f"
-                                 : m_dimension == kAngleRow ? L"%1.*f%ls"
-                                                            : L"%1.*f %ls";
-    int written = std::swprintf(m_buffer, kBufferSize, fixedFormat, fixed, m_value, symbol);
+    const wchar_t* separator = m_dimension == 0 || m_dimension == kAngleRow ? L"" : L" ";
+    const wchar_t* symbol = m_dimension == 0 ? L"" : m_dimension == kAngleRow ? L"\u00B0" : unit();
+    bool written = Compose(m_buffer, m_value, std::chars_format::fixed, fixed, separator, symbol);
 
     // Too long in fixed notation: exponent form, keeping as many significant digits as fit.
     // Zero decimals always fit ("-1e+308 kHz").
-    const wchar_t* expFormat = m_dimension == 0           ? L"%.*e"
-                               : m_dimension == kAngleRow ? L"%.*e%ls"
-                                                          : L"%.*e %ls";
-    int mantissa =
-        precision > 1 ? static_cast<int>(precision - 1 < kBufferSize ? precision - 1 : kBufferSize) : 0;
-    for (; written < 0 && mantissa >= 0; --mantissa)
-        written = std::swprintf(m_buffer, kBufferSize, expFormat, mantissa, m_value, symbol);
+    int mantissa = precision > 1 ? static_cast<int>(std::min<std::size_t>(precision - 1, kBufferSize)) : 0;
+    for (; !written && mantissa >= 0; --mantissa)
+        written = Compose(m_buffer, m_value, std::chars_format::scientific, mantissa, separator, symbol);
+    if (!written)
+        m_buffer[0] = L'\0';
 
     m_text = m_buffer;
     return m_text;

@@ -31,7 +31,12 @@ public:
     Size cast(const wchar_t* unit);
 
     // Printed once per value and unit; later calls return the same text whatever the precision.
+    // The number is in the C format whatever the locale. A value with more integer digits than the
+    // precision prints without decimals, or in exponent form where that is too long: a shown value
+    // never ends the program.
     const wchar_t* str(unsigned precision);
+    // As str, but throws std::out_of_range when the value has more integer digits than the precision.
+    const wchar_t* checked_str(unsigned precision);
     void normalize();
 
     Size& operator-=(const Size& size);
@@ -49,6 +54,7 @@ public:
     Size abs() const;
 
 private:
+    unsigned integer_digits() const;
     void step_left();
     void step_right();
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <cmath>
 #include <cwchar>
 #include <limits>
@@ -91,9 +92,52 @@ TEST(PhSize, PrintsWithSignificantDigits) {
     EXPECT_STREQ(Size(0.0123, L"").str(3), L"0.01");
     EXPECT_STREQ(Size(0.5, L"").str(0), L"0");
 
+    // Only the checked call refuses more integer digits than the precision.
     EXPECT_EQ(
-        ThrownText<std::out_of_range>([] { Size(123.0, L"").str(2); }),
+        ThrownText<std::out_of_range>([] { Size(123.0, L"").checked_str(2); }),
         "File: phSize\n function:\n const TCHAR* Size::str(const unsigned precision)\n count > precision.");
+    EXPECT_STREQ(Size(123.0, L"").checked_str(3), L"123");
+}
+
+TEST(PhSize, LargeValuesPrintWithoutDecimalsOrInExponentForm) {
+    EXPECT_STREQ(Size(123456.0, L"").str(3), L"123456");
+    EXPECT_STREQ(Size(-98765.4, L"%").str(3), L"-98765 %");
+    EXPECT_STREQ(Size(1e14, L"nm").str(3), L"100000 m");
+    EXPECT_STREQ(Size(1e30, L"").str(3), L"1000000000000000019884624838656");
+    EXPECT_STREQ(Size(1e308, L"").str(3), L"1.00e+308");
+    EXPECT_STREQ(Size(-1e308, L"GHz").str(0), L"-1e+308 GHz");
+    EXPECT_STREQ(Size(std::numeric_limits<double>::max(), L"%").str(3), L"1.80e+308 %");
+    EXPECT_THROW(Size(1e30, L"").checked_str(3), std::out_of_range);
+}
+
+namespace {
+
+// Switches every category to a locale for the scope; false when the locale is not installed.
+class CScopedLocale {
+public:
+    explicit CScopedLocale(const char* name) : m_saved(std::setlocale(LC_ALL, nullptr)) {
+        m_ok = std::setlocale(LC_ALL, name) != nullptr;
+    }
+    ~CScopedLocale() { std::setlocale(LC_ALL, m_saved.c_str()); }
+    bool ok() const { return m_ok; }
+
+private:
+    std::string m_saved;
+    bool m_ok = false;
+};
+
+} // namespace
+
+TEST(PhSize, PrintsAPointWhateverTheLocale) {
+    for (const char* name : {"de_DE.UTF-8", "ru_RU.UTF-8"}) {
+        CScopedLocale locale(name);
+        if (!locale.ok())
+            continue;
+        SCOPED_TRACE(name);
+        EXPECT_STREQ(Size(56.4, L"nm").str(3), L"56.4 nm");
+        EXPECT_STREQ(Size(0.0123, L"").str(3), L"0.01");
+        EXPECT_STREQ(Size(-2.5e300, L"V").str(4), L"-2.500e+297 kV");
+    }
 }
 
 TEST(PhSize, PrintedTextIsCachedPerValueAndUnit) {
