@@ -1,8 +1,9 @@
 #include "cli/Json.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
+#include <iterator>
 
 #include "framework/fwText.h"
 
@@ -65,14 +66,18 @@ CJsonObject& CJsonObject::Add(const char* key, double number) {
         m_body += "null"; // JSON has no infinities
         return *this;
     }
-    // The shortest of 15 to 17 digits that reads back as the same double.
+    // The shortest of 15 to 17 digits that reads back as the same double, as "%.*g" writes it in the
+    // C number format whatever the locale.
     char text[32];
+    char* end = text;
     for (int digits = 15; digits <= 17; ++digits) {
-        std::snprintf(text, sizeof text, "%.*g", digits, number);
-        if (std::strtod(text, nullptr) == number)
+        end = std::to_chars(std::begin(text), std::end(text), number, std::chars_format::general, digits).ptr;
+        double back = 0.0;
+        std::from_chars(text, end, back);
+        if (back == number)
             break;
     }
-    m_body += text;
+    m_body.append(text, end);
     return *this;
 }
 

@@ -2,6 +2,8 @@
 // application does and prints, dumps, re-saves or exports them as pictures.
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
+#include <clocale>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -16,6 +18,7 @@
 #include "cli/Json.h"
 #include "cli/Settings.h"
 #include "formats/DocTypes.h"
+#include "framework/fwMessage.h"
 #include "framework/fwText.h"
 #include "model/SurfaceApp.h"
 #include "model/VantriDoc.h"
@@ -251,13 +254,16 @@ template <typename T> void DumpCsv(const T* values, int columns, int rows) {
         line.clear();
         for (int j = 0; j < columns; ++j) {
             const T v = values[static_cast<std::size_t>(j) + static_cast<std::size_t>(i) * columns];
+            // As "%.9g" prints, in the C number format whatever the locale.
+            std::to_chars_result end;
             if constexpr (std::is_floating_point_v<T>)
-                std::snprintf(cell, sizeof cell, "%.9g", static_cast<double>(v));
+                end = std::to_chars(std::begin(cell), std::end(cell), static_cast<double>(v),
+                                    std::chars_format::general, 9);
             else
-                std::snprintf(cell, sizeof cell, "%d", static_cast<int>(v));
+                end = std::to_chars(std::begin(cell), std::end(cell), static_cast<int>(v));
             if (j)
                 line += ',';
-            line += cell;
+            line.append(cell, end.ptr);
         }
         Print(line);
     }
@@ -283,7 +289,7 @@ int PrintProcessed(const doc::CVantriDoc& d, const std::string& format) {
         DumpCsv(d.heights.data(), d.columns, d.rows);
     else
         DumpLittle(d.heights.data(), d.heights.size());
-    return std::fflush(stdout) == 0 ? 0 : 1;
+    return 0;
 }
 
 int Dump(doc::CSurfaceApp& app, const std::vector<std::string>& args) {
@@ -303,11 +309,28 @@ int Dump(doc::CSurfaceApp& app, const std::vector<std::string>& args) {
         const std::vector<float> values(d->m_raw.begin(), d->m_raw.end());
         DumpLittle(values.data(), values.size());
     }
-    return std::fflush(stdout) == 0 ? 0 : 1;
+    return 0;
 }
 
-// Sends the settings' commands to the document in order, answering the kernel dialog of each.
-void ApplySettings(doc::CVantriDoc& d, const std::vector<cli::CSetting>& settings) {
+// Passes every box on to the service in force and counts them.
+class CCountedMessages : public fw::IMessageService {
+public:
+    int shown = 0;
+    fw::MsgAnswer Show(const std::wstring& text, fw::MsgButtons buttons, fw::MsgIcon icon) override {
+        ++shown;
+        return m_next.Show(text, buttons, icon);
+    }
+
+private:
+    fw::IMessageService& m_next = fw::Messages();
+};
+
+// Sends the settings' commands to the document in order, answering the kernel dialog of each. A
+// refused stage shows the primitive's status and leaves the grid as it was, so any box shown here
+// means a setting was not applied: false then.
+bool ApplySettings(doc::CVantriDoc& d, const std::vector<cli::CSetting>& settings) {
+    CCountedMessages counted;
+    fw::CScopedMessages scoped(counted);
     CCommandLineKernels kernels;
     doc::IKernelPrompt* previous = doc::SetKernelPrompt(&kernels);
     for (const cli::CSetting& setting : settings) {
@@ -315,6 +338,10 @@ void ApplySettings(doc::CVantriDoc& d, const std::vector<cli::CSetting>& setting
         d.OnCommand(setting.command);
     }
     doc::SetKernelPrompt(previous);
+    if (counted.shown == 0)
+        return true;
+    std::fputs("vantri-cli: a setting was refused; nothing is written\n", stderr);
+    return false;
 }
 
 int Process(doc::CSurfaceApp& app, const std::vector<std::string>& args) {
@@ -324,21 +351,11 @@ int Process(doc::CSurfaceApp& app, const std::vector<std::string>& args) {
     doc::CVantriDoc* d = OpenImage(app, options);
     if (!d)
         return 1;
-    ApplySettings(*d, options.settings);
+    if (!ApplySettings(*d, options.settings))
+        return 1;
     if (options.dump.empty())
         return d->OnFileSaveAs(fw::FromUtf8(options.out)) ? 0 : 1;
     return PrintProcessed(*d, options.dump);
-}
-
-// FILE with its extension (if any) replaced by ".bmp", or by "-K.bmp" for an image K above 0.
-std::string DefaultBmpPath(const std::string& file, int image) {
-    const std::size_t slash = file.find_last_of('/');
-    const std::size_t dot = file.find_last_of('.');
-    const bool extension = dot != std::string::npos && (slash == std::string::npos || dot > slash + 1);
-    std::string path = extension ? file.substr(0, dot) : file;
-    if (image > 0)
-        path += "-" + std::to_string(image);
-    return path + ".bmp";
 }
 
 // The surface in the screen's colours, row 0 at the top of the picture: BMP rows run bottom-up.
@@ -346,7 +363,7 @@ int Export(doc::CSurfaceApp& app, const std::vector<std::string>& args) {
     COptions options;
     if (const char* problem = ParseOptions(args, Command::Export, options))
         return Usage(problem);
-    const std::string out = options.bmp.empty() ? DefaultBmpPath(options.file, options.image) : options.bmp;
+    const std::string out = options.bmp.empty() ? m2D::BmpPathFor(options.file, options.image) : options.bmp;
     std::error_code ignored;
     if (std::filesystem::equivalent(options.file, out, ignored)) {
         std::fprintf(stderr, "vantri-cli: %s would overwrite the scan itself; name another with --bmp\n", out.c_str());
@@ -355,7 +372,8 @@ int Export(doc::CSurfaceApp& app, const std::vector<std::string>& args) {
     doc::CVantriDoc* d = OpenImage(app, options);
     if (!d)
         return 1;
-    ApplySettings(*d, options.settings);
+    if (!ApplySettings(*d, options.settings))
+        return 1;
     const int columns = d->columns, rows = d->rows;
     if (columns < 1 || rows < 1 || d->heights.size() != std::size_t(columns) * std::size_t(rows)) {
         std::fprintf(stderr, "vantri-cli: %s has no surface to export\n", options.file.c_str());
@@ -390,13 +408,7 @@ int Export(doc::CSurfaceApp& app, const std::vector<std::string>& args) {
     return 0;
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
-    if (argc < 2)
-        return Usage(nullptr);
-    const std::string command = argv[1];
-    const std::vector<std::string> args(argv + 2, argv + argc);
+int Run(const std::string& command, const std::vector<std::string>& args) {
     if (command == "--help" || command == "-h") {
         std::fputs(kUsage, stdout);
         return 0;
@@ -412,4 +424,22 @@ int main(int argc, char** argv) {
     if (command == "export")
         return Export(app, args);
     return Usage("unknown command");
+}
+
+// A failed write leaves the stream's error flag set, so one look at the end covers every write.
+int CheckOutput(int status) {
+    if (std::fflush(stdout) == 0 && !std::ferror(stdout))
+        return status;
+    std::fputs("vantri-cli: cannot write to standard output\n", stderr);
+    return 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    // The user's locale, as any program takes it; what is printed stays in the C number format.
+    std::setlocale(LC_ALL, "");
+    if (argc < 2)
+        return Usage(nullptr);
+    return CheckOutput(Run(argv[1], std::vector<std::string>(argv + 2, argv + argc)));
 }

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <string>
 
 namespace m2D {
 
@@ -93,6 +94,17 @@ std::vector<std::uint8_t> BmpBytes(const std::uint8_t* bgraBottomUp, int width, 
     Put32(info + 36, 0); // important colours
     std::memcpy(h + kPixelOffset, bgraBottomUp, imageSize);
     return bytes;
+}
+
+std::string BmpPathFor(const std::string& scan, int image) {
+    const std::size_t name = scan.find_last_of('/') + 1; // 0 without a folder
+    const std::size_t dot = scan.find_last_of('.');
+    // A name's leading dot hides the file; it starts no extension.
+    const bool extension = dot != std::string::npos && dot > name;
+    std::string path = extension ? scan.substr(0, dot) : scan;
+    if (image > 0)
+        path += "-" + std::to_string(image);
+    return path + ".bmp";
 }
 
 bool WriteBmp(const std::string& path, const std::uint8_t* bgraBottomUp, int width, int height) {

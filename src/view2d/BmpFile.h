@@ -30,6 +30,10 @@ bool Composite(const std::uint8_t* image, int w1, int h1, const std::uint8_t* ba
 // then the rows as given. Empty when a side is below 1 or the file would not fit in 4 GiB.
 std::vector<std::uint8_t> BmpBytes(const std::uint8_t* bgraBottomUp, int width, int height);
 
+// Where the picture of image K of a scan goes by default: the scan's path with its extension (if any)
+// replaced by ".bmp", or by "-K.bmp" for an image K above 0.
+std::string BmpPathFor(const std::string& scan, int image);
+
 // Writes BmpBytes to path; false when the sizes are refused or the file cannot be written whole.
 bool WriteBmp(const std::string& path, const std::uint8_t* bgraBottomUp, int width, int height);
 inline bool WriteBmp(const std::string& path, const CPicture& picture) {

@@ -2,6 +2,9 @@
 
 #include <sys/wait.h>
 
+#include <clocale>
+#include <locale.h>
+
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -26,12 +29,13 @@ struct CRun {
     std::string err;
 };
 
-// Runs vantri-cli with its arguments (already quoted for the shell).
-CRun Cli(const std::string& args) {
+// Runs vantri-cli with its arguments (already quoted for the shell), after env (assignments such as
+// "LC_ALL=C ").
+CRun Cli(const std::string& args, const std::string& env = "") {
     // CTest runs tests in parallel: each test has its own file for standard error.
     const fs::path err = fs::path(VANTRI_TEST_OUT) /
                          ("stderr_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + ".txt");
-    const std::string command = std::string(VANTRI_CLI) + " " + args + " 2>" + err.string() + " </dev/null";
+    const std::string command = env + VANTRI_CLI + " " + args + " 2>" + err.string() + " </dev/null";
     CRun run;
     std::FILE* pipe = ::popen(command.c_str(), "r");
     if (!pipe)
@@ -181,11 +185,94 @@ TEST_F(CliTest, ProcessAppliesEverySettingInOrderOnGeneratedAndRealFiles) {
     EXPECT_EQ(Cli("process '" + one + "' --plane plane").status, 2);
 }
 
-TEST_F(CliTest, ARefusedCustomKernelIsReportedAndTheCommandGoesOn) {
-    const CRun run = Cli("process '" + one + "' --filter median:4x3 --dump csv");
-    EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.err, "Invalid mask size\n");
-    EXPECT_EQ(Lines(run.out).size(), 16u);
+TEST_F(CliTest, ARefusedSettingFailsTheCommandAndWritesNothing) {
+    // The median primitive refuses an even kernel; the grid would stay unfiltered.
+    const std::string out = (dir / "filtered.002").string();
+    CRun run = Cli("process '" + one + "' --filter median:4x3 --jumps --out '" + out + "'");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err.rfind("Invalid mask size\n", 0), 0u) << run.err;
+    EXPECT_NE(run.err.find("nothing is written"), std::string::npos) << run.err;
+    EXPECT_FALSE(fs::exists(out));
+
+    run = Cli("process '" + one + "' --filter median:4x3 --dump csv");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "");
+
+    run = Cli("export '" + one + "' --flatten y --filter median:2x2");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_FALSE(fs::exists(dir / "one.bmp"));
+}
+
+TEST_F(CliTest, AnOutputThatCannotBeWrittenFailsTheCommand) {
+    for (const std::string& args :
+         {"info '" + three + "' '" + one + "'", "dump '" + three + "' --image 1",
+          "dump '" + three + "' --raw --format i16le", "process '" + one + "' --filter median3 --dump csv"}) {
+        SCOPED_TRACE(args);
+        const CRun run = Cli(args + " >/dev/full");
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.err, "vantri-cli: cannot write to standard output\n");
+    }
+}
+
+TEST_F(CliTest, InfoPrintsARangeOfMoreDigitsThanItsPrecision) {
+    // A dimensionless Z above 1000 keeps no decimals; a crafted step goes to exponent form.
+    testdata::MdtFile mdt;
+    mdt.frames.assign(2, testdata::MdtFrame{});
+    for (testdata::MdtFrame& frame : mdt.frames)
+        frame.zUnit = 3;
+    mdt.frames[0].zStep = 1000.0f;
+    mdt.frames[1].zStep = 1e30f;
+    const std::string path = (dir / "dimensionless.mdt").string();
+    testdata::WriteFile(path, testdata::MakeNtMdt(mdt));
+    const CRun run = Cli("info '" + path + "'");
+    ASSERT_EQ(run.status, 0) << run.err;
+    const auto lines = Lines(run.out);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_NE(lines[0].find("\"range\": {\"value\": 60000000, \"unit\": \"\", \"text\": \"60000000\"}"),
+              std::string::npos);
+    EXPECT_NE(lines[1].find("\"unit\": \"\", \"text\": \"6.00e+34\"}"), std::string::npos);
+}
+
+namespace {
+
+bool HasLocale(const char* name) {
+    const locale_t locale = ::newlocale(LC_ALL_MASK, name, static_cast<locale_t>(0));
+    if (locale == static_cast<locale_t>(0))
+        return false;
+    ::freelocale(locale);
+    return true;
+}
+
+} // namespace
+
+TEST_F(CliTest, OutputIsTheSameInEveryLocale) {
+    testdata::MdtFile mdt;
+    const std::string ntmdt = (dir / "frame.mdt").string();
+    testdata::WriteFile(ntmdt, testdata::MakeNtMdt(mdt));
+    testdata::SpmFile spm;
+    const std::string nanotop = (dir / "scan.spm").string();
+    testdata::WriteFile(nanotop, testdata::MakeSpm(spm));
+    const std::string files[] = {three, one, ntmdt, nanotop,
+                                 std::string(VANTRI_TEST_DATA) + "/real/scilab4spm__data1.007"};
+
+    std::vector<std::string> commands = {"info"};
+    for (const std::string& file : files) {
+        commands.front() += " '" + file + "'";
+        commands.push_back("dump '" + file + "' --format csv");
+    }
+    for (const std::string& command : commands) {
+        SCOPED_TRACE(command);
+        const CRun c = Cli(command, "LC_ALL=C ");
+        ASSERT_EQ(c.status, 0) << c.err;
+        ASSERT_NE(c.out.find('.'), std::string::npos);
+        for (const char* locale : {"de_DE.UTF-8", "ru_RU.UTF-8"}) {
+            if (!HasLocale(locale))
+                continue;
+            const CRun run = Cli(command, std::string("LC_ALL=") + locale + " ");
+            EXPECT_EQ(run.status, 0) << locale;
+            EXPECT_TRUE(run.out == c.out) << locale << "\n" << run.out.substr(0, 400);
+        }
+    }
 }
 
 TEST_F(CliTest, NtMdtAndNanotopFilesGoThroughTheSameCommands) {

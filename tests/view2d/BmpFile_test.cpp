@@ -124,3 +124,13 @@ TEST(WriteBmp, WritesTheBytesAndReportsAPathItCannotWrite) {
     EXPECT_FALSE(m2D::WriteBmp(std::string(VANTRI_TEST_OUT) + "/no/such/dir/x.bmp", pixels.data(), 3, 2));
     EXPECT_FALSE(m2D::WriteBmp("/dev/full", pixels.data(), 3, 2));
 }
+
+TEST(BmpPathFor, ReplacesTheScansExtensionAndNumbersLaterImages) {
+    EXPECT_EQ(m2D::BmpPathFor("/d/scan.001", 0), "/d/scan.bmp");
+    EXPECT_EQ(m2D::BmpPathFor("/d/scan.001", 2), "/d/scan-2.bmp");
+    EXPECT_EQ(m2D::BmpPathFor("scan.tar.spm", 0), "scan.tar.bmp");
+    // Dots of a folder or a hidden file's leading dot are no extension.
+    EXPECT_EQ(m2D::BmpPathFor("/d.x/scan", 0), "/d.x/scan.bmp");
+    EXPECT_EQ(m2D::BmpPathFor("/d/.scan", 1), "/d/.scan-1.bmp");
+    EXPECT_EQ(m2D::BmpPathFor(".scan", 0), ".scan.bmp");
+}
