@@ -17,10 +17,12 @@
 #include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <qopengl.h>
 
 #include "framework/fwMessage.h"
+#include "framework/fwText.h"
 #include "framework/qt/fwCommandTable.h"
 #include "framework/qt/fwMDIFrame.h"
 #include "model/VantriDoc.h"
@@ -55,6 +57,25 @@ QCursor ZoomCursor(bool in) {
         painter.drawLine(QPointF(12, 8), QPointF(12, 16));
     painter.end();
     return QCursor(pixmap, 12, 12);
+}
+
+// Whether a chosen file is the scan itself, under whatever name, link or folder path.
+bool IsScan(const QString& chosen, const std::wstring& scan) {
+    std::error_code ignored;
+    return !scan.empty() && std::filesystem::equivalent(std::filesystem::path(chosen.toStdString()),
+                                                        std::filesystem::path(fw::ToUtf8(scan)), ignored);
+}
+
+// The export's first proposal: beside the scan, under its name as vantri-cli names the picture; never
+// the scan itself, which may already be called "x.bmp".
+QString ProposedBmp(const fw::CDocument& document) {
+    const auto* scan = dynamic_cast<const doc::CVantriDoc*>(&document);
+    const int image = scan ? scan->image : 0;
+    const std::wstring& path = document.GetPathName();
+    std::string proposed = BmpPathFor(fw::ToUtf8(path.empty() ? document.GetTitle() : path), image);
+    if (IsScan(QString::fromStdString(proposed), path))
+        proposed.insert(proposed.size() - 4, "-" + std::to_string(image));
+    return QString::fromStdString(proposed);
 }
 
 } // namespace
@@ -703,15 +724,18 @@ bool CPlaneView::ExportTo(const QString& path) {
 }
 
 void CPlaneView::OnExportBmp() {
-    QString initial;
-    if (GetDocument())
-        initial = QString::fromStdWString(GetDocument()->GetTitle());
+    if (!GetDocument())
+        return;
+    const std::wstring scan = GetDocument()->GetPathName();
+    const QString proposed = ProposedBmp(*GetDocument());
+    QString initial = proposed;
     for (;;) {
         QString path;
         if (exportPrompt) {
             path = exportPrompt(initial);
         } else {
-            QFileDialog dialog(this, QStringLiteral("Export to"), initial, QStringLiteral("File BMP (*.bmp)"));
+            QFileDialog dialog(this, QStringLiteral("Export to"), initial,
+                               QStringLiteral("File BMP (*.bmp)"));
             dialog.setAcceptMode(QFileDialog::AcceptSave);
             dialog.setDefaultSuffix(QStringLiteral("bmp"));
             dialog.setOption(QFileDialog::DontConfirmOverwrite); // the question below is the view's
@@ -721,11 +745,21 @@ void CPlaneView::OnExportBmp() {
         }
         if (path.isEmpty())
             return;
+        // Replacing the scan with its picture would lose the measurement.
+        if (IsScan(path, scan)) {
+            fw::MessageBox(
+                L"The file " + path.toStdWString() +
+                    L" is the scan shown in this window.\nPlease choose another name for the picture.",
+                fw::MsgButtons::Ok, fw::MsgIcon::Exclamation);
+            initial = proposed;
+            continue;
+        }
         if (QFileInfo::exists(path)) {
             const std::wstring question = L"The file " + path.toStdWString() +
                                           L" already exist.\nWoud you like to replace existing file?";
-            if (fw::MessageBox(question, fw::MsgButtons::YesNo, fw::MsgIcon::Question) != fw::MsgAnswer::Yes) {
-                initial = path;
+            if (fw::MessageBox(question, fw::MsgButtons::YesNo, fw::MsgIcon::Question) !=
+                fw::MsgAnswer::Yes) {
+                initial = path.endsWith(QStringLiteral(".bmp"), Qt::CaseInsensitive) ? path : proposed;
                 continue;
             }
         }

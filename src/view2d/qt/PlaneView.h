@@ -104,9 +104,11 @@ public:
     // The rendered window beside the rendered height bar when the bar is shown, as for the clipboard.
     bool Capture(CPicture& picture);
     void OnEditCopy() override;
-    // The export command: asks for a file (again after a "No" to replacing one) and writes it.
+    // The export command: asks for a file (again after a "No" to replacing one, and when the scan
+    // itself is chosen) and writes it.
     void OnExportBmp();
-    // Asks for the export file; empty when cancelled. By default a save dialog titled "Export to".
+    // Asks for the export file, proposing a name that ends in ".bmp"; empty when cancelled. By default
+    // a save dialog titled "Export to".
     std::function<QString(const QString& initialName)> exportPrompt;
     // Opens the profile window of a finished line; none yet, so lines stay drawn on the image.
     std::function<QWidget*(const CProfLine& line)> openProfile;

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFile>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPrinter>
 #include <QProcess>
@@ -10,6 +11,9 @@
 #include <QTemporaryDir>
 
 #include "Window2DKit.h"
+#include "data/NanoScopeGen.h"
+#include "data/NtMdtGen.h"
+#include "data/SpmGen.h"
 #include "formats/DocTypes.h"
 #include "framework/fwText.h"
 #include "model/SurfaceApp.h"
@@ -254,7 +258,7 @@ TEST_F(Host, ExportAsksAgainAfterNoAndWritesTheBitmap) {
     EXPECT_EQ(recorder.Texts()[0],
               L"The file " + path.toStdWString() + L" already exist.\nWoud you like to replace existing file?");
     EXPECT_EQ(offered.size(), 2u);
-    EXPECT_EQ(offered[0], QStringLiteral("quadrants"));
+    EXPECT_EQ(offered[0], QStringLiteral("quadrants.bmp"));
     QFile written(path);
     ASSERT_TRUE(written.open(QIODevice::ReadOnly));
     const QByteArray bytes = written.readAll();
@@ -285,6 +289,50 @@ TEST_F(Host, ExportAnsweredNoWritesNothing) {
     EXPECT_EQ(asked, 2);
     ASSERT_TRUE(existing.open(QIODevice::ReadOnly));
     EXPECT_EQ(existing.readAll(), QByteArray("old"));
+}
+
+// NANOTOP-205 and single-image NT-MDT titles are the file's name: the picture must not take it.
+TEST_F(Host, ExportNeitherProposesNorReplacesTheScanItself) {
+    doc::CSurfaceApp app;
+    m2D::Register2DDocTypes(app);
+    QTemporaryDir dir;
+    testdata::SpmFile spm;
+    spm.columns = spm.rows = 64;
+    const std::pair<QString, std::string> scans[] = {
+        {dir.filePath(QStringLiteral("scan.spm")), testdata::MakeSpm(spm)},
+        {dir.filePath(QStringLiteral("frame.mdt")), testdata::MakeNtMdt(testdata::MdtFile{})}};
+    for (const auto& [path, bytes] : scans) {
+        SCOPED_TRACE(path.toStdString());
+        testdata::WriteFile(path.toStdString(), bytes);
+        auto* document = app.OpenDocumentFile(path.toStdWString());
+        ASSERT_NE(document, nullptr);
+        auto* frame = dynamic_cast<m2D::C2DChildFrame*>(fw::CChildFrame::FramesOf(*document).front());
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(frame));
+        fw::CMessageRecorder recorder;
+        fw::CScopedMessages scoped(recorder);
+        std::vector<QString> offered;
+        // The scan itself, then a link to it, then cancelled.
+        const QString link = dir.filePath(QStringLiteral("link-") + QFileInfo(path).fileName());
+        ASSERT_TRUE(QFile::link(path, link));
+        frame->GetView()->exportPrompt = [&](const QString& initial) {
+            offered.push_back(initial);
+            return offered.size() == 1 ? path : offered.size() == 2 ? link : QString();
+        };
+        Run(m2D::ID_EXPORT_BMP);
+        ASSERT_EQ(offered.size(), 3u);
+        EXPECT_EQ(offered[0], QFileInfo(path).path() + QLatin1Char('/') + QFileInfo(path).completeBaseName() +
+                                  QStringLiteral(".bmp"));
+        EXPECT_EQ(offered[1], offered[0]);
+        auto refusal = [](const QString& chosen) {
+            return L"The file " + chosen.toStdWString() +
+                   L" is the scan shown in this window.\nPlease choose another name for the picture.";
+        };
+        EXPECT_EQ(recorder.Texts(), (std::vector<std::wstring>{refusal(path), refusal(link)}));
+        QFile scan(path);
+        ASSERT_TRUE(scan.open(QIODevice::ReadOnly));
+        EXPECT_EQ(scan.readAll().toStdString(), bytes);
+        frame->CloseDocument();
+    }
 }
 
 TEST_F(Host, ImageFiltersAreRadioCommandsThatRebuildTheTexture) {
