@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <sstream>
 
 #include "formats/Bytes.h"
+#include "formats/Numbers.h"
 #include "framework/fwArchive.h"
 #include "framework/fwMessage.h"
 #include "framework/fwText.h"
@@ -44,6 +44,7 @@ public:
             m_pos = m_text.size();
             return false;
         }
+        m_start = start;
         std::size_t end = m_text.find_first_of(delimiters, start);
         if (end == std::string::npos) {
             token = m_text.substr(start);
@@ -54,10 +55,13 @@ public:
         }
         return true;
     }
+    // Where the token Next gave last starts in the text.
+    std::size_t Start() const { return m_start; }
 
 private:
     std::string m_text;
     std::size_t m_pos = 0;
+    std::size_t m_start = 0;
 };
 
 // A whole decimal number at the start of text (leading blanks skipped), as atoi reads it, but never
@@ -83,12 +87,13 @@ SectionError FindSection(const std::string& header, const char* marker, std::str
     return SectionError::None;
 }
 
-// Reads the header: every byte before the first 0x1A. Returns false when the file has none.
+// Reads the header: every byte before the first 0x1A. Returns false when the file has none within
+// its first kMaxHeader bytes.
 bool ReadHeader(fw::CArchive& ar, std::string& header) {
     header.clear();
     char chunk[65536];
-    for (;;) {
-        const std::size_t got = ar.Read(chunk, sizeof chunk);
+    while (header.size() < CDIDoc::kMaxHeader) {
+        const std::size_t got = ar.Read(chunk, std::min(sizeof chunk, CDIDoc::kMaxHeader - header.size()));
         if (got == 0)
             return false;
         const void* mark = std::memchr(chunk, 0x1A, got);
@@ -98,6 +103,27 @@ bool ReadHeader(fw::CArchive& ar, std::string& header) {
         }
         header.append(chunk, got);
     }
+    return false;
+}
+
+const wchar_t kNoHeaderEnd[] = L"the end of the header (byte 0x1A) is not found in its first 1 MiB.";
+
+// The "Z scale: V" line of a section: "... [sensitivity name] ... (...) volts ...". The volts' place
+// in the line is kept, so that a save can put new volts there.
+struct CScaleLine {
+    std::string sensName;
+    std::string volts;
+    std::size_t voltsAt = 0;
+};
+bool ParseScaleLine(const std::string& line, CScaleLine& scale) {
+    CTokens tokens(line);
+    std::string skip;
+    if (!tokens.Next("[]", skip) || !tokens.Next("[]", scale.sensName) || !tokens.Next("()", skip) ||
+        !tokens.Next("()", skip) || !tokens.Next(" \r\n", scale.volts) ||
+        !std::isfinite(ParseDouble(scale.volts)))
+        return false;
+    scale.voltsAt = tokens.Start();
+    return true;
 }
 
 std::wstring W(const std::string& text) {
@@ -114,6 +140,15 @@ long long SectionDecimal(const std::string& section, const char* key, fw::CDocum
 
 } // namespace
 
+// Every image section of a header, in order.
+std::vector<std::size_t> ImageSections(const std::string& header) {
+    std::vector<std::size_t> sections;
+    for (std::size_t hit = header.find(kImageList); hit != std::string::npos;
+         hit = header.find(kImageList, hit + 1))
+        sections.push_back(hit + 1);
+    return sections;
+}
+
 long long FindImageSection(const std::string& header, int k) {
     if (k < 0)
         return -1;
@@ -129,7 +164,14 @@ long long FindImageSection(const std::string& header, int k) {
 }
 
 long long CDIDoc::FindImage(int k) {
-    return FindImageSection(m_header, k);
+    if (!m_index || k < 0 || static_cast<std::size_t>(k) >= m_index->sections.size())
+        return -1;
+    return static_cast<long long>(m_index->sections[static_cast<std::size_t>(k)]);
+}
+
+const std::string& CDIDoc::Header() const {
+    static const std::string none;
+    return m_index ? m_index->header : none;
 }
 
 std::wstring CDIDoc::ImageType() const {
@@ -143,15 +185,25 @@ void CDIDoc::SetTitle(const std::wstring& title) {
 void CDIDoc::Load(fw::CArchive& ar) {
     BeginLoad();
     const std::uint64_t fileLength = ar.GetLength();
-    if (!ReadHeader(ar, m_header))
-        Fail(L"the end of the header (byte 0x1A) is not found.", this);
+    // The header is read and indexed once for all the images of one open.
+    m_index = std::static_pointer_cast<const CDIIndex>(TakeGroupIndex(fileLength));
+    if (!m_index) {
+        auto index = std::make_shared<CDIIndex>();
+        index->length = fileLength;
+        if (!ReadHeader(ar, index->header))
+            Fail(fileLength > kMaxHeader ? kNoHeaderEnd : L"the end of the header (byte 0x1A) is not found.",
+                 this);
+        index->sections = ImageSections(index->header);
+        m_index = std::move(index);
+    }
+    const std::string& header = m_index->header;
 
     // Version
-    const std::size_t versionAt = m_header.find("\\Version:");
+    const std::size_t versionAt = header.find("\\Version:");
     if (versionAt == std::string::npos)
         Fail(L"version number is inaccessible.", this);
     const unsigned long version =
-        std::strtoul(RestOfLine(m_header, versionAt + std::strlen("\\Version:")).c_str(), nullptr, 0);
+        std::strtoul(RestOfLine(header, versionAt + std::strlen("\\Version:")).c_str(), nullptr, 0);
     if (version < 0x04300000UL)
         Fail(L"file format versions lower as 4.30 is not support, as yet.", this);
 
@@ -159,10 +211,10 @@ void CDIDoc::Load(fw::CArchive& ar) {
     const long long sectionAt = FindImage(image);
     if (sectionAt < 0)
         Fail(L"parameter \"Ciao image list\" is inaccessible.", this);
-    const std::size_t sectionEnd = m_header.find("\\*", static_cast<std::size_t>(sectionAt) + 1);
+    const std::size_t sectionEnd = header.find("\\*", static_cast<std::size_t>(sectionAt) + 1);
     if (sectionEnd == std::string::npos)
         Fail(L"occured error reading of \"Ciao image list\".", this);
-    m_section = m_header.substr(static_cast<std::size_t>(sectionAt), sectionEnd - sectionAt);
+    m_section = header.substr(static_cast<std::size_t>(sectionAt), sectionEnd - sectionAt);
 
     const long long dataOffset = SectionDecimal(m_section, "\\Data offset:", this);
     const long long bytesPerPixel = SectionDecimal(m_section, "\\Bytes/pixel:", this);
@@ -178,8 +230,8 @@ void CDIDoc::Load(fw::CArchive& ar) {
         if (at == std::string::npos || !tokens.Next(" \r\n", first) || !tokens.Next(" \r\n", second))
             Fail(L"parameter \"Scan size:\" is inaccessible.", this);
         tokens.Next(" \r\n", unit);
-        m_dYExtent = std::atof(first.c_str());
-        m_dXExtent = std::atof(second.c_str());
+        m_dYExtent = ParseDouble(first);
+        m_dXExtent = ParseDouble(second);
         if (!std::isfinite(m_dYExtent) || !std::isfinite(m_dXExtent))
             Fail(L"parameter \"Scan size:\" is inaccessible.", this);
         unit = unit.substr(0, kUnitChars);
@@ -210,21 +262,19 @@ void CDIDoc::Load(fw::CArchive& ar) {
     std::string sensName;
     {
         const std::size_t at = m_section.find("Z scale: V");
-        CTokens tokens(at == std::string::npos ? std::string() : RestOfLine(m_section, at));
-        std::string skip, value;
-        if (at == std::string::npos || !tokens.Next("[]", skip) || !tokens.Next("[]", sensName) ||
-            !tokens.Next("()", skip) || !tokens.Next("()", skip) || !tokens.Next(" \r\n", value) ||
-            !std::isfinite(std::atof(value.c_str())))
+        CScaleLine scale;
+        if (at == std::string::npos || !ParseScaleLine(RestOfLine(m_section, at), scale))
             Fail(L"parameter \"Z scale: V\" is inaccessible.", this);
-        m_strScaleValue = value;
+        sensName = scale.sensName;
+        m_strScaleValue = scale.volts;
     }
-    const double volts = std::atof(m_strScaleValue.c_str());
+    const double volts = ParseDouble(m_strScaleValue);
 
     // Sensitivity, by image type
     auto sensitivity = [&](const char* marker) {
         std::string section;
         const std::wstring name = W(marker);
-        switch (FindSection(m_header, marker, section)) {
+        switch (FindSection(header, marker, section)) {
         case SectionError::Missing:
             Fail(L"parameter \"" + name + L"\" is inaccessible.", this);
         case SectionError::Unterminated:
@@ -236,7 +286,7 @@ void CDIDoc::Load(fw::CArchive& ar) {
         const std::size_t at = section.find(key);
         if (at == std::string::npos)
             Fail(L"parameter \"" + W(key) + L"\" is inaccessible.", this);
-        const double s = std::atof(RestOfLine(section, at + key.size()).c_str());
+        const double s = ParseDouble(RestOfLine(section, at + key.size()));
         if (!std::isfinite(s))
             Fail(L"parameter \"" + W(key) + L"\" is inaccessible.", this);
         return s;
@@ -294,35 +344,34 @@ void CDIDoc::Store(fw::CArchive& ar) {
     if (!fw::ReadWholeFile(GetPathName(), source))
         Fail(L"I//O error occurred.", this);
     const std::size_t mark = source.find('\x1A');
-    if (mark == std::string::npos)
-        Fail(L"the end of the header (byte 0x1A) is not found.", this);
+    if (mark == std::string::npos || mark > kMaxHeader)
+        Fail(mark == std::string::npos ? L"the end of the header (byte 0x1A) is not found." : kNoHeaderEnd,
+             this);
     std::string header = source.substr(0, mark);
 
-    // Patch the Z scale of this image so that the rewritten counts keep their physical heights.
+    // Patch the Z scale of this image so that the rewritten counts keep their physical heights. The
+    // volts are found by the structure of this image's own section in the file as it is now: another
+    // image may carry the same text, and an earlier save has changed this one's.
     const long long sectionAt = FindImageSection(header, image);
     if (sectionAt < 0)
         Fail(L"parameter \"Ciao image list\" is inaccessible.", this);
+    const std::size_t sectionEnd = header.find("\\*", static_cast<std::size_t>(sectionAt) + 1);
+    // The image's place in the file, from the same section.
+    const long long dataOffset = SectionDecimal(
+        header.substr(static_cast<std::size_t>(sectionAt),
+                      sectionEnd == std::string::npos ? std::string::npos : sectionEnd - sectionAt),
+        "\\Data offset:", this);
     const std::size_t scaleAt = header.find("Z scale: V", static_cast<std::size_t>(sectionAt));
-    if (scaleAt == std::string::npos)
-        Fail(L"parameter \"Z scale: V\" is inaccessible.", this);
-    const std::size_t valueAt = header.find(m_strScaleValue, scaleAt);
-    if (m_strScaleValue.empty() || valueAt == std::string::npos)
+    CScaleLine scale;
+    if (scaleAt == std::string::npos || scaleAt >= sectionEnd ||
+        !ParseScaleLine(RestOfLine(header, scaleAt), scale))
         Fail(L"parameter \"Z scale: V\" is inaccessible.", this);
     const double q = (ph::Size(m_dFullScale, m_strHeightUnit.c_str()) / range).value();
     // A surface without a height scale (F or the range 0) keeps the volts it had.
-    if (std::isfinite(q) && q != 0.0) {
-        std::ostringstream text;
-        text.precision(7);
-        text << std::atof(m_strScaleValue.c_str()) / q;
-        header.replace(valueAt, m_strScaleValue.size(), text.str());
-    }
+    if (std::isfinite(q) && q != 0.0)
+        header.replace(scaleAt + scale.voltsAt, scale.volts.size(),
+                       FormatDouble(ParseDouble(m_strScaleValue) / q, 7));
 
-    // The image's place in the file, from the same header.
-    const std::size_t sectionEnd = header.find("\\*", static_cast<std::size_t>(sectionAt) + 1);
-    const std::string section =
-        header.substr(static_cast<std::size_t>(sectionAt),
-                      sectionEnd == std::string::npos ? std::string::npos : sectionEnd - sectionAt);
-    const long long dataOffset = SectionDecimal(section, "\\Data offset:", this);
     const std::size_t imageBytes = m_raw.size() * 2;
     if (dataOffset < 0 || static_cast<std::uint64_t>(dataOffset) > source.size() ||
         imageBytes > source.size() - static_cast<std::size_t>(dataOffset))

@@ -1,15 +1,26 @@
 #pragma once
 // NanoScope III scan files: a text header ending at the first byte 0x1A, and 16-bit images at the
 // offsets the header names. One document shows one image; a file of several images opens as a group.
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "model/VantriDoc.h"
 
 namespace doc {
 
+// A NanoScope file's header and where each of its image sections starts, read once per open.
+class CDIIndex : public CFileIndex {
+public:
+    std::string header;                // every byte before the first 0x1A
+    std::vector<std::size_t> sections; // just after the backslash of each "\*Ciao image list"
+};
+
 class CDIDoc : public CVantriDoc {
 public:
-    std::string m_header;  // every byte before the first 0x1A
+    // The longest header read: real ones are a few tens of KiB.
+    static constexpr std::size_t kMaxHeader = std::size_t{1} << 20;
+
     std::string m_section; // the text of this document's "\*Ciao image list" section
     int m_nBytesPerPixel = 0;
     int m_nColumns = 0;
@@ -25,6 +36,9 @@ public:
     std::string m_strScaleValue; // the Z scale volts as the header writes them
 
     long long FindImage(int k) override;
+    std::shared_ptr<const CFileIndex> GroupIndex() const override { return m_index; }
+    // Every byte before the first 0x1A of the file as it was opened.
+    const std::string& Header() const;
     void Reprocess() override;
     void SetTitle(const std::wstring& title) override;
     std::wstring FormatName() const override { return L"NanoScope III"; }
@@ -33,6 +47,9 @@ public:
 protected:
     void Load(fw::CArchive& ar) override;
     void Store(fw::CArchive& ar) override;
+
+private:
+    std::shared_ptr<const CDIIndex> m_index;
 };
 
 // Position just after the backslash of the (k+1)-th "\*Ciao image list" of a header, or -1.

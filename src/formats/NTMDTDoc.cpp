@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "formats/Bytes.h"
+#include "formats/Numbers.h"
 #include "framework/fwArchive.h"
 #include "framework/fwMessage.h"
 #include "model/DocException.h"
@@ -73,18 +74,6 @@ const wchar_t* const kAxisNames[3] = {L"X-coordinates", L"Y-coordinates", L"Z-co
     throw CDocException(reason, doc);
 }
 
-// Points the frame walk at a source for the length of a load or store.
-template <typename T> class CSourceScope {
-public:
-    CSourceScope(T*& slot, T* source) : m_slot(slot) { m_slot = source; }
-    ~CSourceScope() { m_slot = nullptr; }
-    CSourceScope(const CSourceScope&) = delete;
-    CSourceScope& operator=(const CSourceScope&) = delete;
-
-private:
-    T*& m_slot;
-};
-
 std::wstring Ordinal(int k) {
     return std::to_wstring(static_cast<long long>(k) + 1);
 }
@@ -108,48 +97,43 @@ bool NtMdtUnitCode(const std::wstring& text, int& code) {
     return false;
 }
 
-const CNTMDTDoc::CFrame* CNTMDTDoc::Frame(int k) {
-    if (k < 0 || k > m_nLastFrame)
-        return nullptr;
-    while (static_cast<int>(m_frames.size()) <= k) {
-        CFrame next;
-        if (!m_frames.empty()) {
-            const CFrame& last = m_frames.back();
-            if (!last.fits)
-                return nullptr; // a frame whose size is broken hides every frame after it
-            next.offset = last.offset + last.size;
-        } else {
-            next.offset = kFileHeaderSize;
-        }
-        unsigned char header[kFrameHeaderSize];
-        if (next.offset > m_fileLength || m_fileLength - next.offset < kFrameHeaderSize)
-            return nullptr;
-        if (m_pLoading) {
-            m_pLoading->Seek(next.offset);
-            if (m_pLoading->Read(header, sizeof header) != sizeof header)
-                return nullptr;
-        } else if (m_pSource) {
-            std::memcpy(header, m_pSource->data() + next.offset, sizeof header);
-        } else {
-            return nullptr;
-        }
+std::vector<CMdtFrame> WalkMdtFrames(std::uint64_t length, int lastFrame,
+                                     const std::function<bool(std::uint64_t, unsigned char*)>& readHeader) {
+    std::vector<CMdtFrame> frames;
+    std::uint64_t offset = CNTMDTDoc::kFileHeaderSize;
+    for (int k = 0; k <= lastFrame; ++k) {
+        unsigned char header[CNTMDTDoc::kFrameHeaderSize];
+        if (offset > length || length - offset < sizeof header || !readHeader(offset, header))
+            break;
+        CMdtFrame frame;
+        frame.offset = offset;
         const std::int32_t size = le::GetI32(header);
-        next.type = le::GetI16(header + 4);
-        next.size = size < 0 ? 0 : static_cast<std::uint64_t>(size);
-        next.fits = next.size >= kFrameHeaderSize && next.size <= m_fileLength - next.offset;
-        m_frames.push_back(next);
+        frame.type = le::GetI16(header + 4);
+        frame.size = size < 0 ? 0 : static_cast<std::uint64_t>(size);
+        frame.fits = frame.size >= sizeof header && frame.size <= length - offset;
+        frames.push_back(frame);
+        if (!frame.fits)
+            break;
+        offset += frame.size;
     }
-    return &m_frames[static_cast<std::size_t>(k)];
+    return frames;
+}
+
+const CMdtFrame* CNTMDTDoc::Frame(int k) const {
+    if (!m_index || k < 0 || static_cast<std::size_t>(k) >= m_index->frames.size())
+        return nullptr;
+    return &m_index->frames[static_cast<std::size_t>(k)];
 }
 
 long long CNTMDTDoc::FindImage(int k) {
-    const CFrame* f = Frame(k);
+    const CMdtFrame* f = Frame(k);
     return f ? static_cast<long long>(f->offset) : -1;
 }
 
 int CNTMDTDoc::NextImage(int k) {
-    for (int j = k + 1; j > k && j <= m_nLastFrame; ++j) {
-        const CFrame* f = Frame(j);
+    const int last = m_index ? m_index->lastFrame : -1;
+    for (int j = k + 1; j > k && j <= last; ++j) {
+        const CMdtFrame* f = Frame(j);
         // A frame that cannot be read is still the next one: its open tells the user why it fails.
         if (!f || !f->fits || f->type != kTypeText)
             return j;
@@ -163,19 +147,30 @@ void CNTMDTDoc::SetTitle(const std::wstring& title) {
 
 void CNTMDTDoc::Load(fw::CArchive& ar) {
     BeginLoad();
-    m_fileLength = ar.GetLength();
-    CSourceScope<fw::CArchive> scope(m_pLoading, &ar);
-    m_frames.clear();
+    const std::uint64_t length = ar.GetLength();
 
     ar.Seek(0);
     if (ar.Read(m_fileHeader, kFileHeaderSize) != kFileHeaderSize || le::GetU32(m_fileHeader) != kSignature)
         Fail(L"it is not NT-MDT file.", this);
-    m_nLastFrame = le::GetI16(m_fileHeader + 12);
-    if (m_nLastFrame < 0)
+    const int lastFrame = le::GetI16(m_fileHeader + 12);
+    if (lastFrame < 0)
         Fail(L"it holds no frames.", this);
 
+    // The frame chain is walked once for all the images of one open.
+    m_index = std::static_pointer_cast<const CMdtIndex>(TakeGroupIndex(length));
+    if (!m_index || m_index->lastFrame != lastFrame) {
+        auto index = std::make_shared<CMdtIndex>();
+        index->length = length;
+        index->lastFrame = lastFrame;
+        index->frames = WalkMdtFrames(length, lastFrame, [&ar](std::uint64_t offset, unsigned char* header) {
+            ar.Seek(offset);
+            return ar.Read(header, kFrameHeaderSize) == kFrameHeaderSize;
+        });
+        m_index = std::move(index);
+    }
+
     // A text frame where the open starts is passed over like the ones between images.
-    const CFrame* frame = Frame(image);
+    const CMdtFrame* frame = Frame(image);
     while (frame && frame->fits && frame->type == kTypeText) {
         const int next = NextImage(image);
         if (next < 0)
@@ -225,9 +220,11 @@ void CNTMDTDoc::Load(fw::CArchive& ar) {
     for (int axis = 0; axis < 3; ++axis) {
         m_step[axis] = le::GetF32(m_axes + 10 * axis + 4);
         m_unitCode[axis] = le::GetI16(m_axes + 10 * axis + 8);
+        if (!StepIsUsable(m_step[axis], axis == 2))
+            Fail(std::wstring(L"the step on ") + kAxisNames[axis] + L" is incorrect.", this);
     }
     VetUnits();
-    m_bSingleFrame = m_nLastFrame == 0;
+    m_bSingleFrame = lastFrame == 0;
 
     Reprocess();
     PrepareNextImage();
@@ -274,11 +271,13 @@ void CNTMDTDoc::Store(fw::CArchive& ar) {
         Fail(L"internal error.", nullptr);
 
     // The frame's place in the source, walked the same way as when it was read.
-    CSourceScope<const std::string> scope(m_pSource, &source);
-    m_fileLength = source.size();
-    m_nLastFrame = le::GetI16(m_fileHeader + 12);
-    m_frames.clear();
-    const CFrame* frame = Frame(image);
+    const std::vector<CMdtFrame> frames = WalkMdtFrames(
+        source.size(), le::GetI16(m_fileHeader + 12), [&source](std::uint64_t offset, unsigned char* header) {
+            std::memcpy(header, source.data() + offset, kFrameHeaderSize);
+            return true;
+        });
+    const CMdtFrame* frame =
+        image >= 0 && static_cast<std::size_t>(image) < frames.size() ? &frames[image] : nullptr;
     if (!frame || !frame->fits)
         Fail(L"frame " + Ordinal(image) + L" does not fit in the file.", this);
     if (le::GetI16(m_frameHeader + 4) != kTypeImage || frame->type != kTypeImage)

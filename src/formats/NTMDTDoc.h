@@ -2,6 +2,8 @@
 // NT-MDT scan files: a 33-byte header and a chain of frames. Every scanned-image frame of a file
 // opens as one document of the file's group; text frames (type 3) are passed over.
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,6 +15,28 @@ namespace doc {
 const wchar_t* NtMdtUnitText(int code);
 // The first code whose text is this unit; false when no code has it.
 bool NtMdtUnitCode(const std::wstring& text, int& code);
+
+// One frame of the chain: where it starts, its stored size and its type.
+struct CMdtFrame {
+    std::uint64_t offset = 0;
+    std::uint64_t size = 0;
+    int type = 0;
+    bool fits = false; // the frame's size is at least its header and it ends inside the file
+};
+
+// The frames of a file, walked once per open: frames 0, 1, ... up to the last the file header
+// names, as far as their headers lie inside the file. A frame whose size is broken is the last listed:
+// it hides every frame after it.
+class CMdtIndex : public CFileIndex {
+public:
+    int lastFrame = -1;
+    std::vector<CMdtFrame> frames;
+};
+
+// Walks the frame chain of a file of this length; readHeader(offset, bytes) fills the 22 bytes of a
+// frame header and returns false when it cannot.
+std::vector<CMdtFrame> WalkMdtFrames(std::uint64_t length, int lastFrame,
+                                     const std::function<bool(std::uint64_t, unsigned char*)>& readHeader);
 
 class CNTMDTDoc : public CVantriDoc {
 public:
@@ -41,6 +65,7 @@ public:
 
     long long FindImage(int k) override;
     int NextImage(int k) override;
+    std::shared_ptr<const CFileIndex> GroupIndex() const override { return m_index; }
     void Reprocess() override;
     void SetTitle(const std::wstring& title) override;
     std::wstring FormatName() const override { return L"NT-MDT"; }
@@ -50,22 +75,12 @@ protected:
     void Store(fw::CArchive& ar) override;
 
 private:
-    struct CFrame {
-        std::uint64_t offset = 0;
-        std::uint64_t size = 0;
-        int type = 0;
-        bool fits = false; // the frame's size is at least its header and it ends inside the file
-    };
-    // Frame k, read from the file being loaded as far as needed; null when k is outside the file's
-    // frame count or its header lies beyond the end of the file.
-    const CFrame* Frame(int k);
+    // Frame k of the file as opened; null when k is outside the file's frame count or its header
+    // lies beyond the end of the file.
+    const CMdtFrame* Frame(int k) const;
     void VetUnits();
 
-    int m_nLastFrame = -1;
-    std::vector<CFrame> m_frames; // frames 0, 1, ... as far as they were walked
-    std::uint64_t m_fileLength = 0;
-    fw::CArchive* m_pLoading = nullptr;     // the archive being loaded, only while Load runs
-    const std::string* m_pSource = nullptr; // the source being stored, only while Store runs
+    std::shared_ptr<const CMdtIndex> m_index;
 };
 
 } // namespace doc

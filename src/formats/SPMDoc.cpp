@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "formats/Bytes.h"
+#include "formats/Numbers.h"
 #include "framework/fwArchive.h"
 #include "framework/fwMessage.h"
 #include "framework/fwText.h"
@@ -96,6 +97,17 @@ void CSPMDoc::Load(fw::CArchive& ar) {
 
     if (m_nColumns == 0 || m_nRows == 0)
         Fail(L"size of the image is incorrect.", this);
+    // The border of one sample is cut away: a scan of two samples or fewer across has no surface.
+    if (m_nColumns <= m_preprocessor.left + m_preprocessor.right ||
+        m_nRows <= m_preprocessor.top + m_preprocessor.bottom)
+        Fail(L"the image of " + std::to_wstring(m_nColumns) + L" x " + std::to_wstring(m_nRows) +
+                 L" samples holds nothing inside its border.",
+             this);
+    const wchar_t* const axes[3] = {L"X-coordinates", L"Y-coordinates", L"Z-coordinates"};
+    const float steps[3] = {m_xStep, m_yStep, m_zStep};
+    for (int axis = 0; axis < 3; ++axis)
+        if (!StepIsUsable(steps[axis], axis == 2))
+            Fail(std::wstring(L"the step on ") + axes[axis] + L" is incorrect.", this);
     const std::uint64_t bytes =
         static_cast<std::uint64_t>(m_nColumns) * static_cast<std::uint64_t>(m_nRows) * 2;
     if (bytes > length - kHeaderSize)

@@ -1,5 +1,6 @@
 #include "model/SurfaceApp.h"
 
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -16,29 +17,59 @@ CSurfaceApp::CSurfaceApp() {
     SetDocManager(std::make_unique<CVantriDocManager>(dialogMemory));
 }
 
-fw::CDocument* CSurfaceApp::OpenDocumentFile(const std::wstring& path) {
-    std::map<CVantriDocTemplate*, int> groupsBefore;
-    if (m_nDepth == 0)
-        for (fw::CDocTemplate* t : GetDocManager().GetTemplates())
-            if (auto* vt = dynamic_cast<CVantriDocTemplate*>(t))
-                groupsBefore[vt] = vt->m_nGroup;
-
+fw::CDocument* CSurfaceApp::OpenOne(const std::function<fw::CDocument*()>& open) {
     fw::CDocument* opened = nullptr;
-    ++m_nDepth;
     try {
-        opened = fw::CWinApp::OpenDocumentFile(path);
+        opened = open();
     } catch (const CWindowException& e) {
         // The template closed the document again; the user learns why.
         fw::MessageBox(fw::FromUtf8(e.what()), fw::MsgButtons::Ok, fw::MsgIcon::Exclamation);
         opened = nullptr;
-    } catch (...) {
-        --m_nDepth;
-        throw;
     }
     if (!opened)
         ++m_nFailed;
-    if (--m_nDepth > 0)
-        return opened;
+    return opened;
+}
+
+fw::CDocument* CSurfaceApp::OpenDocumentFile(const std::wstring& path) {
+    if (m_nDepth > 0)
+        return OpenOne([&] { return fw::CWinApp::OpenDocumentFile(path); });
+
+    std::map<CVantriDocTemplate*, int> groupsBefore;
+    for (fw::CDocTemplate* t : GetDocManager().GetTemplates())
+        if (auto* vt = dynamic_cast<CVantriDocTemplate*>(t))
+            groupsBefore[vt] = vt->m_nGroup;
+
+    struct CDepth {
+        int& depth;
+        explicit CDepth(int& d) : depth(d) { ++depth; }
+        ~CDepth() {
+            --depth;
+            CVantriDoc::s_pending = CVantriDoc::CPendingImage{};
+        }
+    } depth(m_nDepth);
+    CVantriDoc::s_pending = CVantriDoc::CPendingImage{};
+    fw::CDocument* opened = OpenOne([&] { return fw::CWinApp::OpenDocumentFile(path); });
+
+    // The further images of the file, each once the one before it has opened: one after another, never
+    // nested, and no more of them than one open can sensibly show.
+    int images = 1;
+    for (CVantriDoc::CPendingImage& next = CVantriDoc::s_pending; next.armed; ++images) {
+        next.armed = false;
+        if (images >= kMaxGroupImages) {
+            const int left = next.previous ? next.previous->ImagesFrom(next.image) : 0;
+            fw::MessageBox(L"Only the first " + std::to_wstring(kMaxGroupImages) +
+                               L" images of this file are opened; " +
+                               (left > 0 ? std::to_wstring(left) : std::wstring(L"the other")) +
+                               L" images are left out.",
+                           fw::MsgButtons::Ok, fw::MsgIcon::Exclamation);
+            break;
+        }
+        fw::CDocTemplate* t = next.docTemplate;
+        const std::wstring file = next.path;
+        if (t)
+            OpenOne([&] { return t->OpenDocumentFile(file); });
+    }
 
     for (auto& [t, before] : groupsBefore) {
         // A later image that failed left its group unfinished: close the group so that the next file

@@ -1,6 +1,7 @@
 #pragma once
 // The application's core: opening files as groups of surface documents. The window layer and the
 // command-line tool both build on it.
+#include <functional>
 #include <string>
 
 #include "framework/fwApp.h"
@@ -18,8 +19,12 @@ public:
     // What the file dialogs remember; the settings store it.
     CDialogMemory dialogMemory;
 
-    // Opens a path as the application does. When the outermost open returns, the image counters start
-    // again at 0, an unfinished group still gets its own number, and a first image is marked for
+    // The most images one open of a file makes documents of.
+    static constexpr int kMaxGroupImages = 256;
+
+    // Opens a path as the application does: its first image, then each further image of the file in
+    // turn, up to kMaxGroupImages (the user is told how many were left out). Then the image counters
+    // start again at 0, an unfinished group still gets its own number, and a first image is marked for
     // arrangement of its group.
     fw::CDocument* OpenDocumentFile(const std::wstring& path) override;
 
@@ -31,6 +36,9 @@ public:
     int FailedOpens() const { return m_nFailed; }
 
 private:
+    // Runs one open; a window that cannot be made is reported. Counts a failure.
+    fw::CDocument* OpenOne(const std::function<fw::CDocument*()>& open);
+
     int m_nDepth = 0;
     CVantriDoc* m_pArrange = nullptr;
     int m_nFailed = 0;

@@ -15,8 +15,7 @@
 
 namespace doc {
 
-bool CVantriDoc::s_bPendingOpen = false;
-std::wstring CVantriDoc::s_strPendingPath;
+CVantriDoc::CPendingImage CVantriDoc::s_pending;
 
 namespace {
 IKernelPrompt* g_kernelPrompt = nullptr;
@@ -64,6 +63,8 @@ IKernelPrompt* SetKernelPrompt(IKernelPrompt* prompt) {
 
 CVantriDoc::CVantriDoc() = default;
 CVantriDoc::~CVantriDoc() {
+    if (s_pending.previous == this)
+        s_pending.previous = nullptr;
     if (auto* app = dynamic_cast<CSurfaceApp*>(fw::CWinApp::Get()))
         app->ForgetDocument(this);
 }
@@ -85,14 +86,35 @@ bool CVantriDoc::PrepareNextImage() {
     if (next > image) {
         if (t)
             t->m_nImage = next;
-        s_strPendingPath = m_strLoadPath;
-        s_bPendingOpen = true;
+        s_pending.armed = true;
+        s_pending.path = m_strLoadPath;
+        s_pending.docTemplate = GetDocTemplate();
+        s_pending.image = next;
+        s_pending.previous = this;
+        s_pending.index = GroupIndex();
         return true;
     }
     if (t)
         ++t->m_nGroup;
-    s_bPendingOpen = false;
+    s_pending = CPendingImage{};
     return false;
+}
+
+std::shared_ptr<const CFileIndex> CVantriDoc::TakeGroupIndex(std::uint64_t length) {
+    std::shared_ptr<const CFileIndex> index;
+    if (image > 0 && s_pending.path == m_strLoadPath && s_pending.index && s_pending.index->length == length)
+        index = s_pending.index;
+    s_pending.index.reset();
+    return index;
+}
+
+int CVantriDoc::ImagesFrom(int k) {
+    if (k < 0 || FindImage(k) < 0)
+        return 0;
+    int count = 1;
+    for (int j = NextImage(k); j > k; k = j, j = NextImage(j))
+        ++count;
+    return count;
 }
 
 long long CVantriDoc::FindImage(int) {
@@ -105,23 +127,14 @@ int CVantriDoc::NextImage(int k) {
 
 bool CVantriDoc::OnOpenDocument(const std::wstring& path) {
     m_strLoadPath = path;
-    bool opened = false;
     try {
-        opened = fw::CDocument::OnOpenDocument(path);
+        return fw::CDocument::OnOpenDocument(path);
     } catch (const char* text) {
         // A reader meeting an image it skips ends the open without a word.
         if (text && std::strcmp(text, "safely close") == 0)
             return false;
         throw;
     }
-    if (opened && s_bPendingOpen) {
-        // The flag is taken before the nested open, so that a failing next image cannot leave it armed.
-        s_bPendingOpen = false;
-        const std::wstring next = s_strPendingPath;
-        if (fw::CWinApp* app = fw::CWinApp::Get())
-            app->OpenDocumentFile(next);
-    }
-    return opened;
 }
 
 void CVantriDoc::Serialize(fw::CArchive& ar) {

@@ -1,11 +1,13 @@
 #pragma once
 // The surface document: the raw scan as read, the correction settings, and the processed surface.
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "framework/fwDocument.h"
 #include "model/DataDoc.h"
+#include "model/FileIndex.h"
 #include "model/SurfaceCommands.h"
 #include "processing/ChainStages.h"
 #include "processing/Filter.h"
@@ -70,6 +72,10 @@ public:
     // The image of the file to open after image k, or -1 when k is the last; by default k + 1 when
     // FindImage finds it. A reader whose files hold images it skips passes over them here.
     virtual int NextImage(int k);
+    // How many images an open would show from image k on, k included.
+    int ImagesFrom(int k);
+    // The index of the whole file that the next image of the same open may take over; none by default.
+    virtual std::shared_ptr<const CFileIndex> GroupIndex() const { return nullptr; }
 
     bool OnOpenDocument(const std::wstring& path) override;
     // Loads or stores through Load and Store; a reader's failure is shown to the user and rethrown.
@@ -98,14 +104,24 @@ public:
     // The open documents of the same file-open, this one included, in the order they were opened.
     std::vector<CVantriDoc*> GroupDocuments() const;
 
-    // The application-wide pending open of the next image.
-    static bool s_bPendingOpen;
-    static std::wstring s_strPendingPath;
+    // The next image of the file being opened, armed by the image before it. The application opens
+    // it once that image's open has returned, one image after another.
+    struct CPendingImage {
+        bool armed = false;
+        std::wstring path;
+        fw::CDocTemplate* docTemplate = nullptr;
+        int image = 0;
+        CVantriDoc* previous = nullptr; // the image that armed it, while it exists
+        std::shared_ptr<const CFileIndex> index;
+    };
+    static CPendingImage s_pending;
 
 protected:
     // Reads columns x rows little-endian 16-bit counts from the archive's position into the raw grid.
     // False on a short read, with the raw grid left as it was.
     bool ReadRaw(fw::CArchive& ar, int columns, int rows);
+    // The index the previous image of this open handed on, if it was made from a file of this length.
+    std::shared_ptr<const CFileIndex> TakeGroupIndex(std::uint64_t length);
     virtual void Load(fw::CArchive&) {}
     virtual void Store(fw::CArchive&) {}
 

@@ -9,9 +9,9 @@
 #include <sstream>
 
 #include "data/NanoScopeGen.h"
-#include "formats/ReaderFixture.h"
 #include "formats/DIDoc.h"
 #include "formats/DocTypes.h"
+#include "formats/ReaderFixture.h"
 #include "framework/fwDocTemplate.h"
 #include "framework/fwMessage.h"
 #include "framework/fwText.h"
@@ -109,33 +109,48 @@ TEST_F(DIDocTest, EveryRefusalHasTheReadersOwnMessage) {
         {"old version", [](NsFile& f) { f.version = "0x04220000"; },
          L"file format versions lower as 4.30 is not support, as yet."},
         {"no version", [](NsFile& f) { f.version.clear(); }, L"version number is inaccessible."},
-        {"no image list", [](NsFile& f) { f.images.clear(); }, L"parameter \"Ciao image list\" is inaccessible."},
+        {"no image list", [](NsFile& f) { f.images.clear(); },
+         L"parameter \"Ciao image list\" is inaccessible."},
         {"unterminated image list", [](NsFile& f) { f.fileListEnd = false; },
          L"occured error reading of \"Ciao image list\"."},
-        {"no data offset", omit("\\Data offset:"), L"parameter \"\\Data offset:\" is not found in the image list."},
-        {"no bytes/pixel", omit("\\Bytes/pixel:"), L"parameter \"\\Bytes/pixel:\" is not found in the image list."},
+        {"no data offset", omit("\\Data offset:"),
+         L"parameter \"\\Data offset:\" is not found in the image list."},
+        {"no bytes/pixel", omit("\\Bytes/pixel:"),
+         L"parameter \"\\Bytes/pixel:\" is not found in the image list."},
         {"no samples", omit("\\Samps/line:"), L"parameter \"\\Samps/line:\" is not found in the image list."},
-        {"no lines", omit("\\Number of lines:"), L"parameter \"\\Number of lines:\" is not found in the image list."},
+        {"no lines", omit("\\Number of lines:"),
+         L"parameter \"\\Number of lines:\" is not found in the image list."},
         {"no scan size", omit("\\Scan size:"), L"parameter \"Scan size:\" is inaccessible."},
-        {"one number", replace("\\Scan size:", "\\Scan size: 5000"), L"parameter \"Scan size:\" is inaccessible."},
+        {"one number", replace("\\Scan size:", "\\Scan size: 5000"),
+         L"parameter \"Scan size:\" is inaccessible."},
         {"no data type", omit("Image Data: S"), L"parameter \"Image Data: S\" is inaccessible."},
         {"no z scale", omit("Z scale: V"), L"parameter \"Z scale: V\" is inaccessible."},
         {"no volts", replace("Z scale: V", "\\@2:Z scale: V [Sens. Zscan] (0.0067 V/LSB)"),
          L"parameter \"Z scale: V\" is inaccessible."},
         {"trailing blank", [](NsFile& f) { f.images[0].type = "Height "; },
          L"Height  is unsupported format of \"Image Data\"."},
-        {"lower case", [](NsFile& f) { f.images[0].type = "height"; }, L"height is unsupported format of \"Image Data\"."},
+        {"lower case", [](NsFile& f) { f.images[0].type = "height"; },
+         L"height is unsupported format of \"Image Data\"."},
         {"no scanner list", [](NsFile& f) { f.scannerList = false; },
          L"parameter \"\\*Scanner list\" is inaccessible."},
-        {"no scan list", [](NsFile& f) { f.scanList = false; f.images[0].type = "Phase"; },
+        {"no scan list",
+         [](NsFile& f) {
+             f.scanList = false;
+             f.images[0].type = "Phase";
+         },
          L"parameter \"\\*Ciao scan list\" is inaccessible."},
         {"no sensitivity", [](NsFile& f) { f.images[0].sensName = "Sens. Nothing"; },
          L"parameter \"\\@Sens. Nothing: V\" is inaccessible."},
         {"4 bytes per pixel", [](NsFile& f) { f.images[0].bytesPerPixel = 4; },
          L"this file format is not supported, as yet"},
-        {"no end of header", [](NsFile& f) { f.endMark = false; f.images[0].samples.assign(256, 0); },
+        {"no end of header",
+         [](NsFile& f) {
+             f.endMark = false;
+             f.images[0].samples.assign(256, 0);
+         },
          L"the end of the header (byte 0x1A) is not found."},
-        {"truncated", [](NsFile& f) { f.truncateTo = 8192 + 100; }, L"image data reach beyond the end of the file."},
+        {"truncated", [](NsFile& f) { f.truncateTo = 8192 + 100; },
+         L"image data reach beyond the end of the file."},
         {"offset far away", replace("\\Data offset:", "\\Data offset: 1099511627776"),
          L"image data reach beyond the end of the file."},
         {"negative offset", replace("\\Data offset:", "\\Data offset: -2"),
@@ -143,7 +158,8 @@ TEST_F(DIDocTest, EveryRefusalHasTheReadersOwnMessage) {
         {"huge image", replace("\\Number of lines:", "\\Number of lines: 2000000000"),
          L"image data reach beyond the end of the file."},
         {"no columns", replace("\\Samps/line:", "\\Samps/line: 0"), L"size of the image is incorrect."},
-        {"negative rows", replace("\\Number of lines:", "\\Number of lines: -16"), L"size of the image is incorrect."},
+        {"negative rows", replace("\\Number of lines:", "\\Number of lines: -16"),
+         L"size of the image is incorrect."},
         {"overflowing columns", replace("\\Samps/line:", "\\Samps/line: 99999999999999999999"),
          L"size of the image is incorrect."},
     };
@@ -173,10 +189,8 @@ TEST_F(DIDocTest, LateralUnitsAreVettedAndReplaced) {
         bool warns;
     };
     const CCase cases[] = {
-        {"10 10 ~m", L"10.0 \u00B5m", false},
-        {"10 10", L"10.0 \u00B5m", false},
-        {"10 10 furlong", L"10.0 \u00B5m", true},
-        {"300 300 nm", L"300 nm", false},
+        {"10 10 ~m", L"10.0 \u00B5m", false},        {"10 10", L"10.0 \u00B5m", false},
+        {"10 10 furlong", L"10.0 \u00B5m", true},    {"300 300 nm", L"300 nm", false},
         {"0.5 0.5 Angstrom", L"0.50 \u00C5", false},
     };
     for (const CCase& c : cases) {
@@ -334,7 +348,9 @@ TEST_F(DIDocTest, RealFilesOpenTheImagesTheReaderAccepts) {
     };
     const CCase cases[] = {
         {"scilab4spm__data1.007", {"Height", "Amplitude"}, L""},
-        {"SurfaceTopography__di-2.di", {"Height", "Height"}, L"Deflection is unsupported format of \"Image Data\"."},
+        {"SurfaceTopography__di-2.di",
+         {"Height", "Height"},
+         L"Deflection is unsupported format of \"Image Data\"."},
         {"SurfaceTopography__di-1.di", {}, L"parameter \"Scan size:\" is inaccessible."},
     };
     for (const CCase& c : cases) {
@@ -369,11 +385,11 @@ TEST_F(DIDocTest, EverySurfaceSettingRunsAndUndoingItGivesBackTheFirstGrid) {
     ASSERT_EQ(group.size(), 1u);
     doc::CDIDoc& d = *group[0];
     const auto first = d.heights;
-    const int settings[] = {doc::ID_JUMPS,         doc::ID_FLAT_Y,         doc::ID_FLAT_X,        doc::ID_FLAT_YX,
-                            doc::ID_PLANE_PLANE,   doc::ID_PLANE_PARABOLA_X, doc::ID_PLANE_PARABOLA_Y,
-                            doc::ID_PLANE_PARABOLOID, doc::ID_MORPH_DILATE3, doc::ID_MORPH_ERODE3,
-                            doc::ID_FILTER_MEAN3,  doc::ID_FILTER_MEDIAN5,  doc::ID_FILTER_LAPLACE5,
-                            doc::ID_FILTER_SHARPEN};
+    const int settings[] = {
+        doc::ID_JUMPS,           doc::ID_FLAT_Y,           doc::ID_FLAT_X,           doc::ID_FLAT_YX,
+        doc::ID_PLANE_PLANE,     doc::ID_PLANE_PARABOLA_X, doc::ID_PLANE_PARABOLA_Y, doc::ID_PLANE_PARABOLOID,
+        doc::ID_MORPH_DILATE3,   doc::ID_MORPH_ERODE3,     doc::ID_FILTER_MEAN3,     doc::ID_FILTER_MEDIAN5,
+        doc::ID_FILTER_LAPLACE5, doc::ID_FILTER_SHARPEN};
     for (int id : settings) {
         SCOPED_TRACE(id);
         ASSERT_TRUE(d.OnCommand(id));
@@ -383,12 +399,26 @@ TEST_F(DIDocTest, EverySurfaceSettingRunsAndUndoingItGivesBackTheFirstGrid) {
         // Undo: toggle again, or choose the group's None.
         int undo = doc::ID_FILTER_NONE;
         switch (id) {
-        case doc::ID_JUMPS: undo = doc::ID_JUMPS; break;
-        case doc::ID_FLAT_Y: case doc::ID_FLAT_X: case doc::ID_FLAT_YX: undo = doc::ID_FLAT_NONE; break;
-        case doc::ID_PLANE_PLANE: case doc::ID_PLANE_PARABOLA_X: case doc::ID_PLANE_PARABOLA_Y:
-        case doc::ID_PLANE_PARABOLOID: undo = doc::ID_PLANE_NONE; break;
-        case doc::ID_MORPH_DILATE3: case doc::ID_MORPH_ERODE3: undo = doc::ID_MORPH_NONE; break;
-        default: break;
+        case doc::ID_JUMPS:
+            undo = doc::ID_JUMPS;
+            break;
+        case doc::ID_FLAT_Y:
+        case doc::ID_FLAT_X:
+        case doc::ID_FLAT_YX:
+            undo = doc::ID_FLAT_NONE;
+            break;
+        case doc::ID_PLANE_PLANE:
+        case doc::ID_PLANE_PARABOLA_X:
+        case doc::ID_PLANE_PARABOLA_Y:
+        case doc::ID_PLANE_PARABOLOID:
+            undo = doc::ID_PLANE_NONE;
+            break;
+        case doc::ID_MORPH_DILATE3:
+        case doc::ID_MORPH_ERODE3:
+            undo = doc::ID_MORPH_NONE;
+            break;
+        default:
+            break;
         }
         ASSERT_TRUE(d.OnCommand(undo));
         EXPECT_TRUE(d.heights == first);
@@ -430,14 +460,22 @@ TEST_F(DIDocTest, DegenerateScansRunEverySettingWithoutLeavingTheUnitRange) {
         {1, 7, {}},
         {7, 1, {}},
         {2, 2, {}},
-        {5, 4, std::vector<std::int16_t>(20, 1234)},                      // constant
-        {6, 6, std::vector<std::int16_t>(36, -32768)},                    // the lower end
+        {5, 4, std::vector<std::int16_t>(20, 1234)},   // constant
+        {6, 6, std::vector<std::int16_t>(36, -32768)}, // the lower end
         {4, 3, {-32768, 32767, -32768, 32767, 32767, -32768, 32767, -32768, -32768, 32767, -32768, 32767}},
     };
-    const int settings[] = {doc::ID_JUMPS,           doc::ID_FLAT_YX,        doc::ID_PLANE_PLANE,
-                            doc::ID_PLANE_PARABOLOID, doc::ID_PLANE_PARABOLA_X, doc::ID_MORPH_DILATE3,
-                            doc::ID_FILTER_MEDIAN5,  doc::ID_FILTER_LAPLACE5, doc::ID_FILTER_SHARPEN,
-                            doc::ID_NORMALIZE,       doc::ID_MORPH_ERODE3,   doc::ID_FILTER_MEAN7};
+    const int settings[] = {doc::ID_JUMPS,
+                            doc::ID_FLAT_YX,
+                            doc::ID_PLANE_PLANE,
+                            doc::ID_PLANE_PARABOLOID,
+                            doc::ID_PLANE_PARABOLA_X,
+                            doc::ID_MORPH_DILATE3,
+                            doc::ID_FILTER_MEDIAN5,
+                            doc::ID_FILTER_LAPLACE5,
+                            doc::ID_FILTER_SHARPEN,
+                            doc::ID_NORMALIZE,
+                            doc::ID_MORPH_ERODE3,
+                            doc::ID_FILTER_MEAN7};
     for (const CCase& c : cases) {
         SCOPED_TRACE(std::to_string(c.columns) + "x" + std::to_string(c.rows));
         NsFile file;
@@ -461,4 +499,77 @@ TEST_F(DIDocTest, DegenerateScansRunEverySettingWithoutLeavingTheUnitRange) {
         EXPECT_EQ(Open(dir / "scan.001").size(), 1u);
         CloseAll();
     }
+}
+
+TEST_F(DIDocTest, EverySaveFindsTheZScaleInItsOwnImagesSection) {
+    // Three images with the same Z scale text, as trace and retrace pairs often have.
+    NsFile file;
+    file.images.assign(3, NsImage{});
+    for (int k = 0; k < 3; ++k)
+        file.images[k].seed = 3 + k;
+    const fs::path source = Write(file);
+    auto group = Open(source);
+    ASSERT_EQ(group.size(), 3u);
+    doc::CDIDoc& d = *group[1];
+    d.OnCommand(doc::ID_PLANE_PLANE);
+    const fs::path target = dir / "saved.002";
+    ASSERT_TRUE(d.OnFileSaveAs(fw::FromUtf8(target.string())));
+    const std::string once = ReadAll(target);
+    // Saved again, and again after another change: the other images' volts never move, and image 1's
+    // follow its own surface.
+    ASSERT_TRUE(d.DoFileSave());
+    EXPECT_EQ(ReadAll(target), once);
+    d.OnCommand(doc::ID_FILTER_MEAN5);
+    ASSERT_TRUE(d.DoFileSave());
+    EXPECT_TRUE(recorder.boxes.empty());
+
+    const std::string saved = ReadAll(target);
+    const std::string header = saved.substr(0, saved.find('\x1A'));
+    auto volts = [&](int k) {
+        const std::size_t section = static_cast<std::size_t>(doc::FindImageSection(header, k));
+        const std::size_t line = header.find("Z scale: V", section);
+        const std::size_t at = header.find(')', line) + 2;
+        return header.substr(at, header.find(' ', at) - at);
+    };
+    EXPECT_EQ(volts(0), "440.0000");
+    EXPECT_EQ(volts(2), "440.0000");
+    EXPECT_NE(volts(1), "440.0000");
+    // Reopened, the surface keeps its physical height: its span of the saved range.
+    const auto [lo, hi] = std::minmax_element(d.heights.begin(), d.heights.end());
+    const ph::Size span = d.range * static_cast<double>(*hi - *lo);
+    CloseAll();
+    auto reopened = Open(target);
+    ASSERT_EQ(reopened.size(), 3u);
+    EXPECT_NEAR(reopened[1]->range.cast(span.unit()).value(), span.value(), span.value() * 1e-4);
+}
+
+TEST_F(DIDocTest, AHeaderLongerThanOneMebibyteIsRefused) {
+    NsFile file;
+    // A comment line puts the end of the header past the first MiB.
+    file.images[0].extraLines.push_back("\\@Note: " + std::string(doc::CDIDoc::kMaxHeader, 'n'));
+    const fs::path path = Write(file);
+    EXPECT_TRUE(Open(path).empty());
+    ASSERT_EQ(recorder.boxes.size(), 1u);
+    EXPECT_EQ(recorder.boxes[0].text,
+              kPrefix + L"the end of the header (byte 0x1A) is not found in its first 1 MiB.");
+}
+
+TEST_F(DIDocTest, AFileOfManyImagesOpensItsFirst256OnceEach) {
+    NsFile file;
+    file.images.assign(300, NsImage{});
+    for (auto& image : file.images)
+        image.columns = image.rows = 2;
+    auto group = Open(Write(file));
+    ASSERT_EQ(group.size(), 256u);
+    ASSERT_EQ(recorder.boxes.size(), 1u);
+    EXPECT_EQ(recorder.boxes[0].text,
+              L"Only the first 256 images of this file are opened; 44 images are left out.");
+    // The header was read once for the whole group.
+    for (doc::CDIDoc* d : group)
+        EXPECT_EQ(&d->Header(), &group[0]->Header());
+    EXPECT_EQ(group[255]->image, 255);
+    // The next file gets a group of its own.
+    auto next = Open(Write(NsFile{}, "next.000"));
+    ASSERT_EQ(next.size(), 1u);
+    EXPECT_EQ(next[0]->group, group[0]->group + 1);
 }

@@ -177,6 +177,17 @@ TEST_F(NTMDTDocTest, DamagedFilesFailWithTheirReason) {
              f.frames = {Frame(3), Frame(3)};
          },
          L"it holds no frame of a scanned image."},
+        // Steps that cannot scale a surface.
+        {"X step 0", [](MdtFile& f) { f.frames[0].xStep = 0.0f; },
+         L"the step on X-coordinates is incorrect."},
+        {"Y step negative", [](MdtFile& f) { f.frames[0].yStep = -0.5f; },
+         L"the step on Y-coordinates is incorrect."},
+        {"X step infinite", [](MdtFile& f) { f.frames[0].xStep = INFINITY; },
+         L"the step on X-coordinates is incorrect."},
+        {"Z step not a number", [](MdtFile& f) { f.frames[0].zStep = NAN; },
+         L"the step on Z-coordinates is incorrect."},
+        {"Z step 0", [](MdtFile& f) { f.frames[0].zStep = 0.0f; },
+         L"the step on Z-coordinates is incorrect."},
     };
     for (const CCase& c : cases) {
         MdtFile file;
@@ -326,4 +337,23 @@ TEST_F(NTMDTDocTest, NewerFilesWithoutScannedImagesEndWithAMessage) {
     const fs::path real = fs::path(VANTRI_TEST_DATA) / "real" / "SciFiDatasets__test_mdt.mdt";
     ASSERT_TRUE(fs::exists(real));
     ExpectRefused(real, L"have unknown type of Frame.", "text frame, then an MDA frame");
+}
+
+TEST_F(NTMDTDocTest, AFileOfManyFramesOpensItsFirst256ImagesWalkingTheChainOnce) {
+    // 600 frames: every third a text frame, so 400 images.
+    MdtFile file;
+    file.frames.clear();
+    for (int k = 0; k < 600; ++k)
+        file.frames.push_back(Frame(k % 3 == 1 ? 3 : 0, 2, 2, static_cast<std::uint32_t>(k)));
+    const auto group = Open(Write(file));
+    ASSERT_EQ(group.size(), 256u);
+    ASSERT_EQ(recorder.boxes.size(), 1u);
+    EXPECT_EQ(recorder.boxes[0].text,
+              L"Only the first 256 images of this file are opened; 144 images are left out.");
+    // Image n of the group is frame n + (n + 1) / 2; all of them share one walk of the chain.
+    for (std::size_t n = 0; n < group.size(); ++n) {
+        EXPECT_EQ(group[n]->image, static_cast<int>(n + (n + 1) / 2));
+        EXPECT_EQ(group[n]->GroupIndex(), group[0]->GroupIndex());
+    }
+    EXPECT_EQ(Template().m_nImage, 0);
 }

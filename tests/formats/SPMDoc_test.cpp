@@ -224,3 +224,42 @@ TEST_F(SPMDocTest, HeightUnitsOnSaving) {
         CloseAll();
     }
 }
+
+TEST_F(SPMDocTest, ScansWithoutCellsInsideTheBorderOrWithUnusableStepsAreRefused) {
+    struct CCase {
+        int columns, rows;
+        float xStep, yStep, zStep;
+        std::wstring reason;
+    };
+    const CCase cases[] = {
+        {2, 2, 10.f, 10.f, 0.1f, L"the image of 2 x 2 samples holds nothing inside its border."},
+        {1, 40, 10.f, 10.f, 0.1f, L"the image of 1 x 40 samples holds nothing inside its border."},
+        {40, 2, 10.f, 10.f, 0.1f, L"the image of 40 x 2 samples holds nothing inside its border."},
+        {8, 8, 0.f, 10.f, 0.1f, L"the step on X-coordinates is incorrect."},
+        {8, 8, 10.f, -1.f, 0.1f, L"the step on Y-coordinates is incorrect."},
+        {8, 8, 10.f, 10.f, INFINITY, L"the step on Z-coordinates is incorrect."},
+        {8, 8, 10.f, 10.f, 0.f, L"the step on Z-coordinates is incorrect."},
+    };
+    for (const CCase& c : cases) {
+        SpmFile file;
+        file.columns = c.columns;
+        file.rows = c.rows;
+        file.xStep = c.xStep;
+        file.yStep = c.yStep;
+        file.zStep = c.zStep;
+        recorder.boxes.clear();
+        EXPECT_TRUE(Open(Write(file)).empty()) << c.columns << " x " << c.rows;
+        ASSERT_EQ(recorder.boxes.size(), 1u);
+        EXPECT_EQ(recorder.boxes[0].text, kPrefix + c.reason);
+        EXPECT_TRUE(app.GetDocManager().GetTemplates()[1]->GetDocuments().empty());
+    }
+    // Three samples across leave one cell; a negative height step turns the surface over.
+    SpmFile smallest;
+    smallest.columns = smallest.rows = 3;
+    smallest.zStep = -0.5f;
+    recorder.boxes.clear();
+    const auto group = Open(Write(smallest));
+    ASSERT_EQ(group.size(), 1u);
+    EXPECT_EQ(group[0]->columns, 1);
+    EXPECT_TRUE(recorder.boxes.empty());
+}

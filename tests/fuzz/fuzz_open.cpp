@@ -1,6 +1,6 @@
 // Opens arbitrary bytes as a scan file through the whole open sequence (every image of the group),
-// and saves what opened, as the application would. The file's extension, VANTRI_FUZZ_EXTENSION,
-// routes it to the reader under test.
+// and saves every image that opened twice, under a new name and then onto itself, as a user would. The file's
+// extension, VANTRI_FUZZ_EXTENSION, routes it to the reader under test.
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -37,8 +37,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } else {
         return 0;
     }
-    if (auto* doc = dynamic_cast<doc::CVantriDoc*>(setup.app.OpenDocumentFile(fw::FromUtf8(path)))) {
-        doc->OnFileSaveAs(fw::FromUtf8(saved));
+    if (auto* first = dynamic_cast<doc::CVantriDoc*>(setup.app.OpenDocumentFile(fw::FromUtf8(path)))) {
+        for (doc::CVantriDoc* doc : first->GroupDocuments()) {
+            if (doc->OnFileSaveAs(fw::FromUtf8(saved)))
+                doc->DoFileSave();
+        }
         ::unlink(saved.c_str());
     }
     setup.app.GetDocManager().CloseAllDocuments();

@@ -82,7 +82,8 @@ public:
 class SurfaceDocTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir = fs::path(VANTRI_TEST_OUT) / ("surface_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        dir = fs::path(VANTRI_TEST_OUT) /
+              ("surface_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
         fs::remove_all(dir);
         fs::create_directories(dir);
         tmpl = static_cast<doc::CVantriDocTemplate*>(app.GetDocManager().AddDocTemplate(
@@ -116,7 +117,6 @@ TEST_F(SurfaceDocTest, AFileOfSeveralImagesOpensAsOneNumberedGroup) {
     auto docs = Docs();
     ASSERT_EQ(docs.size(), 3u);
     for (int k = 0; k < 3; ++k) {
-        // The innermost open finishes first, but the group lists its images in image order of opening.
         EXPECT_EQ(docs[k]->image, k);
         EXPECT_EQ(docs[k]->group, 0);
         EXPECT_EQ(docs[k]->GetPathName(), three);
@@ -139,6 +139,55 @@ TEST_F(SurfaceDocTest, AFileOfSeveralImagesOpensAsOneNumberedGroup) {
     // A closed document is no longer marked for arrangement.
     app.GetDocManager().CloseAllDocuments();
     EXPECT_EQ(app.TakeArrangeMark(), nullptr);
+}
+
+// A template that notes when each image's load starts and when its window is first shown.
+class CRecordingTemplate : public doc::CVantriDocTemplate {
+public:
+    using doc::CVantriDocTemplate::CVantriDocTemplate;
+    std::vector<std::string> events;
+
+protected:
+    bool CreateFrame(fw::CDocument&) override {
+        events.push_back("load " + std::to_string(m_nImage));
+        return true;
+    }
+    void InitialUpdateFrame(fw::CDocument& d) override {
+        events.push_back("show " + std::to_string(static_cast<doc::CVantriDoc&>(d).image));
+    }
+};
+
+TEST(SurfaceGroupTest, ImagesOpenOneAfterAnotherUpToTheLimit) {
+    const fs::path dir = fs::path(VANTRI_TEST_OUT) / "surface_group";
+    fs::create_directories(dir);
+    fw::CMessageRecorder recorder;
+    fw::CScopedMessages scope{recorder};
+    doc::CSurfaceApp app;
+    auto* t = static_cast<CRecordingTemplate*>(app.GetDocManager().AddDocTemplate(
+        std::make_unique<CRecordingTemplate>(L"\nNew\nFake\nFake (*.000)\n.000\nV.Doc\nV Doc",
+                                             [] { return std::make_unique<CFakeScanDoc>(); })));
+    std::ofstream(dir / "three.000") << "3";
+    ASSERT_NE(app.OpenDocumentFile(fw::FromUtf8((dir / "three.000").string())), nullptr);
+    // Each image is shown before the next one loads: nothing is opened inside another open.
+    EXPECT_EQ(t->events,
+              (std::vector<std::string>{"load 0", "show 0", "load 1", "show 1", "load 2", "show 2"}));
+
+    // Past the limit the rest are counted and left out, and the next file starts a group of its own.
+    std::ofstream(dir / "many.000") << doc::CSurfaceApp::kMaxGroupImages + 40;
+    auto* first =
+        dynamic_cast<doc::CVantriDoc*>(app.OpenDocumentFile(fw::FromUtf8((dir / "many.000").string())));
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first->GroupDocuments().size(), static_cast<std::size_t>(doc::CSurfaceApp::kMaxGroupImages));
+    ASSERT_EQ(recorder.boxes.size(), 1u);
+    EXPECT_EQ(recorder.boxes[0].text,
+              L"Only the first 256 images of this file are opened; 40 images are left out.");
+    EXPECT_EQ(first->group, 1);
+    std::ofstream(dir / "one.000") << "1";
+    auto* next =
+        dynamic_cast<doc::CVantriDoc*>(app.OpenDocumentFile(fw::FromUtf8((dir / "one.000").string())));
+    ASSERT_NE(next, nullptr);
+    EXPECT_EQ(next->group, 2);
+    EXPECT_EQ(next->image, 0);
 }
 
 TEST_F(SurfaceDocTest, ALaterImageThatFailsKeepsTheEarlierOnesAndClosesTheGroup) {
