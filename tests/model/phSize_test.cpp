@@ -9,6 +9,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "common/ScopedLocale.h"
 #include "framework/ThrownText.h"
 
 using ph::Size;
@@ -110,27 +111,9 @@ TEST(PhSize, LargeValuesPrintWithoutDecimalsOrInExponentForm) {
     EXPECT_THROW(Size(1e30, L"").checked_str(3), std::out_of_range);
 }
 
-namespace {
-
-// Switches every category to a locale for the scope; false when the locale is not installed.
-class CScopedLocale {
-public:
-    explicit CScopedLocale(const char* name) : m_saved(std::setlocale(LC_ALL, nullptr)) {
-        m_ok = std::setlocale(LC_ALL, name) != nullptr;
-    }
-    ~CScopedLocale() { std::setlocale(LC_ALL, m_saved.c_str()); }
-    bool ok() const { return m_ok; }
-
-private:
-    std::string m_saved;
-    bool m_ok = false;
-};
-
-} // namespace
-
 TEST(PhSize, PrintsAPointWhateverTheLocale) {
     for (const char* name : {"de_DE.UTF-8", "ru_RU.UTF-8"}) {
-        CScopedLocale locale(name);
+        testlocale::CScopedLocale locale(name);
         if (!locale.ok())
             continue;
         SCOPED_TRACE(name);
