@@ -1,5 +1,6 @@
 #include "view2d/Attenuator.h"
 
+#include <charconv>
 #include <cmath>
 #include <cwchar>
 
@@ -10,10 +11,13 @@ namespace {
 constexpr double kPi = 3.14159265358979323846;
 constexpr double kMaxGain = 9999999.0;
 
-std::wstring FormatPercent(const wchar_t* format, int step) {
-    wchar_t text[64];
-    std::swprintf(text, sizeof text / sizeof text[0], format, StepPercent(step));
-    return text;
+// "prefix12.5%", with a decimal point in every locale.
+std::wstring FormatPercent(const wchar_t* prefix, int step) {
+    char digits[64];
+    const char* end = std::to_chars(digits, digits + sizeof digits, static_cast<double>(StepPercent(step)),
+                                    std::chars_format::fixed, 1)
+                          .ptr;
+    return prefix + std::wstring(static_cast<const char*>(digits), end) + L"%";
 }
 
 } // namespace
@@ -63,15 +67,15 @@ void CAttenuator::UpdateBias() {
 }
 
 std::wstring ContrastTip(int contrast) {
-    return FormatPercent(L"Contrast %0.1f%%", contrast);
+    return FormatPercent(L"Contrast ", contrast);
 }
 
 std::wstring BrightnessTip(int brightness) {
-    return FormatPercent(L"Brightness %0.1f%%", brightness);
+    return FormatPercent(L"Brightness ", brightness);
 }
 
 std::wstring PercentTip(int step) {
-    return FormatPercent(L"%0.1f%%", step);
+    return FormatPercent(L"", step);
 }
 
 } // namespace color

@@ -1,6 +1,7 @@
 #include "view2d/Ruler.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -151,16 +152,20 @@ int ruler::decimals_of(float step) {
 }
 
 void ruler::format_label(float value, int decimals, bool degrees, char (&text)[8]) {
+    // Labels read the same in every locale: printf would write a decimal comma under some of them.
     char wide[64];
+    const auto fixed = [&wide](double v, int places) {
+        *std::to_chars(wide, wide + sizeof wide - 1, v, std::chars_format::fixed, places).ptr = '\0';
+    };
     const bool whole = value == std::trunc(value);
     if (std::fabs(value) < 0.0005f) {
         std::snprintf(wide, sizeof wide, "0");
     } else if (decimals == 0) {
-        std::snprintf(wide, sizeof wide, "%0.0f", value);
+        fixed(value, 0);
     } else if (whole) {
-        std::snprintf(wide, sizeof wide, "%0.1f", value);
+        fixed(value, 1);
     } else if (decimals != 3 || std::trunc(value) != 0.0f) {
-        std::snprintf(wide, sizeof wide, "%0.*f", decimals, value);
+        fixed(value, decimals);
     } else {
         const int r = static_cast<int>(gl::fround(value * 1000.0f, 0));
         std::snprintf(wide, sizeof wide, r > 0 ? ".%03d" : "-.%03d", r > 0 ? r : -r);

@@ -4,6 +4,8 @@
 
 #include <cmath>
 
+#include "common/ScopedLocale.h"
+
 using color::CAttenuator;
 
 TEST(Attenuator, ContrastFollowsTheTangentUpToTheCapAndStopsAtNinetyNine) {
@@ -37,7 +39,11 @@ TEST(Attenuator, BrightnessShiftsTheBiasWithTheGain) {
     EXPECT_DOUBLE_EQ(a.Bias(), 0.99);
     a.ContrastUp();
     EXPECT_DOUBLE_EQ(a.Bias(), 99 * (a.Gain() + 1.0) * 0.005 - (a.Gain() - 1.0) * 0.5);
-    EXPECT_EQ(color::ContrastTip(0), L"Contrast 50.0%");
-    EXPECT_EQ(color::BrightnessTip(-99), L"Brightness 0.5%");
-    EXPECT_EQ(color::PercentTip(99), L"99.5%");
+    for (const char* name : testlocale::kLocales) {
+        testlocale::CScopedLocale locale(name);
+        SCOPED_TRACE(name);
+        EXPECT_EQ(color::ContrastTip(0), L"Contrast 50.0%");
+        EXPECT_EQ(color::BrightnessTip(-99), L"Brightness 0.5%");
+        EXPECT_EQ(color::PercentTip(99), L"99.5%");
+    }
 }

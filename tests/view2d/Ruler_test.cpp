@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "common/ScopedLocale.h"
 #include "framework/ThrownText.h"
 
 using ph::Size;
@@ -100,6 +101,19 @@ TEST(Ruler, LabelsTakeTheDecimalsOfTheStepInEightBytes) {
     EXPECT_EQ(Label(3.0f, 2), "3.0");
     EXPECT_EQ(Label(-999.125f, 3), "-999.12");
     EXPECT_EQ(Label(-100.25f, 2, true), "-100.25"); // no room for the degree sign
+}
+
+TEST(Ruler, LabelsReadTheSameInEveryLocale) {
+    for (const char* name : testlocale::kLocales) {
+        testlocale::CScopedLocale locale(name);
+        SCOPED_TRACE(name);
+        EXPECT_EQ(Label(1.5f, 3), "1.500");
+        EXPECT_EQ(Label(3.0f, 2), "3.0");
+        EXPECT_EQ(Label(-2.25f, 2, true), "-2.25\xB0");
+        ruler r;
+        ASSERT_TRUE(r.set_range(Size(0.0, L"\u00B5m"), Size(1.0, L"\u00B5m"), 300.0f));
+        EXPECT_EQ(Labels(r), (std::vector<std::string>{"0", "0.2", "0.4", "0.6", "0.8", "1.0"}));
+    }
 }
 
 TEST(Ruler, ContractErrorsLeaveTheRulerAsItWas) {
