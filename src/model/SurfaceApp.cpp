@@ -78,6 +78,9 @@ fw::CDocument* CSurfaceApp::OpenDocumentFile(const std::wstring& path) {
             ++t->m_nGroup;
         t->m_nImage = 0;
     }
+    // The later images' windows came up after the first one's: the first image stays in front.
+    if (opened && images > 1 && opened->GetDocTemplate())
+        opened->GetDocTemplate()->ActivateFrame(*opened);
     // The first document of a group is image 0, or the first image a reader did not pass over.
     if (auto* doc = dynamic_cast<CVantriDoc*>(opened);
         doc && (doc->image == 0 || doc->GroupDocuments().front() == doc))
