@@ -4,6 +4,7 @@
 #include <set>
 #include <stdio.h>
 
+#include "common/ScopedLocale.h"
 #include "thumbnails/Extractor.h"
 #include "thumbnails/Render.h"
 #include "thumbnails/ScanFiles.h"
@@ -63,8 +64,8 @@ TEST(ThumbnailSampling, NanoScope512At96TakesTheSummedRowsAndColumns) {
     std::set<int> taken(std::begin(kRows512At96), std::end(kRows512At96));
     NanoScopeShape shape;
     shape.columns = shape.rows = 512;
-    const std::string file =
-        NanoScope(shape, [&](int c, int r) { return taken.count(c) && taken.count(r) ? 1 + (c + r) % 2 : 0; });
+    const std::string file = NanoScope(
+        shape, [&](int c, int r) { return taken.count(c) && taken.count(r) ? 1 + (c + r) % 2 : 0; });
     const CDrawn drawn = Draw(Format::kNanoScope, file, 96, 96);
     ASSERT_EQ(drawn.result, kOk);
     for (int y = 0; y < 96; ++y)
@@ -118,6 +119,25 @@ TEST(ThumbnailNanoScope, VersionsFromTheirPrefixedBase) {
     NanoScopeShape shape;
     shape.version = "\r\n0x05000000";
     EXPECT_EQ(Draw(Format::kNanoScope, NanoScope(shape, Flat), 4, 4).result, kFail);
+}
+
+TEST(ThumbnailFormats, PicturesAreTheSameInEveryLocale) {
+    const auto ramp = [](int c, int r) { return c * 300 - r * 7; };
+    const std::pair<Format, std::string> files[] = {
+        {Format::kNanoScope, NanoScope(NanoScopeShape{}, ramp)},
+        {Format::kNtMdt, NtMdt(NtMdtShape{}, ramp)},
+        {Format::kNanotop, Nanotop(16, 16, ramp)},
+    };
+    for (const auto& [format, bytes] : files) {
+        const CDrawn c = Draw(format, bytes, 9, 7);
+        ASSERT_EQ(c.result, kOk);
+        for (const char* name : testlocale::kLocales) {
+            testlocale::CScopedLocale locale(name);
+            const CDrawn other = Draw(format, bytes, 9, 7);
+            EXPECT_EQ(other.result, kOk) << name;
+            EXPECT_TRUE(other.picture.bgra == c.picture.bgra) << name;
+        }
+    }
 }
 
 TEST(ThumbnailNanoScope, SampleWidths) {
