@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <stdexcept>
-
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
+#include <stdexcept>
 
 #include "framework/fwApp.h"
 #include "framework/fwArchive.h"
@@ -83,7 +83,19 @@ protected:
         fs::remove_all(dir);
         fs::create_directories(dir);
     }
-    std::wstring Path(const char* name) const { return fw::FromUtf8((dir / name).string()); }
+    std::wstring Path(const std::string& name) const { return fw::FromUtf8((dir / name).string()); }
+    CCountingTemplate* AddTextTemplate() {
+        return static_cast<CCountingTemplate*>(app.GetDocManager().AddDocTemplate(
+            std::make_unique<CCountingTemplate>(L"\nNew\nText\nText (*.txt)\n.txt\nT.Doc\nT Doc",
+                                                [] { return std::make_unique<CTextDoc>(); })));
+    }
+    CTextDoc* Open(const std::string& name) {
+        return static_cast<CTextDoc*>(app.OpenDocumentFile(Path(name)));
+    }
+    std::size_t Entries(const fs::path& folder) const {
+        return static_cast<std::size_t>(
+            std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
+    }
 
     fs::path dir;
     fw::CMessageRecorder recorder;
@@ -122,8 +134,7 @@ TEST_F(DocumentTest, ManagerRoutesByExtensionAndReactivatesAnOpenPath) {
 }
 
 TEST_F(DocumentTest, FailedOpenReportsOnceAndLeavesNoDocument) {
-    auto* t = static_cast<CCountingTemplate*>(app.GetDocManager().AddDocTemplate(std::make_unique<CCountingTemplate>(
-        L"\nNew\nText\nText (*.txt)\n.txt\nT.Doc\nT Doc", [] { return std::make_unique<CTextDoc>(); })));
+    CCountingTemplate* t = AddTextTemplate();
     WriteAll(dir / "bad.txt", "bad");
 
     EXPECT_EQ(app.OpenDocumentFile(Path("bad.txt")), nullptr);
@@ -143,8 +154,7 @@ TEST_F(DocumentTest, FailedOpenReportsOnceAndLeavesNoDocument) {
 }
 
 TEST_F(DocumentTest, SaveReplacesTheTargetOnlyWhenComplete) {
-    app.GetDocManager().AddDocTemplate(std::make_unique<CCountingTemplate>(
-        L"\nNew\nText\nText (*.txt)\n.txt\nT.Doc\nT Doc", [] { return std::make_unique<CTextDoc>(); }));
+    AddTextTemplate();
     WriteAll(dir / "s.txt", "old");
     fs::permissions(dir / "s.txt", fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     auto* doc = static_cast<CTextDoc*>(app.OpenDocumentFile(Path("s.txt")));
@@ -177,8 +187,7 @@ TEST_F(DocumentTest, SaveReplacesTheTargetOnlyWhenComplete) {
 }
 
 TEST_F(DocumentTest, ClosingAModifiedDocumentAsksToSaveIt) {
-    app.GetDocManager().AddDocTemplate(std::make_unique<CCountingTemplate>(
-        L"\nNew\nText\nText (*.txt)\n.txt\nT.Doc\nT Doc", [] { return std::make_unique<CTextDoc>(); }));
+    AddTextTemplate();
     WriteAll(dir / "m.txt", "old");
     auto* doc = static_cast<CTextDoc*>(app.OpenDocumentFile(Path("m.txt")));
     ASSERT_NE(doc, nullptr);
@@ -234,11 +243,49 @@ TEST_F(DocumentTest, UpdateAllViewsSkipsTheSender) {
     EXPECT_EQ(a.hints, (std::vector<long>{1, 2}));
 }
 
-TEST(Text, Utf8RoundTripAndLatin1Fallback) {
-    const std::wstring text = L"2.00 \u00B5m \u2126 \u00C5";
-    EXPECT_EQ(fw::ToUtf8(text), "2.00 \xC2\xB5m \xE2\x84\xA6 \xC3\x85");
+
+TEST_F(DocumentTest, AFileNameThatIsNotUtf8OpensAndSavesUnderItsOwnBytes) {
+    AddTextTemplate();
+    const std::string name = "scan-\xB5m-\xFF\xC0\xAF.txt";
+    WriteAll(dir / name, "old");
+    CTextDoc* doc = Open(name);
+    ASSERT_NE(doc, nullptr);
+    EXPECT_EQ(doc->text, "old");
+    EXPECT_EQ(fw::ToUtf8(doc->GetPathName()), (dir / name).string());
+    doc->text = "new";
+    EXPECT_TRUE(doc->DoFileSave());
+    EXPECT_EQ(ReadAll(dir / name), "partialnew");
+    EXPECT_EQ(Entries(dir), 1u);
+    EXPECT_TRUE(recorder.boxes.empty());
+}
+
+TEST(Text, EveryByteStringComesBackUnchanged) {
+    const std::wstring text = L"2.00 \u00B5m \u2126 \u00C5 \U0001F600";
+    EXPECT_EQ(fw::ToUtf8(text), "2.00 \xC2\xB5m \xE2\x84\xA6 \xC3\x85 \xF0\x9F\x98\x80");
     EXPECT_EQ(fw::FromUtf8(fw::ToUtf8(text)), text);
-    // A byte that is not UTF-8 stays itself, so no file name becomes unreachable.
-    EXPECT_EQ(fw::FromUtf8("a\xB5m\xE2"), L"a\u00B5m\u00E2");
-    EXPECT_EQ(fw::Widen("\xB5m"), L"\u00B5m");
+    // The edges of what is valid stay characters.
+    EXPECT_EQ(fw::FromUtf8("\xC2\x80\xED\x9F\xBF\xEE\x80\x80\xF4\x8F\xBF\xBF"),
+              L"\u0080\uD7FF\uE000\U0010FFFF");
+
+    // Each byte that is not UTF-8 travels as U+DC80..U+DCFF: stray and truncated bytes, overlong forms,
+    // encoded surrogates and code points past U+10FFFF.
+    EXPECT_EQ(fw::FromUtf8("a\xB5m\xE2\x82"), L"a\xDCB5m\xDCE2\xDC82");
+    EXPECT_EQ(fw::FromUtf8("\xC0\xAF\xE0\x80\xAF"), L"\xDCC0\xDCAF\xDCE0\xDC80\xDCAF");
+    EXPECT_EQ(fw::FromUtf8("\xED\xA0\x80z"), L"\xDCED\xDCA0\xDC80z");
+    EXPECT_EQ(fw::FromUtf8("\xF4\x90\x80\x80\xF8"), L"\xDCF4\xDC90\xDC80\xDC80\xDCF8");
+    EXPECT_EQ(fw::ToUtf8(L"a\xDCB5m"), "a\xB5m");
+    // Other lone surrogates and values beyond Unicode have no bytes: U+FFFD.
+    EXPECT_EQ(fw::ToUtf8(L"\xD800.\xDC7F.\xDD00.\x110000"),
+              "\xEF\xBF\xBD.\xEF\xBF\xBD.\xEF\xBF\xBD.\xEF\xBF\xBD");
+
+    // Random byte strings, rich in lead and continuation bytes, come back as they were.
+    std::mt19937 random(7);
+    const unsigned char alphabet[] = {'a',  0x80, 0x8F, 0x90, 0x9F, 0xA0, 0xBF, 0xC0, 0xC1, 0xC2,
+                                      0xDF, 0xE0, 0xED, 0xEF, 0xF0, 0xF4, 0xF5, 0xFF, 0x00};
+    for (int n = 0; n < 20000; ++n) {
+        std::string bytes(random() % 9, '\0');
+        for (char& b : bytes)
+            b = static_cast<char>(alphabet[random() % sizeof alphabet]);
+        ASSERT_EQ(fw::ToUtf8(fw::FromUtf8(bytes)), bytes);
+    }
 }
