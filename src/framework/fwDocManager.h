@@ -38,5 +38,9 @@ private:
 
 // The absolute, normalised form of a path, as documents keep it.
 std::wstring FullPath(const std::wstring& path);
+// Whether two paths name the same file as the file system sees it: the same file through links and
+// "..", whatever the letters; a file that does not exist by its full path (letter case counts where
+// the file system's does).
+bool SameFile(const std::wstring& a, const std::wstring& b);
 
 } // namespace fw

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cwctype>
 
+#include "framework/fwDocManager.h"
 #include "framework/fwDocument.h"
 #include "framework/fwText.h"
 
@@ -78,7 +79,7 @@ CDocument* CDocTemplate::OpenDocumentFile(const std::wstring& path) {
 
 CDocument* CDocTemplate::FindOpenDocument(const std::wstring& path) const {
     for (const auto& doc : m_docs)
-        if (!doc->GetPathName().empty() && SameTextNoCase(doc->GetPathName(), path))
+        if (!doc->GetPathName().empty() && SameFile(doc->GetPathName(), path))
             return doc.get();
     return nullptr;
 }

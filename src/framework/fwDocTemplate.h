@@ -33,7 +33,7 @@ public:
     // One field of the document string; false when it is empty or missing.
     bool GetDocString(std::wstring& field, DocStringIndex index) const;
 
-    // An open document of this template with the same path (without regard to case) answers
+    // An open document of this template with the same file answers
     // yesAlreadyOpen; a path whose extension is the filter's answers yesAttemptNative.
     virtual Confidence MatchDocType(const std::wstring& path, CDocument*& match);
 
@@ -42,7 +42,7 @@ public:
     // the document and its frame are destroyed and null is returned.
     virtual CDocument* OpenDocumentFile(const std::wstring& path);
 
-    // The open document with this path (compared without regard to case), or null.
+    // The open document of the same file (see SameFile), or null.
     CDocument* FindOpenDocument(const std::wstring& path) const;
     // The documents of this template, in the order they were opened.
     std::vector<CDocument*> GetDocuments() const;

@@ -107,16 +107,21 @@ TEST_F(DocTypesTest, PathsRouteByExtension) {
     EXPECT_EQ(Templates()[0]->GetDocuments().size(), 0u);
 }
 
-TEST_F(DocTypesTest, AnOpenPathIsActivatedNotReadAgain) {
+TEST_F(DocTypesTest, AnOpenFileIsActivatedNotReadAgain) {
     const fs::path path = WriteBytes(testdata::MakeNtMdt({}), "scan.mdt");
     auto first = OpenAs(path);
     ASSERT_EQ(first.size(), 1u);
-    fs::remove(path); // a second read would fail
-    const fs::path differentCase = dir / "SCAN.MDT";
+    // The same file by another path is the open document; a name that differs in case only is another
+    // file, of the type its extension gives.
+    fs::create_symlink("scan.mdt", dir / "link.mdt");
     fw::CDocument* match = nullptr;
-    EXPECT_EQ(Templates()[2]->MatchDocType(fw::FromUtf8(differentCase.string()), match),
+    EXPECT_EQ(Templates()[2]->MatchDocType(fw::FromUtf8((dir / "link.mdt").string()), match),
               fw::CDocTemplate::yesAlreadyOpen);
     EXPECT_EQ(match, first[0]);
+    EXPECT_EQ(Templates()[2]->MatchDocType(fw::FromUtf8((dir / "SCAN.MDT").string()), match),
+              fw::CDocTemplate::yesAttemptNative);
+    EXPECT_EQ(match, nullptr);
+    fs::remove(path); // a second read would fail
     recorder.boxes.clear();
     EXPECT_EQ(app.OpenDocumentFile(fw::FromUtf8(path.string())), first[0]);
     EXPECT_TRUE(recorder.boxes.empty());

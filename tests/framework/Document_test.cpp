@@ -8,6 +8,7 @@
 
 #include "framework/fwApp.h"
 #include "framework/fwArchive.h"
+#include "framework/fwDocManager.h"
 #include "framework/fwDocTemplate.h"
 #include "framework/fwDocument.h"
 #include "framework/fwException.h"
@@ -119,8 +120,8 @@ TEST_F(DocumentTest, ManagerRoutesByExtensionAndReactivatesAnOpenPath) {
     EXPECT_EQ(doc->GetTitle(), L"a.TEXT");
     EXPECT_FALSE(doc->IsModified());
 
-    // The same path in another spelling of case is the open document, not a second read.
-    fw::CDocument* again = app.OpenDocumentFile(Path("A.text"));
+    // The same path again is the open document, not a second read.
+    fw::CDocument* again = app.OpenDocumentFile(Path("a.TEXT"));
     EXPECT_EQ(again, doc);
     EXPECT_EQ(static_cast<CTextDoc*>(doc)->loads, 1);
     EXPECT_EQ(native->activated, 1);
@@ -243,6 +244,41 @@ TEST_F(DocumentTest, UpdateAllViewsSkipsTheSender) {
     EXPECT_EQ(a.hints, (std::vector<long>{1, 2}));
 }
 
+
+TEST_F(DocumentTest, AnOpenDocumentIsFoundByItsFileNotByTheLettersOfItsPath) {
+    AddTextTemplate();
+    WriteAll(dir / "scan.txt", "lower");
+    WriteAll(dir / "SCAN.txt", "upper");
+    fs::create_directories(dir / "deep" / "inner");
+    WriteAll(dir / "deep" / "x.txt", "deep");
+    WriteAll(dir / "x.txt", "top");
+    fs::create_symlink("scan.txt", dir / "link.txt");
+    fs::create_directory_symlink("deep/inner", dir / "in");
+
+    CTextDoc* lower = Open("scan.txt");
+    ASSERT_NE(lower, nullptr);
+    // A name that differs in case only is another file here, and another document.
+    CTextDoc* upper = Open("SCAN.txt");
+    ASSERT_NE(upper, nullptr);
+    EXPECT_NE(upper, lower);
+    EXPECT_EQ(upper->text, "upper");
+    // The same file through "..", a symbolic link or a linked folder is the open document.
+    EXPECT_EQ(Open("deep/../scan.txt"), lower);
+    EXPECT_EQ(Open("link.txt"), lower);
+    EXPECT_EQ(Open("in/../../scan.txt"), lower);
+    EXPECT_EQ(lower->loads, 1);
+    // ".." after a linked folder leads beside the link's target, as the system resolves it.
+    CTextDoc* deep = Open("in/../x.txt");
+    ASSERT_NE(deep, nullptr);
+    EXPECT_EQ(deep->text, "deep");
+    EXPECT_EQ(Open("deep/x.txt"), deep);
+
+    // A document whose file went away is still known by its path.
+    fs::remove(dir / "SCAN.txt");
+    EXPECT_TRUE(fw::SameFile(Path("SCAN.txt"), Path("deep/../SCAN.txt")));
+    EXPECT_FALSE(fw::SameFile(Path("SCAN.txt"), Path("scan.txt")));
+    EXPECT_TRUE(recorder.boxes.empty());
+}
 
 TEST_F(DocumentTest, AFileNameThatIsNotUtf8OpensAndSavesUnderItsOwnBytes) {
     AddTextTemplate();
