@@ -1,7 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <random>
 #include <stdexcept>
@@ -278,6 +283,135 @@ TEST_F(DocumentTest, AnOpenDocumentIsFoundByItsFileNotByTheLettersOfItsPath) {
     EXPECT_TRUE(fw::SameFile(Path("SCAN.txt"), Path("deep/../SCAN.txt")));
     EXPECT_FALSE(fw::SameFile(Path("SCAN.txt"), Path("scan.txt")));
     EXPECT_TRUE(recorder.boxes.empty());
+}
+
+TEST_F(DocumentTest, SaveWritesIntoTheFileBehindLinks) {
+    AddTextTemplate();
+    fs::create_directory(dir / "sub");
+    WriteAll(dir / "sub" / "real.txt", "old");
+    fs::create_symlink("sub/real.txt", dir / "link.txt");
+    fs::create_symlink("link.txt", dir / "link2.txt");
+    CTextDoc* doc = Open("link2.txt");
+    ASSERT_NE(doc, nullptr);
+    EXPECT_EQ(doc->GetTitle(), L"link2.txt");
+
+    // Through two levels of symbolic links: the links stay links, the file behind them gets the data.
+    doc->text = "new";
+    EXPECT_TRUE(doc->DoFileSave());
+    EXPECT_TRUE(fs::is_symlink(dir / "link.txt"));
+    EXPECT_TRUE(fs::is_symlink(dir / "link2.txt"));
+    EXPECT_EQ(ReadAll(dir / "sub" / "real.txt"), "partialnew");
+
+    // A link to a file not there yet makes that file.
+    fs::create_symlink("sub/made.txt", dir / "dangling.txt");
+    EXPECT_TRUE(doc->DoSave(Path("dangling.txt")));
+    EXPECT_TRUE(fs::is_symlink(dir / "dangling.txt"));
+    EXPECT_EQ(ReadAll(dir / "sub" / "made.txt"), "partialnew");
+
+    // Every hard link of a file sees the new data, in the same inode.
+    WriteAll(dir / "a.txt", "old");
+    fs::create_hard_link(dir / "a.txt", dir / "b.txt");
+    struct stat before {};
+    ASSERT_EQ(::stat((dir / "a.txt").c_str(), &before), 0);
+    CTextDoc* hard = Open("a.txt");
+    ASSERT_NE(hard, nullptr);
+    hard->text = "shared";
+    EXPECT_TRUE(hard->DoFileSave());
+    EXPECT_EQ(ReadAll(dir / "b.txt"), "partialshared");
+    struct stat after {};
+    ASSERT_EQ(::stat((dir / "a.txt").c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(after.st_nlink, 2u);
+
+    // Any name the system takes can be saved: the longest one too.
+    const std::string longest = std::string(251, 'n') + ".txt";
+    EXPECT_TRUE(doc->DoSave(Path(longest)));
+    EXPECT_EQ(ReadAll(dir / longest), "partialnew");
+
+    EXPECT_TRUE(recorder.boxes.empty());
+    // No temporary file stays behind.
+    EXPECT_EQ(Entries(dir), 7u);
+    EXPECT_EQ(Entries(dir / "sub"), 2u);
+}
+
+namespace {
+// Runs check as an ordinary user, whom the permissions bind as they do not bind the superuser: in a
+// child process that gives up the superuser's rights, or here when this process has none. Gives the
+// number of failed expectations, or -1 when the child could not run.
+int AsOrdinaryUser(const std::function<int()>& check) {
+    if (::geteuid() != 0)
+        return check();
+    std::fflush(nullptr);
+    const pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(::setgid(65534) == 0 && ::setuid(65534) == 0 ? check() : 100);
+    int status = 0;
+    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status))
+        return -1;
+    return WEXITSTATUS(status);
+}
+} // namespace
+
+TEST_F(DocumentTest, SaveRefusesAFileOrFolderItMayNotWriteAndKeepsTheOwner) {
+    AddTextTemplate();
+    WriteAll(dir / "ro.txt", "old");
+    fs::permissions(dir / "ro.txt", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    CTextDoc* doc = Open("ro.txt");
+    ASSERT_NE(doc, nullptr);
+    doc->text = "new";
+    doc->SetModifiedFlag(true);
+
+    // A file marked read-only is not replaced, whoever saves.
+    EXPECT_FALSE(doc->DoFileSave());
+    EXPECT_EQ(ReadAll(dir / "ro.txt"), "old");
+    EXPECT_TRUE(doc->IsModified());
+    ASSERT_EQ(recorder.boxes.size(), 1u);
+    EXPECT_EQ(recorder.boxes[0].text, L"Failed to save document.\n" + Path("ro.txt") +
+                                          L" is read-only: the file cannot be replaced.");
+
+    // A folder the user may not write in, and another user's file in a folder open to all.
+    fs::create_directory(dir / "locked");
+    fs::permissions(dir / "locked", fs::perms::all & ~(fs::perms::owner_write | fs::perms::group_write |
+                                                       fs::perms::others_write));
+    fs::create_directory(dir / "open");
+    fs::permissions(dir / "open", fs::perms::all);
+    const bool root = ::geteuid() == 0;
+    if (root)
+        WriteAll(dir / "open" / "theirs.txt", "theirs");
+    const int failed = AsOrdinaryUser([&] {
+        recorder.boxes.clear();
+        int failures = 0;
+        failures += doc->DoSave(Path("locked/new.txt"));
+        failures += fs::exists(dir / "locked" / "new.txt");
+        if (root) {
+            failures += doc->DoSave(Path("open/theirs.txt"));
+            failures += ReadAll(dir / "open" / "theirs.txt") != "theirs";
+        }
+        failures += recorder.boxes.empty() ||
+                    recorder.boxes[0].text != L"Failed to save document.\nThe folder " + Path("locked") +
+                                                  L" is read-only: " + Path("locked/new.txt") +
+                                                  L" cannot be saved there.";
+        if (root)
+            failures += recorder.boxes.size() != 2 ||
+                        recorder.boxes[1].text != L"Failed to save document.\n" + Path("open/theirs.txt") +
+                                                      L" is read-only: the file cannot be replaced.";
+        return failures;
+    });
+    EXPECT_EQ(failed, 0);
+
+    // The superuser's save keeps the file's owner, group and mode.
+    if (!root)
+        return;
+    WriteAll(dir / "owned.txt", "old");
+    ASSERT_EQ(::chown((dir / "owned.txt").c_str(), 1234, 4321), 0);
+    ASSERT_EQ(::chmod((dir / "owned.txt").c_str(), 0640), 0);
+    EXPECT_TRUE(doc->DoSave(Path("owned.txt")));
+    struct stat st {};
+    ASSERT_EQ(::stat((dir / "owned.txt").c_str(), &st), 0);
+    EXPECT_EQ(st.st_uid, 1234u);
+    EXPECT_EQ(st.st_gid, 4321u);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    EXPECT_EQ(ReadAll(dir / "owned.txt"), "partialnew");
 }
 
 TEST_F(DocumentTest, AFileNameThatIsNotUtf8OpensAndSavesUnderItsOwnBytes) {
