@@ -29,6 +29,7 @@
 #include "framework/qt/AdvChildFrame.h"
 #include "framework/qt/fwCommandTable.h"
 #include "framework/qt/fwMDIDocTemplate.h"
+#include "framework/qt/fwQtPath.h"
 #include "model/SurfaceCommands.h"
 #include "model/VantriDocTemplate.h"
 #include "model/WindowException.h"
@@ -441,7 +442,7 @@ void CMainFrame::dropEvent(QDropEvent* event) {
     activateWindow();
     if (fw::CWinApp* app = fw::CWinApp::Get())
         for (const QString& path : paths)
-            app->OpenDocumentFile(path.toStdWString());
+            app->OpenDocumentFile(fw::FromQPath(path));
 }
 
 } // namespace mframe

@@ -14,6 +14,7 @@
 #include "framework/fwDocTemplate.h"
 #include "framework/fwDocument.h"
 #include "framework/qt/fwChildFrame.h"
+#include "framework/qt/fwQtPath.h"
 #include "model/ArrangeGroup.h"
 #include "model/OpenDialog.h"
 #include "model/VantriDoc.h"
@@ -61,6 +62,13 @@ CVantriApp* CVantriApp::Get() {
 }
 
 bool CVantriApp::InitInstance(const QStringList& files) {
+    std::vector<std::wstring> paths;
+    for (const QString& file : files)
+        paths.push_back(fw::FromQPath(file));
+    return InitInstance(paths);
+}
+
+bool CVantriApp::InitInstance(const std::vector<std::wstring>& files) {
     LoadSettings();
     m2D::Register2DDocTypes(*this);
     m_pMainFrame = std::make_unique<CMainFrame>();
@@ -83,16 +91,18 @@ bool CVantriApp::InitInstance(const QStringList& files) {
         m_pMainFrame->setGeometry(screen->availableGeometry());
     m_pMainFrame->showMaximized();
     // Every file given opens; one that fails is reported by its reader and the others still open.
-    for (const QString& file : files)
-        OpenDocumentFile(file.toStdWString());
+    for (const std::wstring& file : files)
+        OpenDocumentFile(file);
     m_pMainFrame->showMaximized();
     return true;
 }
 
 fw::CDocument* CVantriApp::OpenDocumentFile(const std::wstring& path) {
     fw::CDocument* opened = doc::CSurfaceApp::OpenDocumentFile(path);
-    if (opened && m_pMainFrame) {
-        m_pMainFrame->AddRecentFile(QString::fromStdWString(opened->GetPathName()));
+    // A file Qt cannot name stays out of the list, which would reopen another file in its place.
+    const QString recent = opened ? fw::ToQPath(opened->GetPathName()) : QString();
+    if (!recent.isEmpty() && m_pMainFrame) {
+        m_pMainFrame->AddRecentFile(recent);
         SaveRecentFiles();
     }
     return opened;
@@ -231,7 +241,7 @@ bool CVantriApp::OnCommand(int id) {
         if (id >= ID_FILE_MRU_FILE1 && id < ID_FILE_MRU_FILE1 + kRecentFiles && m_pMainFrame) {
             const QStringList recent = m_pMainFrame->RecentFiles();
             const int k = id - ID_FILE_MRU_FILE1;
-            if (k < recent.size() && !OpenDocumentFile(recent[k].toStdWString())) {
+            if (k < recent.size() && !OpenDocumentFile(fw::FromQPath(recent[k]))) {
                 // A file that no longer opens leaves the list.
                 QStringList rest = recent;
                 rest.removeAt(k);

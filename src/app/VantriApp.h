@@ -6,7 +6,9 @@
 #include <QStringList>
 #include <deque>
 #include <memory>
+#include <string>
 #include <utility>
+#include <vector>
 
 #include "model/SurfaceApp.h"
 
@@ -27,6 +29,7 @@ public:
 
     // The start-up: settings, document types, the main frame shown maximised, then the files given.
     // False when the main frame could not be made.
+    bool InitInstance(const std::vector<std::wstring>& files);
     bool InitInstance(const QStringList& files);
     CMainFrame* MainFrame() const { return m_pMainFrame.get(); }
 

@@ -8,6 +8,7 @@
 #include <array>
 
 #include "framework/fwMessage.h"
+#include "framework/qt/fwQtPath.h"
 
 namespace doc {
 
@@ -68,7 +69,7 @@ private:
             TakeViewMode();
         m_bStarted = true;
         m_folder = folder;
-        m_bFolderHasScans = FolderHoldsScanFiles(folder.toStdWString(), m_request.filters);
+        m_bFolderHasScans = FolderHoldsScanFiles(fw::FromQPath(folder), m_request.filters);
         m_shown = CAdvFileDialog::ToViewMode(m_viewModes[Slot()]);
         setViewMode(m_shown);
     }
@@ -148,8 +149,13 @@ bool CAdvFileDialog::Run(CFileDialogRequest& request) {
     // The proposed name may carry its folder; a bare name is proposed in the folder shown last.
     QString folder;
     QString name;
-    if (!request.fileName.empty()) {
-        const QFileInfo proposed(QString::fromStdWString(request.fileName));
+    QString proposedPath = fw::ToQPath(request.fileName);
+    // A path Qt cannot name (see ToQPath) is not proposed; its folder still is.
+    const std::size_t slash = request.fileName.find_last_of(L"/\\");
+    if (proposedPath.isEmpty() && slash != std::wstring::npos)
+        proposedPath = fw::ToQPath(request.fileName.substr(0, slash + 1));
+    if (!proposedPath.isEmpty()) {
+        const QFileInfo proposed(proposedPath);
         if (proposed.isDir()) {
             folder = proposed.absoluteFilePath();
         } else {
@@ -168,7 +174,7 @@ bool CAdvFileDialog::Run(CFileDialogRequest& request) {
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return false;
 
-    request.fileName = dialog.selectedFiles().front().toStdWString();
+    request.fileName = fw::FromQPath(dialog.selectedFiles().front());
     // Qt answers with the whole filter or, its details hidden, with the name alone.
     const QString selected = dialog.selectedNameFilter();
     for (int k = 0; k < int(request.filters.size()); ++k)
