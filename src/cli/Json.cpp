@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <iterator>
 
@@ -11,34 +12,45 @@ namespace cli {
 
 std::string JsonString(const std::wstring& text) {
     std::string out = "\"";
-    for (char c : fw::ToUtf8(text)) {
+    std::wstring plain; // a run of characters written as they are
+    for (wchar_t wc : text) {
+        const auto c = static_cast<std::uint32_t>(wc);
+        const char* escape = nullptr;
         switch (c) {
         case '"':
-            out += "\\\"";
+            escape = "\\\"";
             break;
         case '\\':
-            out += "\\\\";
+            escape = "\\\\";
             break;
         case '\n':
-            out += "\\n";
+            escape = "\\n";
             break;
         case '\r':
-            out += "\\r";
+            escape = "\\r";
             break;
         case '\t':
-            out += "\\t";
+            escape = "\\t";
             break;
         default:
-            if (static_cast<unsigned char>(c) < 0x20) {
-                char esc[8];
-                std::snprintf(esc, sizeof esc, "\\u%04x", static_cast<unsigned>(static_cast<unsigned char>(c)));
-                out += esc;
-            } else {
-                out += c;
+            // A byte of a file name that is not UTF-8 (U+DC80..U+DCFF) is written as its escape: as the
+            // byte itself it would make the line invalid UTF-8, and the escape still tells which byte.
+            if (c >= 0x20 && !(c >= 0xDC80 && c <= 0xDCFF)) {
+                plain += wc;
+                continue;
             }
         }
+        out += fw::ToUtf8(plain);
+        plain.clear();
+        if (escape) {
+            out += escape;
+        } else {
+            char code[8];
+            std::snprintf(code, sizeof code, "\\u%04x", static_cast<unsigned>(c));
+            out += code;
+        }
     }
-    return out + "\"";
+    return out + fw::ToUtf8(plain) + "\"";
 }
 
 void CJsonObject::Key(const char* key) {
