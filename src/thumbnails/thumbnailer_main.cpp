@@ -92,7 +92,11 @@ bool Identify(const char* path, std::FILE* file, thumbs::Format& format) {
 }
 
 bool WriteAtomically(const std::string& output, const thumbs::CPicture& picture) {
-    std::string temporary = output + ".XXXXXX";
+    // A short name of our own beside the output: one made from the output's name would pass the
+    // system's limit for the longest names.
+    const std::size_t slash = output.find_last_of('/');
+    std::string temporary = (slash == std::string::npos ? std::string() : output.substr(0, slash + 1)) +
+                            ".vantri-thumbnail-XXXXXX";
     const int fd = ::mkstemp(&temporary[0]);
     if (fd < 0)
         return false;

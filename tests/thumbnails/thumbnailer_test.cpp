@@ -108,6 +108,11 @@ TEST(Thumbnailer, WritesWhatTheExtractorDraws) {
         EXPECT_EQ(png.height, 20u);
         EXPECT_EQ(png.grey, Extracted(formats[k], scans[k][1], 30, 20)) << input;
     }
+    // The longest name a file may have.
+    const std::string longest = Dir() + "/" + std::string(251, 'n') + ".png";
+    ASSERT_EQ(RunThumbnailer("-s 16 " + Dir() + "/c.spm " + longest), 0);
+    CPng png;
+    EXPECT_TRUE(ReadPng(longest, png));
 }
 
 TEST(Thumbnailer, FailureLeavesNoFile) {
