@@ -77,12 +77,15 @@ void Redraw(benchmark::State& state) {
 void PrintSummary(const bench::MeanReporter& reporter, std::ostream& out) {
     const double chain = reporter.MeanMs("chain"), screen = reporter.MeanMs("chain+texture+upload+draw");
     char line[200];
-    std::snprintf(line, sizeof line, "\n%dx%d plane fit: chain %s ms, to the screen %s ms, ratio %s (goal <= 1.30)\n",
-                  kSide, kSide, bench::Ms(chain).c_str(), bench::Ms(screen).c_str(), bench::Ratio(screen, chain).c_str());
+    std::snprintf(line, sizeof line,
+                  "\n%dx%d plane fit: chain %s ms, to the screen %s ms, ratio %s (goal <= 1.30)\n", kSide,
+                  kSide, bench::Ms(chain).c_str(), bench::Ms(screen).c_str(),
+                  bench::Ratio(screen, chain).c_str());
     out << line;
-    const double median = reporter.MeanMs("median chain"), medianScreen = reporter.MeanMs("median to the screen");
-    std::snprintf(line, sizeof line, "%dx%d median 5 x 5 cross: chain %s ms, to the screen %s ms, ratio %s\n", kSide,
-                  kSide, bench::Ms(median).c_str(), bench::Ms(medianScreen).c_str(),
+    const double median = reporter.MeanMs("median chain"),
+                 medianScreen = reporter.MeanMs("median to the screen");
+    std::snprintf(line, sizeof line, "%dx%d median 5 x 5 cross: chain %s ms, to the screen %s ms, ratio %s\n",
+                  kSide, kSide, bench::Ms(median).c_str(), bench::Ms(medianScreen).c_str(),
                   bench::Ratio(medianScreen, median).c_str());
     out << line << std::flush;
 }

@@ -112,7 +112,10 @@ void PrintRatios(const bench::MeanReporter& reporter, std::ostream& out) {
         << " ms, ratios to memcpy " << bench::Ratio(box, memcpy) << " and " << bench::Ratio(gluBox, memcpy)
         << "\n";
     out << "gluScaleImage within 3 x memcpy: "
-        << (glu < 0 || memcpy <= 0 ? "n/a" : glu <= 3 * memcpy ? "yes" : "no") << "\n"
+        << (glu < 0 || memcpy <= 0 ? "n/a"
+            : glu <= 3 * memcpy    ? "yes"
+                                   : "no")
+        << "\n"
         << std::flush;
 }
 

@@ -16,7 +16,8 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
                                   ? style()->standardIcon(QStyle::SP_ComputerIcon)
                                   : QApplication::windowIcon();
     icon->setPixmap(programIcon.pixmap(32, 32));
-    auto* product = new QLabel(QStringLiteral("Vantri Version %1").arg(QApplication::applicationVersion()), this);
+    auto* product =
+        new QLabel(QStringLiteral("Vantri Version %1").arg(QApplication::applicationVersion()), this);
     product->setObjectName(QStringLiteral("product"));
     QFont bold = product->font();
     bold.setWeight(QFont::DemiBold); // 600

@@ -21,7 +21,8 @@ const fw::CCommandText kCommands[] = {
     {ID_FILE_OPEN, "&Open...\tCtrl+O", "Open an existing document\nOpen", CmdStyle::Plain},
     {fw::ID_FILE_CLOSE, "&Close", "Close the active document\nClose", CmdStyle::Plain},
     {doc::ID_FILE_SAVE, "&Save\tCtrl+S", "Save the active document\nSave", CmdStyle::Plain},
-    {doc::ID_FILE_SAVE_AS, "Save &As...", "Save the active document with a new name\nSave As", CmdStyle::Plain},
+    {doc::ID_FILE_SAVE_AS, "Save &As...", "Save the active document with a new name\nSave As",
+     CmdStyle::Plain},
     {ID_FILE_PRINT_SETUP, "P&rint Setup...", "Change the printer and printing options\nPrint Setup",
      CmdStyle::Plain},
     {ID_APP_EXIT, "E&xit", "Quit the application; prompts to save documents\nExit", CmdStyle::Plain},
@@ -80,7 +81,8 @@ const fw::CCommandText kCommands[] = {
     {ID_WINDOW_TILE, "&Tile", "Arrange windows as non-overlapping tiles\nTile Windows", CmdStyle::Plain},
     {ID_WINDOW_ARRANGE, "&Arrange Icons", "Arrange icons at the bottom of the window\nArrange Icons",
      CmdStyle::Plain},
-    {ID_CLOSE_ALL, "Cl&ose All Documents", "Close all opened documents\nClose all documents", CmdStyle::Plain},
+    {ID_CLOSE_ALL, "Cl&ose All Documents", "Close all opened documents\nClose all documents",
+     CmdStyle::Plain},
     {ID_HELP_INDEX, "&Help Topics", "List Help topics\nHelp Topics", CmdStyle::Plain},
     {ID_APP_ABOUT, "&About Vantri...", "", CmdStyle::Plain},
     {ID_LOG_SCALE, "Logarithm scale", "Logarithm vertical scale\nLogarithm scale", CmdStyle::Check},
@@ -158,7 +160,8 @@ void RegisterAppCommands(fw::CCommandTable& commands) {
     m2D::Register2DCommands(commands);
     commands.AddAll(kCommands);
     for (int k = 0; k < kRecentFiles; ++k)
-        commands.Add(ID_FILE_MRU_FILE1 + k, QStringLiteral("Recent File"), QStringLiteral("Open this document"));
+        commands.Add(ID_FILE_MRU_FILE1 + k, QStringLiteral("Recent File"),
+                     QStringLiteral("Open this document"));
     // The keys of the accelerator table; those without a handler stay disabled.
     commands.Action(ID_FILE_OPEN)->setShortcuts(Keys({QKeySequence(Qt::CTRL | Qt::Key_O)}));
     commands.Action(doc::ID_FILE_SAVE)->setShortcuts(Keys({QKeySequence(Qt::CTRL | Qt::Key_S)}));
@@ -210,14 +213,16 @@ void BuildDocMenu(QMenuBar& bar, fw::CCommandTable& commands) {
     Sub(image, "Export to", commands, {m2D::ID_EXPORT_BMP});
     QMenu* surface = Top(bar, "&Surface");
     AddAll(surface, commands, {doc::ID_JUMPS});
-    for (int popup : {doc::ID_FLATTING_POPUP, doc::ID_PLANE_POPUP, doc::ID_MORPH_POPUP, doc::ID_FILTER_POPUP}) {
+    for (int popup :
+         {doc::ID_FLATTING_POPUP, doc::ID_PLANE_POPUP, doc::ID_MORPH_POPUP, doc::ID_FILTER_POPUP}) {
         QMenu* sub = surface->addMenu(commands.Action(popup)->text());
         FillSurfacePopup(popup, sub, commands);
     }
     AddAll(surface, commands,
            {0, doc::ID_FOURIER, doc::ID_AUTOCORRELATION, 0, doc::ID_NORMALIZE, m2D::ID_PROFILE,
             doc::ID_STATISTICS});
-    AddAll(Top(bar, "&Window"), commands, {ID_WINDOW_CASCADE, ID_WINDOW_TILE, ID_WINDOW_ARRANGE, 0, ID_CLOSE_ALL});
+    AddAll(Top(bar, "&Window"), commands,
+           {ID_WINDOW_CASCADE, ID_WINDOW_TILE, ID_WINDOW_ARRANGE, 0, ID_CLOSE_ALL});
     AddAll(Top(bar, "&Help"), commands, {ID_HELP_INDEX, 0, ID_APP_ABOUT});
     for (QAction* top : bar.actions())
         commands.Track(top->menu());
@@ -233,15 +238,48 @@ QMenu* CreateSurfacePopup(int popupId, fw::CCommandTable& commands, QWidget* par
 std::vector<int> ToolBarButtons(int toolBar) {
     switch (toolBar) {
     case 128:
-        return {ID_FILE_OPEN, doc::ID_FILE_SAVE, 0, gl::ID_EDIT_COPY, 0, gl::ID_FILE_PRINT, gl::ID_FILE_PRINT_PREVIEW,
-                0, ID_CONTEXT_HELP, 0, ID_VIEW_2D, ID_VIEW_BUMP, ID_VIEW_3D, 0, m2D::ID_VIEW_PROPERTIES};
+        return {ID_FILE_OPEN,
+                doc::ID_FILE_SAVE,
+                0,
+                gl::ID_EDIT_COPY,
+                0,
+                gl::ID_FILE_PRINT,
+                gl::ID_FILE_PRINT_PREVIEW,
+                0,
+                ID_CONTEXT_HELP,
+                0,
+                ID_VIEW_2D,
+                ID_VIEW_BUMP,
+                ID_VIEW_3D,
+                0,
+                m2D::ID_VIEW_PROPERTIES};
     case 130:
-        return {m2D::ID_IMAGE_FILTER_POPUP, doc::ID_FILTER_POPUP, doc::ID_MORPH_POPUP, 0, doc::ID_AUTOCORRELATION,
-                doc::ID_FOURIER, 0, doc::ID_JUMPS, doc::ID_FLATTING_POPUP, doc::ID_PLANE_POPUP, doc::ID_NORMALIZE,
-                m2D::ID_PROFILE, doc::ID_STATISTICS, 0, m2D::ID_LOCK_UPDATE};
+        return {m2D::ID_IMAGE_FILTER_POPUP,
+                doc::ID_FILTER_POPUP,
+                doc::ID_MORPH_POPUP,
+                0,
+                doc::ID_AUTOCORRELATION,
+                doc::ID_FOURIER,
+                0,
+                doc::ID_JUMPS,
+                doc::ID_FLATTING_POPUP,
+                doc::ID_PLANE_POPUP,
+                doc::ID_NORMALIZE,
+                m2D::ID_PROFILE,
+                doc::ID_STATISTICS,
+                0,
+                m2D::ID_LOCK_UPDATE};
     case 132:
-        return {m2D::ID_FLIP_VERTICALLY, m2D::ID_FLIP_HORIZONTALLY, m2D::ID_TURN_90, 0, m2D::ID_VIEW_RULERS,
-                m2D::ID_VIEW_HEIGHT_BAR, 0, color::ID_FILL_POSITIVE, color::ID_FILL_NEGATIVE, color::ID_FILL_POPUP,
+        return {m2D::ID_FLIP_VERTICALLY,
+                m2D::ID_FLIP_HORIZONTALLY,
+                m2D::ID_TURN_90,
+                0,
+                m2D::ID_VIEW_RULERS,
+                m2D::ID_VIEW_HEIGHT_BAR,
+                0,
+                color::ID_FILL_POSITIVE,
+                color::ID_FILL_NEGATIVE,
+                color::ID_FILL_POPUP,
                 color::ID_FILL_CUSTOM};
     case 133:
         return {ID_LOG_SCALE};

@@ -35,9 +35,9 @@
 #include "model/WindowException.h"
 #include "view2d/qt/AttToolBar.h"
 #include "view2d/qt/FillCommands.h"
-#include "view2d/qt/View2D.h"
 #include "view2d/qt/PlaneChildFrame.h"
 #include "view2d/qt/PlaneView.h"
+#include "view2d/qt/View2D.h"
 
 namespace mframe {
 
@@ -69,20 +69,34 @@ std::vector<int> KindToolBars(int kind) {
 // The few letters a button without a standard picture shows; its tooltip says the rest.
 const std::map<int, const char*>& ButtonLetters() {
     static const std::map<int, const char*> letters = {
-        {gl::ID_EDIT_COPY, "Cp"},          {gl::ID_FILE_PRINT, "Pr"},
-        {gl::ID_FILE_PRINT_PREVIEW, "Pv"}, {ID_VIEW_2D, "2D"},
-        {ID_VIEW_BUMP, "Bu"},              {ID_VIEW_3D, "3D"},
-        {m2D::ID_VIEW_PROPERTIES, "Op"},   {m2D::ID_IMAGE_FILTER_POPUP, "FI"},
-        {doc::ID_FILTER_POPUP, "FS"},      {doc::ID_MORPH_POPUP, "Mo"},
-        {doc::ID_AUTOCORRELATION, "AC"},   {doc::ID_FOURIER, "FT"},
-        {doc::ID_JUMPS, "JE"},             {doc::ID_FLATTING_POPUP, "Fl"},
-        {doc::ID_PLANE_POPUP, "PF"},       {doc::ID_NORMALIZE, "No"},
-        {m2D::ID_PROFILE, "Pf"},           {doc::ID_STATISTICS, "St"},
-        {m2D::ID_LOCK_UPDATE, "LU"},       {m2D::ID_FLIP_VERTICALLY, "\u2195"},
-        {m2D::ID_FLIP_HORIZONTALLY, "\u2194"}, {m2D::ID_TURN_90, "\u21bb"},
-        {m2D::ID_VIEW_RULERS, "Ru"},       {m2D::ID_VIEW_HEIGHT_BAR, "HB"},
-        {color::ID_FILL_POSITIVE, "+"},    {color::ID_FILL_NEGATIVE, "\u2212"},
-        {color::ID_FILL_POPUP, "Fi"},      {color::ID_FILL_CUSTOM, "Cu"},
+        {gl::ID_EDIT_COPY, "Cp"},
+        {gl::ID_FILE_PRINT, "Pr"},
+        {gl::ID_FILE_PRINT_PREVIEW, "Pv"},
+        {ID_VIEW_2D, "2D"},
+        {ID_VIEW_BUMP, "Bu"},
+        {ID_VIEW_3D, "3D"},
+        {m2D::ID_VIEW_PROPERTIES, "Op"},
+        {m2D::ID_IMAGE_FILTER_POPUP, "FI"},
+        {doc::ID_FILTER_POPUP, "FS"},
+        {doc::ID_MORPH_POPUP, "Mo"},
+        {doc::ID_AUTOCORRELATION, "AC"},
+        {doc::ID_FOURIER, "FT"},
+        {doc::ID_JUMPS, "JE"},
+        {doc::ID_FLATTING_POPUP, "Fl"},
+        {doc::ID_PLANE_POPUP, "PF"},
+        {doc::ID_NORMALIZE, "No"},
+        {m2D::ID_PROFILE, "Pf"},
+        {doc::ID_STATISTICS, "St"},
+        {m2D::ID_LOCK_UPDATE, "LU"},
+        {m2D::ID_FLIP_VERTICALLY, "\u2195"},
+        {m2D::ID_FLIP_HORIZONTALLY, "\u2194"},
+        {m2D::ID_TURN_90, "\u21bb"},
+        {m2D::ID_VIEW_RULERS, "Ru"},
+        {m2D::ID_VIEW_HEIGHT_BAR, "HB"},
+        {color::ID_FILL_POSITIVE, "+"},
+        {color::ID_FILL_NEGATIVE, "\u2212"},
+        {color::ID_FILL_POPUP, "Fi"},
+        {color::ID_FILL_CUSTOM, "Cu"},
         {ID_LOG_SCALE, "Lg"},
     };
     return letters;
@@ -352,7 +366,8 @@ void CMainFrame::OpenNewView() {
         frame = type->CreateNewFrame(*document, active);
         type->InitialUpdateFrame(frame, *document);
     } catch (const doc::CWindowException& e) {
-        fw::MessageBox(QString::fromUtf8(e.what()).toStdWString(), fw::MsgButtons::Ok, fw::MsgIcon::Exclamation);
+        fw::MessageBox(QString::fromUtf8(e.what()).toStdWString(), fw::MsgButtons::Ok,
+                       fw::MsgIcon::Exclamation);
         if (frame)
             frame->DestroyFrame();
     }

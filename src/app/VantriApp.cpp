@@ -10,6 +10,7 @@
 #include "app/AboutDlg.h"
 #include "app/AppCommands.h"
 #include "app/MainFrame.h"
+#include "formats/qt/AdvFileDialog.h"
 #include "framework/fwDocManager.h"
 #include "framework/fwDocTemplate.h"
 #include "framework/fwDocument.h"
@@ -18,9 +19,8 @@
 #include "model/ArrangeGroup.h"
 #include "model/OpenDialog.h"
 #include "model/VantriDoc.h"
-#include "view2d/qt/View2D.h"
-#include "formats/qt/AdvFileDialog.h"
 #include "processing/qt/SetCorePrompt.h"
+#include "view2d/qt/View2D.h"
 
 namespace mframe {
 
@@ -200,8 +200,9 @@ void CVantriApp::LoadSettings() {
 void CVantriApp::SaveProfile() {
     const auto bytes = dialogMemory.Profile();
     QSettings settings = Settings();
-    settings.setValue(QStringLiteral("Settings/Profile"),
-                      QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<int>(bytes.size())));
+    settings.setValue(
+        QStringLiteral("Settings/Profile"),
+        QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<int>(bytes.size())));
 }
 
 void CVantriApp::SaveRecentFiles() {

@@ -12,23 +12,25 @@ namespace {
 
 using Names = std::vector<std::pair<const char*, int>>;
 
-const Names kFlatten = {{"none", doc::ID_FLAT_NONE}, {"y", doc::ID_FLAT_Y}, {"x", doc::ID_FLAT_X}, {"yx", doc::ID_FLAT_YX}};
+const Names kFlatten = {
+    {"none", doc::ID_FLAT_NONE}, {"y", doc::ID_FLAT_Y}, {"x", doc::ID_FLAT_X}, {"yx", doc::ID_FLAT_YX}};
 const Names kPlane = {{"none", doc::ID_PLANE_NONE},
                       {"plane", doc::ID_PLANE_PLANE},
                       {"parabola-x", doc::ID_PLANE_PARABOLA_X},
                       {"parabola-y", doc::ID_PLANE_PARABOLA_Y},
                       {"paraboloid", doc::ID_PLANE_PARABOLOID}};
-const Names kMorph = {{"none", doc::ID_MORPH_NONE}, {"dilate3", doc::ID_MORPH_DILATE3}, {"erode3", doc::ID_MORPH_ERODE3}};
+const Names kMorph = {
+    {"none", doc::ID_MORPH_NONE}, {"dilate3", doc::ID_MORPH_DILATE3}, {"erode3", doc::ID_MORPH_ERODE3}};
 const Names kMorphCustom = {{"dilate", doc::ID_MORPH_DILATE_CUSTOM}, {"erode", doc::ID_MORPH_ERODE_CUSTOM}};
-const Names kFilter = {{"none", doc::ID_FILTER_NONE},         {"mean3", doc::ID_FILTER_MEAN3},
-                       {"mean5", doc::ID_FILTER_MEAN5},       {"mean7", doc::ID_FILTER_MEAN7},
-                       {"median3", doc::ID_FILTER_MEDIAN3},   {"median3x1", doc::ID_FILTER_MEDIAN3H},
+const Names kFilter = {{"none", doc::ID_FILTER_NONE},          {"mean3", doc::ID_FILTER_MEAN3},
+                       {"mean5", doc::ID_FILTER_MEAN5},        {"mean7", doc::ID_FILTER_MEAN7},
+                       {"median3", doc::ID_FILTER_MEDIAN3},    {"median3x1", doc::ID_FILTER_MEDIAN3H},
                        {"median1x3", doc::ID_FILTER_MEDIAN3V}, {"median5", doc::ID_FILTER_MEDIAN5},
                        {"median5x1", doc::ID_FILTER_MEDIAN5H}, {"median1x5", doc::ID_FILTER_MEDIAN5V},
-                       {"laplace3", doc::ID_FILTER_LAPLACE3}, {"laplace5", doc::ID_FILTER_LAPLACE5},
-                       {"gauss3", doc::ID_FILTER_GAUSS3},     {"gauss5", doc::ID_FILTER_GAUSS5},
-                       {"highpass3", doc::ID_FILTER_HIPASS3}, {"highpass5", doc::ID_FILTER_HIPASS5},
-                       {"lowpass3", doc::ID_FILTER_LOWPASS3}, {"lowpass5", doc::ID_FILTER_LOWPASS5},
+                       {"laplace3", doc::ID_FILTER_LAPLACE3},  {"laplace5", doc::ID_FILTER_LAPLACE5},
+                       {"gauss3", doc::ID_FILTER_GAUSS3},      {"gauss5", doc::ID_FILTER_GAUSS5},
+                       {"highpass3", doc::ID_FILTER_HIPASS3},  {"highpass5", doc::ID_FILTER_HIPASS5},
+                       {"lowpass3", doc::ID_FILTER_LOWPASS3},  {"lowpass5", doc::ID_FILTER_LOWPASS5},
                        {"sharpen", doc::ID_FILTER_SHARPEN}};
 const Names kFilterCustom = {{"mean", doc::ID_FILTER_MEAN_CUSTOM}, {"median", doc::ID_FILTER_MEDIAN_CUSTOM}};
 
@@ -85,8 +87,8 @@ bool ParseKernel(const std::string& text, doc::CKernelDialogValues& kernel) {
     return true;
 }
 
-SettingParse ParseSetting(const std::vector<std::string>& args, std::size_t& i, std::vector<CSetting>& settings,
-                          std::string& problem) {
+SettingParse ParseSetting(const std::vector<std::string>& args, std::size_t& i,
+                          std::vector<CSetting>& settings, std::string& problem) {
     const std::string& option = args[i];
     CSetting setting;
     if (option == "--jumps") {

@@ -19,8 +19,8 @@ enum class SettingParse { NotASetting, Taken, Invalid };
 
 // Reads the setting at args[i] (and its value, advancing i past it) into settings. On Invalid, problem
 // says what is wrong.
-SettingParse ParseSetting(const std::vector<std::string>& args, std::size_t& i, std::vector<CSetting>& settings,
-                          std::string& problem);
+SettingParse ParseSetting(const std::vector<std::string>& args, std::size_t& i,
+                          std::vector<CSetting>& settings, std::string& problem);
 
 // "WxH" (anchor in the middle) or "WxH@AX,AY"; sizes 1 to 256 and the anchor inside.
 bool ParseKernel(const std::string& text, doc::CKernelDialogValues& kernel);

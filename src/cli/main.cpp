@@ -366,7 +366,8 @@ int Export(doc::CSurfaceApp& app, const std::vector<std::string>& args) {
     const std::string out = options.bmp.empty() ? m2D::BmpPathFor(options.file, options.image) : options.bmp;
     std::error_code ignored;
     if (std::filesystem::equivalent(options.file, out, ignored)) {
-        std::fprintf(stderr, "vantri-cli: %s would overwrite the scan itself; name another with --bmp\n", out.c_str());
+        std::fprintf(stderr, "vantri-cli: %s would overwrite the scan itself; name another with --bmp\n",
+                     out.c_str());
         return 2;
     }
     doc::CVantriDoc* d = OpenImage(app, options);

@@ -9,7 +9,9 @@ namespace {
 CWinApp* g_app = nullptr;
 }
 
-CWinApp::CWinApp() : m_pDocManager(std::make_unique<CDocManager>()) { g_app = this; }
+CWinApp::CWinApp() : m_pDocManager(std::make_unique<CDocManager>()) {
+    g_app = this;
+}
 
 CWinApp::~CWinApp() {
     // Documents go before the templates and the application that reach them.
@@ -18,15 +20,21 @@ CWinApp::~CWinApp() {
         g_app = nullptr;
 }
 
-CWinApp* CWinApp::Get() { return g_app; }
+CWinApp* CWinApp::Get() {
+    return g_app;
+}
 
 void CWinApp::SetDocManager(std::unique_ptr<CDocManager> manager) {
     if (manager)
         m_pDocManager = std::move(manager);
 }
 
-bool CWinApp::OnIdle(long) { return false; }
+bool CWinApp::OnIdle(long) {
+    return false;
+}
 
-CDocument* CWinApp::OpenDocumentFile(const std::wstring& path) { return m_pDocManager->OpenDocumentFile(path); }
+CDocument* CWinApp::OpenDocumentFile(const std::wstring& path) {
+    return m_pDocManager->OpenDocumentFile(path);
+}
 
 } // namespace fw

@@ -53,7 +53,9 @@ CDocument* CDocManager::OpenDocumentFile(const std::wstring& path) {
     return best->OpenDocumentFile(full);
 }
 
-bool CDocManager::DoPromptFileName(std::wstring&, int, unsigned, bool, CDocTemplate*) { return false; }
+bool CDocManager::DoPromptFileName(std::wstring&, int, unsigned, bool, CDocTemplate*) {
+    return false;
+}
 
 bool CDocManager::SaveAllModified() {
     for (const auto& t : m_templates)

@@ -39,7 +39,8 @@ CDocTemplate::Confidence CDocTemplate::MatchDocType(const std::wstring& path, CD
         std::size_t start = 0;
         while (start <= filter.size()) {
             std::size_t end = filter.find(L';', start);
-            std::wstring one = filter.substr(start, end == std::wstring::npos ? std::wstring::npos : end - start);
+            std::wstring one =
+                filter.substr(start, end == std::wstring::npos ? std::wstring::npos : end - start);
             if (!one.empty() && one[0] == L'*')
                 one.erase(0, 1);
             if (!ext.empty() && fw::SameTextNoCase(one, ext))
@@ -92,7 +93,8 @@ std::vector<CDocument*> CDocTemplate::GetDocuments() const {
 }
 
 void CDocTemplate::CloseDocument(CDocument* document) {
-    auto it = std::find_if(m_docs.begin(), m_docs.end(), [document](const auto& d) { return d.get() == document; });
+    auto it =
+        std::find_if(m_docs.begin(), m_docs.end(), [document](const auto& d) { return d.get() == document; });
     if (it == m_docs.end())
         return;
     DestroyFrame(**it);

@@ -21,7 +21,15 @@ public:
         yesAlreadyOpen
     };
     // The seven newline-separated fields of a document string, in their order.
-    enum DocStringIndex { windowTitle, docName, fileNewName, filterName, filterExt, regFileTypeId, regFileTypeName };
+    enum DocStringIndex {
+        windowTitle,
+        docName,
+        fileNewName,
+        filterName,
+        filterExt,
+        regFileTypeId,
+        regFileTypeName
+    };
 
     using Factory = std::function<std::unique_ptr<CDocument>()>;
 

@@ -26,7 +26,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::wstring SystemError(int error) { return FromUtf8(std::strerror(error)); }
+std::wstring SystemError(int error) {
+    return FromUtf8(std::strerror(error));
+}
 
 // A descriptor closed when it goes.
 struct CFd {
@@ -205,7 +207,9 @@ void CDocument::SetPathName(const std::wstring& path, bool) {
     SetTitle(FromUtf8(std::filesystem::path(utf8).filename().string()));
 }
 
-void CDocument::SetTitle(const std::wstring& title) { m_strTitle = title; }
+void CDocument::SetTitle(const std::wstring& title) {
+    m_strTitle = title;
+}
 
 void CDocument::AddView(CView* view) {
     if (!view || std::find(m_views.begin(), m_views.end(), view) != m_views.end())
@@ -287,7 +291,9 @@ bool CDocument::DoSave(const std::wstring& path, bool replace) {
     return true;
 }
 
-bool CDocument::DoFileSave() { return DoSave(m_strPathName); }
+bool CDocument::DoFileSave() {
+    return DoSave(m_strPathName);
+}
 
 bool CDocument::SaveModified() {
     if (!IsModified())
@@ -310,7 +316,8 @@ bool CDocument::SaveModified() {
     return true;
 }
 
-void CDocument::ReportSaveLoadException(const std::wstring& path, const std::exception_ptr& error, bool saving) {
+void CDocument::ReportSaveLoadException(const std::wstring& path, const std::exception_ptr& error,
+                                        bool saving) {
     std::wstring text = saving ? L"Failed to save document." : L"Failed to open document.";
     try {
         std::rethrow_exception(error);

@@ -23,7 +23,9 @@ MsgAnswer FirstButton(MsgButtons buttons) {
 }
 } // namespace
 
-IMessageService& Messages() { return g_service ? *g_service : g_stderrMessages; }
+IMessageService& Messages() {
+    return g_service ? *g_service : g_stderrMessages;
+}
 
 IMessageService* SetMessageService(IMessageService* service) {
     IMessageService* previous = g_service;

@@ -11,7 +11,9 @@ namespace {
 // "surrogateescape" keeps it, so that a file name comes back to the same bytes.
 constexpr std::uint32_t kEscapeBase = 0xDC00;
 
-bool IsEscapedByte(std::uint32_t c) { return c >= kEscapeBase + 0x80 && c <= kEscapeBase + 0xFF; }
+bool IsEscapedByte(std::uint32_t c) {
+    return c >= kEscapeBase + 0x80 && c <= kEscapeBase + 0xFF;
+}
 
 // The length of the valid UTF-8 sequence at text[i], or 0 when it is not one (overlong forms,
 // surrogates and code points past U+10FFFF included).

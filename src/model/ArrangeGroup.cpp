@@ -4,7 +4,8 @@
 
 namespace doc {
 
-std::vector<CFramePos> ArrangeGroup(int x0, int y0, int w, int h, int caption, const std::vector<CGroupFrame>& frames) {
+std::vector<CFramePos> ArrangeGroup(int x0, int y0, int w, int h, int caption,
+                                    const std::vector<CGroupFrame>& frames) {
     std::vector<CFramePos> placed;
     placed.reserve(frames.size());
     for (const CGroupFrame& f : frames) {

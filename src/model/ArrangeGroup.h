@@ -6,8 +6,8 @@
 namespace doc {
 
 struct CGroupFrame {
-    int image;  // the image index of the frame's document
-    int width;  // the frame's size, which placing does not change
+    int image; // the image index of the frame's document
+    int width; // the frame's size, which placing does not change
     int height;
 };
 
@@ -18,6 +18,7 @@ struct CFramePos {
 
 // x0, y0, w, h: the marked frame's rectangle in the client area; caption: the window frame height plus
 // the caption height. Returns the new top-left corner of every frame, in the order given.
-std::vector<CFramePos> ArrangeGroup(int x0, int y0, int w, int h, int caption, const std::vector<CGroupFrame>& frames);
+std::vector<CFramePos> ArrangeGroup(int x0, int y0, int w, int h, int caption,
+                                    const std::vector<CGroupFrame>& frames);
 
 } // namespace doc

@@ -16,9 +16,12 @@ bool StartsWithThreeDigits(const std::wstring& ext) {
 }
 } // namespace
 
-bool HasNumberedExtension(const std::wstring& path) { return StartsWithThreeDigits(fw::PathExtension(path)); }
+bool HasNumberedExtension(const std::wstring& path) {
+    return StartsWithThreeDigits(fw::PathExtension(path));
+}
 
-fw::CDocTemplate::Confidence CVantriDocTemplate::MatchDocType(const std::wstring& path, fw::CDocument*& match) {
+fw::CDocTemplate::Confidence CVantriDocTemplate::MatchDocType(const std::wstring& path,
+                                                              fw::CDocument*& match) {
     match = FindOpenDocument(path);
     if (match)
         return yesAlreadyOpen;

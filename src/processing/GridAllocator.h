@@ -43,10 +43,14 @@ public:
             throw std::bad_alloc();
         return static_cast<T*>(p);
     }
-    void deallocate(T* p, std::size_t) noexcept { std::free(p); }
+    void deallocate(T* p, std::size_t) noexcept {
+        std::free(p);
+    }
 
     // resize() default-initialises: no zero fill of cells that are written next anyway.
-    template <typename U> void construct(U* p) noexcept { ::new (static_cast<void*>(p)) U; }
+    template <typename U> void construct(U* p) noexcept {
+        ::new (static_cast<void*>(p)) U;
+    }
     template <typename U, typename... Args> void construct(U* p, Args&&... args) {
         ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
     }
@@ -56,8 +60,12 @@ private:
     static constexpr std::size_t kHugeFrom = std::size_t(4) << 20;
 };
 
-template <typename T, typename U> bool operator==(const TGridAllocator<T>&, const TGridAllocator<U>&) { return true; }
-template <typename T, typename U> bool operator!=(const TGridAllocator<T>&, const TGridAllocator<U>&) { return false; }
+template <typename T, typename U> bool operator==(const TGridAllocator<T>&, const TGridAllocator<U>&) {
+    return true;
+}
+template <typename T, typename U> bool operator!=(const TGridAllocator<T>&, const TGridAllocator<U>&) {
+    return false;
+}
 
 // A grid of cells, row-major.
 template <typename T> using TGrid = std::vector<T, TGridAllocator<T>>;

@@ -33,7 +33,8 @@ int CMorphology::Apply(float* grid, int columns, int rows) const {
         return StsNoMem;
     for (int i = 0; i < rows; ++i)
         QuantiseRow(grid + static_cast<std::size_t>(i) * columns, counts.Row(i), columns);
-    int status = Kernels().copyBorder16s(counts.Row(0), counts.Step(), roi, bordered.Row(0), bordered.Step(), outer, ay, ax);
+    int status = Kernels().copyBorder16s(counts.Row(0), counts.Step(), roi, bordered.Row(0), bordered.Step(),
+                                         outer, ay, ax);
     if (status != StsNoErr)
         return status;
     for (int i = 0; i < outer.height; ++i)
@@ -41,8 +42,10 @@ int CMorphology::Apply(float* grid, int columns, int rows) const {
     const float* src = values.At(ax, ay);
     if (custom) {
         const std::vector<std::uint8_t> mask(static_cast<std::size_t>(w) * h, 1);
-        status = dilate ? Kernels().dilate32f(src, values.Step(), result.Row(0), result.Step(), roi, mask.data(), {w, h}, {ax, ay})
-                        : Kernels().erode32f(src, values.Step(), result.Row(0), result.Step(), roi, mask.data(), {w, h}, {ax, ay});
+        status = dilate ? Kernels().dilate32f(src, values.Step(), result.Row(0), result.Step(), roi,
+                                              mask.data(), {w, h}, {ax, ay})
+                        : Kernels().erode32f(src, values.Step(), result.Row(0), result.Step(), roi,
+                                             mask.data(), {w, h}, {ax, ay});
     } else {
         status = dilate ? Kernels().dilate3x3_32f(src, values.Step(), result.Row(0), result.Step(), roi)
                         : Kernels().erode3x3_32f(src, values.Step(), result.Row(0), result.Step(), roi);

@@ -15,7 +15,8 @@ inline void QuantiseRow(const float* __restrict src, std::int16_t* __restrict ds
     }
 }
 
-inline void UnquantiseRow(const std::int16_t* __restrict src, float* __restrict dst, int n, float add = 0.0f) {
+inline void UnquantiseRow(const std::int16_t* __restrict src, float* __restrict dst, int n,
+                          float add = 0.0f) {
     constexpr float kToUnit = 1.0f / 32767.0f;
     for (int j = 0; j < n; ++j)
         dst[j] = static_cast<float>(src[j]) * kToUnit + add;

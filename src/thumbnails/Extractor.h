@@ -11,11 +11,11 @@ namespace thumbs {
 
 // The results, as the shell's HRESULT values.
 enum Result : std::uint32_t {
-    kOk = 0x00000000u,           // S_OK
-    kPending = 0x8000000Au,      // E_PENDING
-    kInvalidArg = 0x80070057u,   // E_INVALIDARG
-    kFail = 0x80004005u,         // E_FAIL
-    kOutOfMemory = 0x8007000Eu,  // E_OUTOFMEMORY
+    kOk = 0x00000000u,            // S_OK
+    kPending = 0x8000000Au,       // E_PENDING
+    kInvalidArg = 0x80070057u,    // E_INVALIDARG
+    kFail = 0x80004005u,          // E_FAIL
+    kOutOfMemory = 0x8007000Eu,   // E_OUTOFMEMORY
     kNotImplemented = 0x80004001u // E_NOTIMPL
 };
 

@@ -39,7 +39,7 @@ __attribute__((always_inline)) inline void HalveLanes(const float* r0, const flo
         using Floats = simd::Lanes<float, L>;
         using Ints = simd::Lanes<std::int32_t, L>;
         const Floats zero = {}, one = zero + 1.0f;
-        auto level = [&](Ints& n, const float* p) __attribute__((always_inline)) {
+        auto level = [&](Ints & n, const float* p) __attribute__((always_inline)) {
             Floats v;
             simd::Load(v, p);
             v = v > zero ? v : zero; // NaN goes to 0
@@ -75,9 +75,10 @@ void Halve(const float* in, int columns, float* out, int outWidth, int outHeight
             const float* r0 = in + static_cast<std::size_t>(2 * i) * columns;
             const float* r1 = r0 + columns;
             float* o = out + static_cast<std::size_t>(i) * outWidth;
-            simd::Sweep<L>(outWidth, [&](int j, auto lanes) __attribute__((always_inline)) {
-                HalveLanes<decltype(lanes)::value>(r0 + 2 * j, r1 + 2 * j, o + j);
-            });
+            simd::Sweep<L>(
+                outWidth, [&](int j, auto lanes) __attribute__((always_inline)) {
+                    HalveLanes<decltype(lanes)::value>(r0 + 2 * j, r1 + 2 * j, o + j);
+                });
         }
     });
 }

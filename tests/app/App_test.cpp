@@ -41,9 +41,7 @@ protected:
         delete s_config;
         s_config = nullptr;
     }
-    void SetUp() override {
-        QSettings(QStringLiteral("Ardwyn"), QStringLiteral("Vantri")).clear();
-    }
+    void SetUp() override { QSettings(QStringLiteral("Ardwyn"), QStringLiteral("Vantri")).clear(); }
     void TearDown() override { app.reset(); }
 
     mframe::CMainFrame& Start(const QStringList& files = {}) {
@@ -133,7 +131,8 @@ TEST_F(App, DroppedFilesOpenAndAnOpenFileIsActivatedAgain) {
     const std::string a = Scan("a.000", 1), b = Scan("b.000", 1);
     mframe::CMainFrame& frame = Start();
     QMimeData data;
-    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(a)), QUrl::fromLocalFile(QString::fromStdString(b))});
+    data.setUrls(
+        {QUrl::fromLocalFile(QString::fromStdString(a)), QUrl::fromLocalFile(QString::fromStdString(b))});
     // As a drag from a file manager arrives: it enters, then it is dropped.
     QDragEnterEvent enter(QPoint(200, 200), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(&frame, &enter);
@@ -216,7 +215,8 @@ TEST_F(App, AnUpdateQueuedTwiceRunsOnce) {
 
 TEST_F(App, TileLaysThreeWindowsOutInRows) {
     const std::string a = Scan("t1.000", 1), b = Scan("t2.000", 1), c = Scan("t3.000", 1);
-    mframe::CMainFrame& frame = Start({QString::fromStdString(a), QString::fromStdString(b), QString::fromStdString(c)});
+    mframe::CMainFrame& frame =
+        Start({QString::fromStdString(a), QString::fromStdString(b), QString::fromStdString(c)});
     ASSERT_EQ(Frames().size(), 3u);
     const int client = frame.MdiArea()->viewport()->width();
     // Three frames a little wider than a third of the client: two in the first row.

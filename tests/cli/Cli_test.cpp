@@ -33,8 +33,9 @@ struct CRun {
 // "LC_ALL=C ").
 CRun Cli(const std::string& args, const std::string& env = "") {
     // CTest runs tests in parallel: each test has its own file for standard error.
-    const fs::path err = fs::path(VANTRI_TEST_OUT) /
-                         ("stderr_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + ".txt");
+    const fs::path err =
+        fs::path(VANTRI_TEST_OUT) /
+        ("stderr_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + ".txt");
     const std::string command = env + VANTRI_CLI + " " + args + " 2>" + err.string() + " </dev/null";
     CRun run;
     std::FILE* pipe = ::popen(command.c_str(), "r");
@@ -61,7 +62,8 @@ std::vector<std::string> Lines(const std::string& text) {
 class CliTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir = fs::path(VANTRI_TEST_OUT) / ("cli_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        dir = fs::path(VANTRI_TEST_OUT) /
+              ("cli_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
         fs::remove_all(dir);
         fs::create_directories(dir);
         testdata::NsFile file;
@@ -93,13 +95,16 @@ TEST_F(CliTest, InfoPrintsOneObjectPerDocumentWithGroupsAcrossFiles) {
     const char* titles[] = {" -Height- \"", " -Phase- \"", " -Amplitude- \""};
     for (int k = 0; k < 3; ++k) {
         SCOPED_TRACE(lines[k]);
-        EXPECT_EQ(lines[k].rfind("{\"file\": \"" + three + "\", \"format\": \"NanoScope III\", \"group\": 0, \"image\": " +
+        EXPECT_EQ(lines[k].rfind("{\"file\": \"" + three +
+                                     "\", \"format\": \"NanoScope III\", \"group\": 0, \"image\": " +
                                      std::to_string(k) + ", \"title\": \"three.001",
                                  0),
                   0u);
         EXPECT_NE(lines[k].find(titles[k]), std::string::npos);
-        EXPECT_NE(lines[k].find("\"columns\": 6, \"rows\": 4, \"raw_columns\": 6, \"raw_rows\": 4"), std::string::npos);
-        EXPECT_NE(lines[k].find("\"width\": {\"value\": 2.5, \"unit\": \"\xC2\xB5m\", \"text\": \"2.50 \xC2\xB5m\"}"),
+        EXPECT_NE(lines[k].find("\"columns\": 6, \"rows\": 4, \"raw_columns\": 6, \"raw_rows\": 4"),
+                  std::string::npos);
+        EXPECT_NE(lines[k].find(
+                      "\"width\": {\"value\": 2.5, \"unit\": \"\xC2\xB5m\", \"text\": \"2.50 \xC2\xB5m\"}"),
                   std::string::npos);
     }
     EXPECT_NE(lines[3].find("\"group\": 1, \"image\": 0"), std::string::npos);
@@ -112,7 +117,9 @@ TEST_F(CliTest, AFileThatFailsIsReportedAndTheOthersStillPrint) {
     testdata::WriteFile(bad, testdata::MakeNanoScope(old));
     const CRun run = Cli("info '" + bad + "' '" + one + "'");
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "This file can not be open, because \nfile format versions lower as 4.30 is not support, as yet.\n");
+    EXPECT_EQ(
+        run.err,
+        "This file can not be open, because \nfile format versions lower as 4.30 is not support, as yet.\n");
     EXPECT_EQ(Lines(run.out).size(), 1u);
 }
 
@@ -152,7 +159,8 @@ TEST_F(CliTest, ProcessSavesTheImageInItsOwnFormat) {
     // The re-quantised image spans the whole 16-bit range.
     EXPECT_NE(run.out.find("-32767"), std::string::npos);
     EXPECT_NE(run.out.find("32767"), std::string::npos);
-    EXPECT_EQ(Cli("process '" + three + "' --out '" + (dir / "no" / "such" / "dir.001").string() + "'").status, 1);
+    EXPECT_EQ(
+        Cli("process '" + three + "' --out '" + (dir / "no" / "such" / "dir.001").string() + "'").status, 1);
 }
 
 TEST_F(CliTest, ProcessAppliesEverySettingInOrderOnGeneratedAndRealFiles) {
@@ -176,9 +184,9 @@ TEST_F(CliTest, ProcessAppliesEverySettingInOrderOnGeneratedAndRealFiles) {
         EXPECT_EQ(Lines(Cli("dump '" + out + "'").out).size(), lines.size());
     }
     // Every fixed filter name is known.
-    for (const char* name : {"mean5", "mean7", "median3", "median3x1", "median1x3", "median5", "median5x1",
-                             "median1x5", "laplace3", "laplace5", "gauss3", "gauss5", "highpass3", "highpass5",
-                             "lowpass3", "lowpass5"})
+    for (const char* name :
+         {"mean5", "mean7", "median3", "median3x1", "median1x3", "median5", "median5x1", "median1x5",
+          "laplace3", "laplace5", "gauss3", "gauss5", "highpass3", "highpass5", "lowpass3", "lowpass5"})
         EXPECT_EQ(Cli("process '" + one + "' --filter " + name + " --dump f32le").status, 0) << name;
     EXPECT_EQ(Cli("process '" + one + "' --filter blur --dump csv").status, 2);
     EXPECT_EQ(Cli("process '" + one + "' --filter median:4x4@5,0 --dump csv").status, 2);
@@ -290,11 +298,14 @@ TEST_F(CliTest, NtMdtAndNanotopFilesGoThroughTheSameCommands) {
     ASSERT_EQ(run.status, 0) << run.err;
     const auto lines = Lines(run.out);
     ASSERT_EQ(lines.size(), 3u);
-    EXPECT_NE(lines[1].find("\"format\": \"NT-MDT\", \"group\": 0, \"image\": 1, \"title\": \"frames.mdt -2- \""),
+    EXPECT_NE(
+        lines[1].find("\"format\": \"NT-MDT\", \"group\": 0, \"image\": 1, \"title\": \"frames.mdt -2- \""),
+        std::string::npos);
+    EXPECT_NE(
+        lines[2].find("\"format\": \"NANOTOP-205\", \"group\": 0, \"image\": 0, \"title\": \"scan.SPM\""),
+        std::string::npos);
+    EXPECT_NE(lines[2].find("\"columns\": 8, \"rows\": 8, \"raw_columns\": 10, \"raw_rows\": 10"),
               std::string::npos);
-    EXPECT_NE(lines[2].find("\"format\": \"NANOTOP-205\", \"group\": 0, \"image\": 0, \"title\": \"scan.SPM\""),
-              std::string::npos);
-    EXPECT_NE(lines[2].find("\"columns\": 8, \"rows\": 8, \"raw_columns\": 10, \"raw_rows\": 10"), std::string::npos);
 
     run = Cli("dump '" + frames + "' --image 1 --raw --format i16le");
     const auto samples = testdata::PatternSamples(16, 16, 9);
@@ -449,8 +460,9 @@ TEST_F(CliTest, ExportNamesAnImageAfterItsNumberAndImageMagickReadsIt) {
 
 TEST_F(CliTest, ExportRefusesBadOptionsAndReportsWhatItCannotDo) {
     const std::string to = " --bmp '" + (dir / "x.bmp").string() + "'";
-    for (const char* options : {" --fill pink", " --fill", " --contrast 100", " --brightness -100", " --contrast 1.5",
-                                " --contrast", " --out x.001", " --dump csv", " --raw", " --filter blur"})
+    for (const char* options :
+         {" --fill pink", " --fill", " --contrast 100", " --brightness -100", " --contrast 1.5",
+          " --contrast", " --out x.001", " --dump csv", " --raw", " --filter blur"})
         EXPECT_EQ(Cli("export '" + three + "'" + options + to).status, 2) << options;
     EXPECT_EQ(Cli("export").status, 2);
     EXPECT_EQ(Cli("export '" + three + "' --image 5" + to).status, 1);

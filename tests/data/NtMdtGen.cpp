@@ -20,7 +20,8 @@ std::size_t DotBytes(const MdtFrame& frame) {
 std::size_t BodyBytes(const MdtFrame& frame) {
     if (frame.type != 0)
         return frame.body.empty() ? kFillerBody : frame.body.size();
-    return VarBlockBytes(frame) + kMdtImageHeader + DotBytes(frame) + 2 * bytes::Count(frame.columns, frame.rows);
+    return VarBlockBytes(frame) + kMdtImageHeader + DotBytes(frame) +
+           2 * bytes::Count(frame.columns, frame.rows);
 }
 
 void PutAxis(std::string& out, std::size_t at, float offset, float step, int unit) {

@@ -80,7 +80,9 @@ std::string ReadAll(const fs::path& p) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-void WriteAll(const fs::path& p, const std::string& bytes) { std::ofstream(p, std::ios::binary) << bytes; }
+void WriteAll(const fs::path& p, const std::string& bytes) {
+    std::ofstream(p, std::ios::binary) << bytes;
+}
 
 class DocumentTest : public ::testing::Test {
 protected:
@@ -112,10 +114,12 @@ protected:
 } // namespace
 
 TEST_F(DocumentTest, ManagerRoutesByExtensionAndReactivatesAnOpenPath) {
-    auto* foreign = static_cast<CCountingTemplate*>(app.GetDocManager().AddDocTemplate(std::make_unique<CCountingTemplate>(
-        L"\nNew\nOther\nOther (*.oth)\n.oth\nT.Doc\nT Doc", [] { return std::make_unique<CTextDoc>(); })));
-    auto* native = static_cast<CCountingTemplate*>(app.GetDocManager().AddDocTemplate(std::make_unique<CCountingTemplate>(
-        L"\nNew\nText\nText (*.txt)\n.txt;.text\nT.Doc\nT Doc", [] { return std::make_unique<CTextDoc>(); })));
+    auto* foreign = static_cast<CCountingTemplate*>(app.GetDocManager().AddDocTemplate(
+        std::make_unique<CCountingTemplate>(L"\nNew\nOther\nOther (*.oth)\n.oth\nT.Doc\nT Doc",
+                                            [] { return std::make_unique<CTextDoc>(); })));
+    auto* native = static_cast<CCountingTemplate*>(app.GetDocManager().AddDocTemplate(
+        std::make_unique<CCountingTemplate>(L"\nNew\nText\nText (*.txt)\n.txt;.text\nT.Doc\nT Doc",
+                                            [] { return std::make_unique<CTextDoc>(); })));
     WriteAll(dir / "a.TEXT", "hello");
 
     fw::CDocument* doc = app.OpenDocumentFile(Path("a.TEXT"));
@@ -248,7 +252,6 @@ TEST_F(DocumentTest, UpdateAllViewsSkipsTheSender) {
     doc.UpdateAllViews(nullptr, 2);
     EXPECT_EQ(a.hints, (std::vector<long>{1, 2}));
 }
-
 
 TEST_F(DocumentTest, AnOpenDocumentIsFoundByItsFileNotByTheLettersOfItsPath) {
     AddTextTemplate();

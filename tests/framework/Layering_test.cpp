@@ -44,7 +44,8 @@ TEST(Layering, CoreFoldersIncludeNoQtAndOnlyTheirLeftNeighbours) {
                     continue;
                 const std::string header = m[1];
                 SCOPED_TRACE(p.string() + ": " + line);
-                EXPECT_FALSE(header.rfind("Q", 0) == 0 || header.rfind("qt", 0) == 0) << "a Qt header in the core";
+                EXPECT_FALSE(header.rfind("Q", 0) == 0 || header.rfind("qt", 0) == 0)
+                    << "a Qt header in the core";
                 const auto slash = header.find('/');
                 if (slash != std::string::npos && kAllowed.count(header.substr(0, slash))) {
                     EXPECT_TRUE(allowed.count(header.substr(0, slash))) << "an include against the layering";

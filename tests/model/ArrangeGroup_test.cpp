@@ -3,13 +3,15 @@
 #include "model/ArrangeGroup.h"
 
 namespace {
-bool operator==(const doc::CFramePos& a, const doc::CFramePos& b) { return a.x == b.x && a.y == b.y; }
+bool operator==(const doc::CFramePos& a, const doc::CFramePos& b) {
+    return a.x == b.x && a.y == b.y;
+}
 } // namespace
 
 TEST(ArrangeGroup, FourImagesTileTwoByTwoAndFurtherBlocksStepByACaption) {
     // Frames of unequal sizes: the block grows to the larger neighbour.
-    const std::vector<doc::CGroupFrame> frames = {
-        {0, 300, 200}, {1, 320, 250}, {2, 350, 210}, {3, 300, 200}, {4, 300, 200}, {5, 300, 200}};
+    const std::vector<doc::CGroupFrame> frames = {{0, 300, 200}, {1, 320, 250}, {2, 350, 210},
+                                                  {3, 300, 200}, {4, 300, 200}, {5, 300, 200}};
     const auto placed = doc::ArrangeGroup(10, 20, 999, 999, 30, frames);
     ASSERT_EQ(placed.size(), frames.size());
     EXPECT_TRUE(placed[0] == (doc::CFramePos{10, 20}));

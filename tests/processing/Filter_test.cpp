@@ -96,7 +96,8 @@ TEST(Filter, CustomKernelsUseTheirAnchorAndRefuseBadMasks) {
             for (int dy = 0; dy < 3; ++dy)
                 for (int dx = 0; dx < 5; ++dx)
                     sum += counts.at(std::min(j + dx, 7), std::min(i + dy, 5));
-            ASSERT_EQ(g.at(j, i), static_cast<float>(std::trunc(sum / 15)) * (1.0f / 32767.0f)) << j << "," << i;
+            ASSERT_EQ(g.at(j, i), static_cast<float>(std::trunc(sum / 15)) * (1.0f / 32767.0f))
+                << j << "," << i;
         }
     }
 
@@ -171,7 +172,8 @@ TEST(Morphology, CustomElementsArePlacedByTheirAnchor) {
         for (int j = 0; j < 9; ++j) {
             float best = -1;
             for (int dx = 0; dx < 5; ++dx)
-                best = std::max(best, std::trunc(const_cast<CGrid&>(source).at(std::min(j + dx, 8), i) * 32767.0f));
+                best = std::max(best,
+                                std::trunc(const_cast<CGrid&>(source).at(std::min(j + dx, 8), i) * 32767.0f));
             ASSERT_EQ(g.at(j, i), best * (1.0f / 32767.0f));
         }
     }

@@ -36,7 +36,8 @@ struct NanoScopeShape {
 };
 
 inline std::string NanoScope(const NanoScopeShape& shape, const SampleFn& sample) {
-    const long long offset = shape.dataOffset < 0 ? static_cast<long long>(shape.headerSize) : shape.dataOffset;
+    const long long offset =
+        shape.dataOffset < 0 ? static_cast<long long>(shape.headerSize) : shape.dataOffset;
     std::string text = "\\*File list\r\n";
     if (!shape.version.empty())
         text += "\\Version: " + shape.version + "\r\n";

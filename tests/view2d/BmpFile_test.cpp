@@ -36,10 +36,10 @@ TEST(BmpBytes, HeadersAreExactAndTheRowsFollowAsGiven) {
     const std::vector<std::uint8_t> pixels = Tagged(3, 2, 9);
     const std::vector<std::uint8_t> bytes = BmpBytes(pixels.data(), 3, 2);
     const std::uint8_t header[54] = {
-        'B', 'M', 78, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, // file: size 54 + 24, pixels at 54
-        40, 0, 0, 0, 3, 0, 0, 0, 2, 0, 0, 0,            // info: size, width, height
-        1, 0, 32, 0, 0, 0, 0, 0, 24, 0, 0, 0,           // planes, bits, compression, image size
-        0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, // resolution, colours used, important
+        'B', 'M', 78, 0, 0, 0, 0, 0, 0,  0, 54, 0, 0, 0,       // file: size 54 + 24, pixels at 54
+        40,  0,   0,  0, 3, 0, 0, 0, 2,  0, 0,  0,             // info: size, width, height
+        1,   0,   32, 0, 0, 0, 0, 0, 24, 0, 0,  0,             // planes, bits, compression, image size
+        0,   0,   0,  0, 0, 0, 0, 0, 0,  0, 0,  0, 0, 0, 0, 0, // resolution, colours used, important
     };
     ASSERT_EQ(bytes.size(), 78u);
     EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + 54),
@@ -76,11 +76,13 @@ TEST(Composite, AShorterImageHangsFromTheTopWithWhiteRowsUnderIt) {
     for (int row = 0; row < 5; ++row) {
         for (int x = 0; x < 2; ++x) {
             const std::vector<std::uint8_t> expected =
-                row < 2 ? kWhitePixel : std::vector<std::uint8_t>{1, std::uint8_t(x), std::uint8_t(row - 2), 0x7F};
+                row < 2 ? kWhitePixel
+                        : std::vector<std::uint8_t>{1, std::uint8_t(x), std::uint8_t(row - 2), 0x7F};
             EXPECT_EQ(PixelAt(p, x, row), expected) << x << "," << row;
         }
         for (int x = 0; x < 4; ++x)
-            EXPECT_EQ(PixelAt(p, 2 + x, row), (std::vector<std::uint8_t>{2, std::uint8_t(x), std::uint8_t(row), 0x7F}));
+            EXPECT_EQ(PixelAt(p, 2 + x, row),
+                      (std::vector<std::uint8_t>{2, std::uint8_t(x), std::uint8_t(row), 0x7F}));
     }
 }
 
@@ -92,7 +94,8 @@ TEST(Composite, ATallerImageKeepsEveryRowWithWhiteUnderTheBar) {
     EXPECT_EQ(p.height, 4);
     for (int row = 0; row < 4; ++row) {
         EXPECT_EQ(PixelAt(p, 1, row), (std::vector<std::uint8_t>{1, 1, std::uint8_t(row), 0x7F}));
-        const std::vector<std::uint8_t> under = row == 0 ? kWhitePixel : std::vector<std::uint8_t>{2, 0, std::uint8_t(row - 1), 0x7F};
+        const std::vector<std::uint8_t> under =
+            row == 0 ? kWhitePixel : std::vector<std::uint8_t>{2, 0, std::uint8_t(row - 1), 0x7F};
         EXPECT_EQ(PixelAt(p, 2, row), under);
     }
 }

@@ -51,8 +51,8 @@ TEST(TextureSide, PowersOfTwoFromTwoUpToTheCap) {
     struct {
         int count, max, side;
     } const cases[] = {
-        {1, 16384, 2},     {2, 16384, 2},      {3, 16384, 4},        {300, 16384, 512}, {200, 16384, 256},
-        {512, 16384, 512}, {513, 16384, 1024}, {5000, 4096, 4096},   {4096, 2048, 2048}, {0, 16384, 2},
+        {1, 16384, 2},     {2, 16384, 2},      {3, 16384, 4},           {300, 16384, 512},  {200, 16384, 256},
+        {512, 16384, 512}, {513, 16384, 1024}, {5000, 4096, 4096},      {4096, 2048, 2048}, {0, 16384, 2},
         {-5, 16384, 2},    {3000, 3000, 2048}, {INT_MAX, 16384, 16384}, {9, 1, 2},
     };
     for (const auto& c : cases)
@@ -194,7 +194,8 @@ TEST(ScaleImage, HalvingAWideImageGivesEveryBlockItsMean) {
         for (int j = 0; j < 37; ++j) {
             const int sum = level(2 * j, 2 * i) + level(2 * j + 1, 2 * i) + level(2 * j, 2 * i + 1) +
                             level(2 * j + 1, 2 * i + 1);
-            ASSERT_EQ(out[std::size_t(j) + std::size_t(i) * 37], float((sum + 2) / 4) / 65535.0f) << j << "," << i;
+            ASSERT_EQ(out[std::size_t(j) + std::size_t(i) * 37], float((sum + 2) / 4) / 65535.0f)
+                << j << "," << i;
         }
 }
 

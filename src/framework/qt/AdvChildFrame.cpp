@@ -5,7 +5,8 @@
 
 #include "framework/qt/fwMDIFrame.h"
 
-CAdvChildFrame::CAdvChildFrame(fw::CDocument* document, QWidget* parent) : fw::CChildFrame(document, parent) {}
+CAdvChildFrame::CAdvChildFrame(fw::CDocument* document, QWidget* parent)
+    : fw::CChildFrame(document, parent) {}
 
 bool CAdvChildFrame::SticksOut() const {
     const QMdiArea* area = mdiArea();

@@ -20,7 +20,9 @@ public:
 
     explicit operator bool() const { return m_data != nullptr; }
     T* At(int x, int y) const {
-        return reinterpret_cast<T*>(reinterpret_cast<std::uint8_t*>(m_data) + static_cast<std::ptrdiff_t>(y) * m_step) + x;
+        return reinterpret_cast<T*>(reinterpret_cast<std::uint8_t*>(m_data) +
+                                    static_cast<std::ptrdiff_t>(y) * m_step) +
+               x;
     }
     T* Row(int y) const { return At(0, y); }
     int Step() const { return m_step; }

@@ -47,10 +47,10 @@ void Free(void* image);
 
 // dst receives src at (left, top); the border repeats the nearest edge cell. dstSize must hold
 // srcSize plus the borders (else StsSize).
-int CopyReplicateBorder16s(const std::int16_t* src, int srcStep, KSize srcSize, std::int16_t* dst, int dstStep,
+int CopyReplicateBorder16s(const std::int16_t* src, int srcStep, KSize srcSize, std::int16_t* dst,
+                           int dstStep, KSize dstSize, int top, int left);
+int CopyReplicateBorder32f(const float* src, int srcStep, KSize srcSize, float* dst, int dstStep,
                            KSize dstSize, int top, int left);
-int CopyReplicateBorder32f(const float* src, int srcStep, KSize srcSize, float* dst, int dstStep, KSize dstSize,
-                           int top, int left);
 
 // Mean of the mask-sized block placed by the anchor, truncated. Mask sides at least 2.
 int FilterBox16s(const std::int16_t* src, int srcStep, std::int16_t* dst, int dstStep, KSize roi, KSize mask,
@@ -64,18 +64,22 @@ int FilterMedianHoriz16s(const std::int16_t* src, int srcStep, std::int16_t* dst
                          MaskSize mask);
 int FilterMedianVert16s(const std::int16_t* src, int srcStep, std::int16_t* dst, int dstStep, KSize roi,
                         MaskSize mask);
-int FilterMedian16s(const std::int16_t* src, int srcStep, std::int16_t* dst, int dstStep, KSize roi, KSize mask,
-                    KPoint anchor);
+int FilterMedian16s(const std::int16_t* src, int srcStep, std::int16_t* dst, int dstStep, KSize roi,
+                    KSize mask, KPoint anchor);
 
 // Fixed 16-bit kernels: weighted sums divided, rounded to nearest and saturated.
 int FilterPrewittHoriz16s(const std::int16_t* src, int srcStep, std::int16_t* dst, int dstStep, KSize roi);
 int FilterPrewittVert16s(const std::int16_t* src, int srcStep, std::int16_t* dst, int dstStep, KSize roi);
 int FilterRobertsUp16s(const std::int16_t* src, int srcStep, std::int16_t* dst, int dstStep, KSize roi);
 int FilterRobertsDown16s(const std::int16_t* src, int srcStep, std::int16_t* dst, int dstStep, KSize roi);
-int FilterLaplace16s(const std::int16_t* src, int srcStep, std::int16_t* dst, int dstStep, KSize roi, MaskSize mask);
-int FilterGauss16s(const std::int16_t* src, int srcStep, std::int16_t* dst, int dstStep, KSize roi, MaskSize mask);
-int FilterHipass16s(const std::int16_t* src, int srcStep, std::int16_t* dst, int dstStep, KSize roi, MaskSize mask);
-int FilterLowpass16s(const std::int16_t* src, int srcStep, std::int16_t* dst, int dstStep, KSize roi, MaskSize mask);
+int FilterLaplace16s(const std::int16_t* src, int srcStep, std::int16_t* dst, int dstStep, KSize roi,
+                     MaskSize mask);
+int FilterGauss16s(const std::int16_t* src, int srcStep, std::int16_t* dst, int dstStep, KSize roi,
+                   MaskSize mask);
+int FilterHipass16s(const std::int16_t* src, int srcStep, std::int16_t* dst, int dstStep, KSize roi,
+                    MaskSize mask);
+int FilterLowpass16s(const std::int16_t* src, int srcStep, std::int16_t* dst, int dstStep, KSize roi,
+                     MaskSize mask);
 int FilterSharpen16s(const std::int16_t* src, int srcStep, std::int16_t* dst, int dstStep, KSize roi);
 
 // Fixed float kernels: neither rounded nor clamped. Sobel: Mask3x3, anything else is 5 x 5.
@@ -83,8 +87,10 @@ int FilterScharrHoriz32f(const float* src, int srcStep, float* dst, int dstStep,
 int FilterScharrVert32f(const float* src, int srcStep, float* dst, int dstStep, KSize roi);
 int FilterSobelHoriz32f(const float* src, int srcStep, float* dst, int dstStep, KSize roi, MaskSize mask);
 int FilterSobelVert32f(const float* src, int srcStep, float* dst, int dstStep, KSize roi, MaskSize mask);
-int FilterSobelHorizSecond32f(const float* src, int srcStep, float* dst, int dstStep, KSize roi, MaskSize mask);
-int FilterSobelVertSecond32f(const float* src, int srcStep, float* dst, int dstStep, KSize roi, MaskSize mask);
+int FilterSobelHorizSecond32f(const float* src, int srcStep, float* dst, int dstStep, KSize roi,
+                              MaskSize mask);
+int FilterSobelVertSecond32f(const float* src, int srcStep, float* dst, int dstStep, KSize roi,
+                             MaskSize mask);
 int FilterSobelCross32f(const float* src, int srcStep, float* dst, int dstStep, KSize roi, MaskSize mask);
 
 // Grey-level morphology on floats: maximum (dilate) or minimum (erode) over the 3 x 3 square, or over

@@ -75,8 +75,8 @@ STDMETHODIMP CImExtractor::GetLocation(LPWSTR pszPathBuffer, DWORD cch, DWORD*, 
     if (!pszPathBuffer || !prgSize)
         return E_INVALIDARG;
     const DWORD flags = pdwFlags ? *pdwFlags : 0;
-    return static_cast<HRESULT>(m_core.GetLocation(reinterpret_cast<char16_t*>(pszPathBuffer), cch,
-                                                   prgSize->cx, prgSize->cy, flags));
+    return static_cast<HRESULT>(
+        m_core.GetLocation(reinterpret_cast<char16_t*>(pszPathBuffer), cch, prgSize->cx, prgSize->cy, flags));
 }
 
 STDMETHODIMP CImExtractor::Extract(HBITMAP* phBmpThumbnail) {

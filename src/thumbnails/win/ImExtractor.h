@@ -2,7 +2,9 @@
 // The shell's image extractors over the portable core: IPersistFile takes the file's path, and
 // IExtractImage takes the wanted size and draws the file into a 32-bit bitmap. Apartment-threaded:
 // each object is used by one thread at a time, and objects share nothing.
+// windows.h comes before the other system headers, which build on it.
 #include <windows.h>
+
 #include <shobjidl.h>
 
 #include "thumbnails/Extractor.h"

@@ -15,8 +15,7 @@ HINSTANCE g_module = nullptr;
 LONG g_objects = 0;
 LONG g_locks = 0;
 
-template <class T>
-IUnknown* Create() {
+template <class T> IUnknown* Create() {
     return static_cast<IExtractImage*>(new (std::nothrow) T);
 }
 
@@ -106,7 +105,8 @@ void UnlockModule() {
 }
 
 bool ModuleInUse() {
-    return InterlockedCompareExchange(&g_objects, 0, 0) != 0 || InterlockedCompareExchange(&g_locks, 0, 0) != 0;
+    return InterlockedCompareExchange(&g_objects, 0, 0) != 0 ||
+           InterlockedCompareExchange(&g_locks, 0, 0) != 0;
 }
 
 } // namespace win

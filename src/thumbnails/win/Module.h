@@ -1,7 +1,9 @@
 #pragma once
 // The server module: its handle, the count of live objects and locks that keeps it loaded, and the
 // table of the classes it serves.
+// windows.h comes before the other system headers, which build on it.
 #include <windows.h>
+
 #include <unknwn.h>
 
 namespace thumbs {

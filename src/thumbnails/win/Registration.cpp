@@ -10,7 +10,9 @@
 //                                        InprocServer32 (module path, ThreadingModel Apartment), TypeLib
 //   <ProgID>                             (default) friendly name, CLSID
 //   <version-independent ProgID>         (default) friendly name, CLSID, CurVer
+// windows.h comes before the other system headers, which build on it.
 #include <windows.h>
+
 #include <oleauto.h>
 
 #include <string>
@@ -81,8 +83,8 @@ bool IsEmptyKey(const std::wstring& key) {
     if (RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS)
         return false;
     DWORD subkeys = 0, values = 0;
-    const LONG error = RegQueryInfoKeyW(handle, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values,
-                                        nullptr, nullptr, nullptr, nullptr);
+    const LONG error = RegQueryInfoKeyW(handle, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr,
+                                        &values, nullptr, nullptr, nullptr, nullptr);
     RegCloseKey(handle);
     return error == ERROR_SUCCESS && subkeys == 0 && values == 0;
 }
@@ -94,7 +96,8 @@ struct CExtensionHandler {
 
 // .spm, .mdt, then the NanoScope numbers .000 to .099.
 std::vector<CExtensionHandler> ExtensionHandlers() {
-    std::vector<CExtensionHandler> handlers{{L".spm", &kClsidSpmImExtractor}, {L".mdt", &kClsidMdtImExtractor}};
+    std::vector<CExtensionHandler> handlers{{L".spm", &kClsidSpmImExtractor},
+                                            {L".mdt", &kClsidMdtImExtractor}};
     for (int n = 0; n < 100; ++n) {
         wchar_t extension[8] = L".0";
         extension[2] = static_cast<wchar_t>(L'0' + n / 10);
@@ -127,7 +130,8 @@ HRESULT RegisterModule() {
     // Only our handler key is written: other handlers under an extension's ShellEx are not ours to touch.
     for (const CExtensionHandler& handler : ExtensionHandlers())
         if (SUCCEEDED(hr))
-            hr = SetString(handler.extension + L"\\ShellEx\\" + kImageHandlerKey, nullptr, GuidText(*handler.clsid));
+            hr = SetString(handler.extension + L"\\ShellEx\\" + kImageHandlerKey, nullptr,
+                           GuidText(*handler.clsid));
     return hr;
 }
 
@@ -143,8 +147,8 @@ HRESULT UnregisterModule() {
         const std::wstring shellEx = handler.extension + L"\\ShellEx";
         const std::wstring handlerKey = shellEx + L"\\" + kImageHandlerKey;
         std::wstring clsid;
-        if (ReadDefault(handlerKey, clsid) && CompareStringOrdinal(clsid.c_str(), -1, GuidText(*handler.clsid).c_str(),
-                                                                   -1, TRUE) == CSTR_EQUAL)
+        if (ReadDefault(handlerKey, clsid) &&
+            CompareStringOrdinal(clsid.c_str(), -1, GuidText(*handler.clsid).c_str(), -1, TRUE) == CSTR_EQUAL)
             keep(DeleteTree(handlerKey));
         if (IsEmptyKey(shellEx))
             keep(DeleteTree(shellEx));
@@ -208,7 +212,8 @@ HRESULT RegisterTypeLibrary(const std::wstring& modulePath) {
 HRESULT UnregisterTypeLibrary() {
     const HRESULT hr = UnRegisterTypeLib(kLibId, 1, 0, LANG_NEUTRAL, SYS_WIN64);
     // Not registered (or already gone) is what we want.
-    return hr == TYPE_E_REGISTRYACCESS || hr == TYPE_E_CANTLOADLIBRARY || hr == TYPE_E_LIBNOTREGISTERED ? S_OK : hr;
+    return hr == TYPE_E_REGISTRYACCESS || hr == TYPE_E_CANTLOADLIBRARY || hr == TYPE_E_LIBNOTREGISTERED ? S_OK
+                                                                                                        : hr;
 }
 
 HRESULT Unregister() {

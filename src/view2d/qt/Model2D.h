@@ -52,7 +52,9 @@ public:
 
     // The custom colours of the window (its fill dialog's), or the defaults.
     void SetCustomFill(const color::CCustomFill* fill) { m_pCustomFill = fill; }
-    const color::CCustomFill* CustomFill() const override { return m_pCustomFill ? m_pCustomFill : &m_defaultFill; }
+    const color::CCustomFill* CustomFill() const override {
+        return m_pCustomFill ? m_pCustomFill : &m_defaultFill;
+    }
 
     CPlaneView* View() const { return m_pView; }
 

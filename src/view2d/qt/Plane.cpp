@@ -18,7 +18,7 @@ void CPlane::Layout(int width, int height, const rulers::CMargins& margins, int 
     m_viewport.height = std::max(0, shownHeight);
     m_viewport.y = height - margins.top - m_viewport.height;
     const double w = DisplayedWidth(), h = DisplayedHeight();
-    const double perX = imageWidth > 0 ? w / imageWidth : 0.0;  // samples per pixel
+    const double perX = imageWidth > 0 ? w / imageWidth : 0.0; // samples per pixel
     const double perY = imageHeight > 0 ? h / imageHeight : 0.0;
     m_window.left = -w / 2 + scrollX * perX;
     m_window.right = m_window.left + m_viewport.width * perX;

@@ -92,8 +92,8 @@ void CPlaneChildFrame::Init(CPlaneView* view) {
                               QString::fromStdWString(text));
     };
     if (fw::CMDIFrame* main = fw::CMDIFrame::Get()) {
-        m_fill = std::make_unique<color::CFillCommands>(model.Converter(), model.Attenuator(), main->Commands(),
-                                                        *this, [this] { OnColorsChanged(); });
+        m_fill = std::make_unique<color::CFillCommands>(
+            model.Converter(), model.Attenuator(), main->Commands(), *this, [this] { OnColorsChanged(); });
         if (auto* plain = dynamic_cast<CModel*>(&model))
             plain->SetCustomFill(&m_fill->CustomFill());
     }
@@ -354,7 +354,8 @@ void CPlaneChildFrame::resizeEvent(QResizeEvent* event) {
     // No larger than the fitted frame.
     const QSize fitted = FittedFrame();
     if (wanted.width() > fitted.width() || wanted.height() > fitted.height()) {
-        const double k = std::min(double(fitted.width()) / wanted.width(), double(fitted.height()) / wanted.height());
+        const double k =
+            std::min(double(fitted.width()) / wanted.width(), double(fitted.height()) / wanted.height());
         if (props.m_bLockAspect && props.m_bDragDrop)
             wanted = QSize(before.width() + qRound((wanted.width() - before.width()) * k),
                            before.height() + qRound((wanted.height() - before.height()) * k));

@@ -2,9 +2,9 @@
 
 #include <QClipboard>
 #include <QContextMenuEvent>
-#include <QGuiApplication>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
@@ -155,7 +155,8 @@ void CPlaneView::InitGL() {
 CSize CPlaneView::ImageSize() const {
     const surface::CPlaneDrawer& drawer = const_cast<CPlaneView*>(this)->Model().Drawer();
     const CProperties& props = const_cast<CPlaneView*>(this)->Model().Props();
-    return m2D::ImageSize(drawer.DisplayedWidth(), drawer.DisplayedHeight(), props.m_fHScale, props.m_fVScale);
+    return m2D::ImageSize(drawer.DisplayedWidth(), drawer.DisplayedHeight(), props.m_fHScale,
+                          props.m_fVScale);
 }
 
 ph::Size CPlaneView::DisplayedWidth() const {
@@ -218,8 +219,9 @@ void CPlaneView::UpdateScaleBounds() {
     }
     const rulers::CMargins m = Model().RulerMargins(false);
     // The frame's edges and borders come as one measure: what the frame adds across the view.
-    const float most = MaximumScale(props.m_bDragDrop, mdiWidth, 0, borders / 2, m.left + m.right,
-                                    props.m_bHeightBar && props.m_bBarAllowed, drawer.DisplayedWidth(), least);
+    const float most =
+        MaximumScale(props.m_bDragDrop, mdiWidth, 0, borders / 2, m.left + m.right,
+                     props.m_bHeightBar && props.m_bBarAllowed, drawer.DisplayedWidth(), least);
     props.SetBounds(least, most);
 }
 
@@ -400,7 +402,8 @@ bool CPlaneView::OnCommand(int id) {
         Turn();
         return true;
     case ID_PROFILE:
-        m_nMode = (m_nMode == kModeProfileStart || m_nMode == kModeProfileEnd) ? kModeZoom : kModeProfileStart;
+        m_nMode =
+            (m_nMode == kModeProfileStart || m_nMode == kModeProfileEnd) ? kModeZoom : kModeProfileStart;
         if (m_nMode == kModeZoom && !m_profiles.empty() && !m_profiles.back().end.IsSet())
             m_profiles.pop_back();
         UpdateCursor(false);
@@ -480,7 +483,8 @@ void CPlaneView::DrawScene() {
     const float hScale = drawer.DisplayedWidth() > 0 ? float(image.width) / drawer.DisplayedWidth() : 0.0f;
     const float vScale = drawer.DisplayedHeight() > 0 ? float(image.height) / drawer.DisplayedHeight() : 0.0f;
     if (!(print && m_bPrintNoImage))
-        drawer.Draw(RenderTarget, m_profiles, print ? hScale : props.m_fHScale, print ? vScale : props.m_fVScale);
+        drawer.Draw(RenderTarget, m_profiles, print ? hScale : props.m_fHScale,
+                    print ? vScale : props.m_fVScale);
     if (!print && m_nMode == kModeProfileEnd)
         DrawRubberLine();
     model.ResetRulers(DisplayedWidth(), DisplayedHeight(), static_cast<float>(image.width),
@@ -546,8 +550,8 @@ bool CPlaneView::InImageArea(QPointF at) const {
 }
 
 bool CPlaneView::ClientToSurface(QPointF at, double& u, double& v) const {
-    return const_cast<CPlaneView*>(this)->Model().Drawer().WindowToSurface(at.x(), at.y(), GetClientHeight(), u,
-                                                                           v);
+    return const_cast<CPlaneView*>(this)->Model().Drawer().WindowToSurface(at.x(), at.y(), GetClientHeight(),
+                                                                           u, v);
 }
 
 void CPlaneView::UpdateCursor(bool shift) {
@@ -573,7 +577,8 @@ void CPlaneView::mousePressEvent(QMouseEvent* event) {
     }
     double u, v;
     if ((m_nMode == kModeProfileStart || m_nMode == kModeProfileEnd) && ClientToSurface(at, u, v)) {
-        const CProfPoint point{static_cast<float>(std::clamp(u, 0.0, 1.0)), static_cast<float>(std::clamp(v, 0.0, 1.0))};
+        const CProfPoint point{static_cast<float>(std::clamp(u, 0.0, 1.0)),
+                               static_cast<float>(std::clamp(v, 0.0, 1.0))};
         if (m_nMode == kModeProfileStart) {
             CProfLine line;
             line.start = point;
@@ -677,8 +682,8 @@ bool CPlaneView::Capture(CPicture& picture) {
     CVRView* barView = Frame() ? Frame()->BarView() : nullptr;
     const bool composed =
         barView && barView->isVisible() && barView->CaptureClient(bar)
-            ? Composite(image.data(), GetClientWidth(), GetClientHeight(), bar.data(), barView->GetClientWidth(),
-                        barView->GetClientHeight(), picture)
+            ? Composite(image.data(), GetClientWidth(), GetClientHeight(), bar.data(),
+                        barView->GetClientWidth(), barView->GetClientHeight(), picture)
             : Composite(image.data(), GetClientWidth(), GetClientHeight(), nullptr, 0, 0, picture);
     // The framebuffer's alpha and the white fill's differ; every pixel is opaque.
     for (std::size_t i = 3; i < picture.pixels.size(); i += 4)
@@ -690,7 +695,8 @@ void CPlaneView::OnEditCopy() {
     CPicture picture;
     if (!Capture(picture))
         return;
-    QImage image(picture.pixels.data(), picture.width, picture.height, picture.width * 4, QImage::Format_RGB32);
+    QImage image(picture.pixels.data(), picture.width, picture.height, picture.width * 4,
+                 QImage::Format_RGB32);
     if (QClipboard* clipboard = QGuiApplication::clipboard()) {
         clipboard->clear();
         clipboard->setImage(image.mirrored());
@@ -800,7 +806,8 @@ void CPlaneView::OnPrint(QPainter& painter, QPrinter& printer) {
     GLint maxTexture = 0;
     QImage picture = context->Render(QSize(total.width, total.height), [&] {
         glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxTexture);
-        m_bPrintNoImage = Model().Drawer().TextureWidth() > maxTexture || Model().Drawer().TextureHeight() > maxTexture;
+        m_bPrintNoImage =
+            Model().Drawer().TextureWidth() > maxTexture || Model().Drawer().TextureHeight() > maxTexture;
         glViewport(0, 0, total.width, total.height);
         RenderTarget = kPrinter;
         DrawScene();
@@ -829,10 +836,12 @@ void CPlaneView::OnPrint(QPainter& painter, QPrinter& printer) {
         }
     }
     if (f == 1)
-        painter.drawImage(QPoint((page.width() - sheet.width()) / 2, (page.height() - sheet.height()) / 2), sheet);
+        painter.drawImage(QPoint((page.width() - sheet.width()) / 2, (page.height() - sheet.height()) / 2),
+                          sheet);
     else
-        painter.drawImage(QRect((page.width() - f * sheet.width()) / 2, (page.height() - f * sheet.height()) / 2,
-                                f * sheet.width(), f * sheet.height()),
+        painter.drawImage(QRect((page.width() - f * sheet.width()) / 2,
+                                (page.height() - f * sheet.height()) / 2, f * sheet.width(),
+                                f * sheet.height()),
                           sheet);
 }
 

@@ -17,8 +17,8 @@ struct CProfPoint {
 struct CProfLine {
     QPointer<QWidget> window; // the profile window; null while the line is being drawn
     CProfPoint start;
-    CProfPoint end;           // unset while the line is being drawn
-    CProfPoint cutStart;      // the cut sector, when the profile window marks one
+    CProfPoint end;      // unset while the line is being drawn
+    CProfPoint cutStart; // the cut sector, when the profile window marks one
     CProfPoint cutEnd;
     unsigned char highlight = 0;
 };

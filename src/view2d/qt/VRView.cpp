@@ -65,7 +65,8 @@ void C2DVR::Draw(int target, const rulers::CArea& bar) {
         glMatrixMode(GL_PROJECTION);
         glLoadIdentity();
         // Half a pixel beyond the bar on every side, so that all four edges fall on pixel centres.
-        glOrtho(-0.5 / bar.width, 1.0 + 0.5 / bar.width, -0.5 / bar.height, 1.0 + 0.5 / bar.height, -1.0, 1.0);
+        glOrtho(-0.5 / bar.width, 1.0 + 0.5 / bar.width, -0.5 / bar.height, 1.0 + 0.5 / bar.height, -1.0,
+                1.0);
         glMatrixMode(GL_MODELVIEW);
         glLoadIdentity();
         glColor3f(0.0f, 0.0f, 0.0f);

@@ -87,14 +87,25 @@ void Register2DCommands(fw::CCommandTable& commands) {
                  QStringLiteral("Copy the selection and put it on the Clipboard\nCopy"),
                  {QKeySequence(Qt::CTRL | Qt::Key_C), QKeySequence(Qt::CTRL | Qt::Key_Insert)});
     commands.Action(gl::ID_FILE_PRINT)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
-    static const char* const kFilters[] = {"Horizontal",        "Vertical",          "Horizontal",
-                                           "Vertical",          "3 x 3 Horiz.",      "5 x 5 Horiz.",
-                                           "3 x 3 Vert.",       "5 x 5 Vert.",       "3 x 3 Horiz. s.d.",
-                                           "5 x 5 Horiz. s.d.", "3 x 3 Vert. s.d.",  "5 x 5 Vert. s.d.",
-                                           "3 x 3 Cross s.d.",  "5 x 5 Cross s.d.",  "Up",
+    static const char* const kFilters[] = {"Horizontal",
+                                           "Vertical",
+                                           "Horizontal",
+                                           "Vertical",
+                                           "3 x 3 Horiz.",
+                                           "5 x 5 Horiz.",
+                                           "3 x 3 Vert.",
+                                           "5 x 5 Vert.",
+                                           "3 x 3 Horiz. s.d.",
+                                           "5 x 5 Horiz. s.d.",
+                                           "3 x 3 Vert. s.d.",
+                                           "5 x 5 Vert. s.d.",
+                                           "3 x 3 Cross s.d.",
+                                           "5 x 5 Cross s.d.",
+                                           "Up",
                                            "Down"};
     for (int i = 0; i <= ID_IMAGE_FILTER_LAST - ID_IMAGE_FILTER_FIRST; ++i)
-        commands.Add(ID_IMAGE_FILTER_FIRST + i, QString::fromUtf8(kFilters[i]), QString(), {}, CmdStyle::Radio);
+        commands.Add(ID_IMAGE_FILTER_FIRST + i, QString::fromUtf8(kFilters[i]), QString(), {},
+                     CmdStyle::Radio);
     color::RegisterFillCommands(commands);
 }
 

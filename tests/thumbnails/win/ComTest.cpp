@@ -7,7 +7,9 @@
 // CoCreateInstance: Load, GetLocation with too short and long enough buffers and both flags, Extract,
 // and the bitmap read back with GetDIBits and compared with the Linux core's pixels. Exit status 0
 // when everything held.
+// windows.h comes before the other system headers, which build on it.
 #include <windows.h>
+
 #include <shobjidl.h>
 
 #include <cstdio>
@@ -26,7 +28,8 @@ void Print(std::FILE* out, const std::wstring& text) {
     const int bytes = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
                                           nullptr, nullptr);
     std::string utf8(bytes, '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &utf8[0], bytes, nullptr, nullptr);
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &utf8[0], bytes, nullptr,
+                        nullptr);
     std::fputs(utf8.c_str(), out);
     std::fflush(out);
 }
@@ -91,8 +94,8 @@ void TestModule(const std::wstring& dllPath) {
     }
     using GetClassObject = HRESULT(WINAPI*)(REFCLSID, REFIID, void**);
     using CanUnloadNow = HRESULT(WINAPI*)();
-    const auto getClassObject =
-        reinterpret_cast<GetClassObject>(reinterpret_cast<void*>(GetProcAddress(module, "DllGetClassObject")));
+    const auto getClassObject = reinterpret_cast<GetClassObject>(
+        reinterpret_cast<void*>(GetProcAddress(module, "DllGetClassObject")));
     const auto canUnloadNow =
         reinterpret_cast<CanUnloadNow>(reinterpret_cast<void*>(GetProcAddress(module, "DllCanUnloadNow")));
     if (!getClassObject || !canUnloadNow) {
@@ -126,8 +129,8 @@ void TestModule(const std::wstring& dllPath) {
         ExpectHr(canUnloadNow(), S_FALSE, L"DllCanUnloadNow after a failed CreateInstance, " + name);
 
         IExtractImage* extract = nullptr;
-        ExpectHr(factory->CreateInstance(nullptr, IID_IExtractImage, reinterpret_cast<void**>(&extract)), S_OK,
-                 L"CreateInstance IExtractImage, " + name);
+        ExpectHr(factory->CreateInstance(nullptr, IID_IExtractImage, reinterpret_cast<void**>(&extract)),
+                 S_OK, L"CreateInstance IExtractImage, " + name);
         ExpectHr(factory->LockServer(TRUE), S_OK, L"LockServer(TRUE), " + name);
         factory->Release();
         if (extract) {
@@ -145,7 +148,8 @@ void TestModule(const std::wstring& dllPath) {
 }
 
 // The bitmap's size and its pixels as 32-bit top-down rows.
-bool ReadBitmap(HBITMAP bitmap, int width, int height, std::vector<unsigned char>& pixels, const std::wstring& name) {
+bool ReadBitmap(HBITMAP bitmap, int width, int height, std::vector<unsigned char>& pixels,
+                const std::wstring& name) {
     BITMAP info{};
     if (GetObjectW(bitmap, sizeof info, &info) != sizeof info) {
         Fail(L"GetObject of the bitmap, " + name);
@@ -153,8 +157,8 @@ bool ReadBitmap(HBITMAP bitmap, int width, int height, std::vector<unsigned char
     }
     if (info.bmWidth != width || info.bmHeight != height || info.bmBitsPixel != 32 || info.bmPlanes != 1) {
         wchar_t text[120];
-        std::swprintf(text, 120, L"bitmap is %ldx%ld at %u bits, expected %dx%d at 32, ", info.bmWidth, info.bmHeight,
-                      info.bmBitsPixel, width, height);
+        std::swprintf(text, 120, L"bitmap is %ldx%ld at %u bits, expected %dx%d at 32, ", info.bmWidth,
+                      info.bmHeight, info.bmBitsPixel, width, height);
         Fail(text + name);
         return false;
     }
@@ -190,8 +194,10 @@ void ComparePixels(const std::vector<unsigned char>& got, const std::string& wan
     if (wrong) {
         wchar_t text[160];
         const std::size_t pixel = first / 4;
-        std::swprintf(text, 160, L"%zu bytes differ from the Linux core's picture, the first at row %zu column %zu "
-                      L"(%u, expected %u), ", wrong, pixel / width, pixel % width, got[first],
+        std::swprintf(text, 160,
+                      L"%zu bytes differ from the Linux core's picture, the first at row %zu column %zu "
+                      L"(%u, expected %u), ",
+                      wrong, pixel / width, pixel % width, got[first],
                       static_cast<unsigned char>(want[first]));
         Fail(text + name);
     }
@@ -237,7 +243,8 @@ void TestCase(const std::wstring& dir, const std::vector<std::string>& fields) {
     ExpectHr(persist->Load(file.c_str(), STGM_READ), S_OK, L"Load, " + name);
     // A path with no room for its terminator is refused, and the stored one stays.
     const std::wstring tooLong(MAX_PATH, L'x');
-    ExpectHr(persist->Load(tooLong.c_str(), STGM_READ), E_INVALIDARG, L"Load of a 260-character path, " + name);
+    ExpectHr(persist->Load(tooLong.c_str(), STGM_READ), E_INVALIDARG,
+             L"Load of a 260-character path, " + name);
 
     const DWORD length = static_cast<DWORD>(file.size());
     std::vector<wchar_t> buffer(length + 8, L'#');

@@ -137,7 +137,8 @@ int main(int argc, char** argv) {
                 Check(lightest - darkest >= 200, c.name + ": the picture is nearly flat");
                 pixels = c.name + ".bgra";
                 std::FILE* out = std::fopen((dir + "/" + pixels).c_str(), "wb");
-                Check(out && std::fwrite(picture.bgra.data(), 1, picture.bgra.size(), out) == picture.bgra.size(),
+                Check(out && std::fwrite(picture.bgra.data(), 1, picture.bgra.size(), out) ==
+                                 picture.bgra.size(),
                       "cannot write " + pixels);
                 std::fclose(out);
             }

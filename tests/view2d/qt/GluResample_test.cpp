@@ -59,14 +59,15 @@ TEST_F(GluResample, ScaleImageGivesWhatGluGives) {
         {{300, 200}, {256, 128}, 1}, // shrunk
         {{77, 33}, {128, 64}, 1},    // enlarged
         {{1000, 10}, {512, 16}, 1},  // one side each way
-        {{5, 3}, {2, 2}, 1},
-        {{1, 1}, {4, 2}, 1},
+        {{5, 3}, {2, 2}, 1},         {{1, 1}, {4, 2}, 1},
     };
     for (const auto& c : cases) {
         const std::vector<float> grid = Grid(c.in);
         std::vector<float> ours(std::size_t(c.out.width) * c.out.height), glu(ours.size(), -1.0f);
-        ASSERT_TRUE(surface::ScaleImage(grid.data(), c.in.width, c.in.height, ours.data(), c.out.width, c.out.height));
-        ASSERT_TRUE(surface::GluScaleImage(grid.data(), c.in.width, c.in.height, glu.data(), c.out.width, c.out.height));
+        ASSERT_TRUE(surface::ScaleImage(grid.data(), c.in.width, c.in.height, ours.data(), c.out.width,
+                                        c.out.height));
+        ASSERT_TRUE(surface::GluScaleImage(grid.data(), c.in.width, c.in.height, glu.data(), c.out.width,
+                                           c.out.height));
         EXPECT_LE(StepsApart(ours, glu), c.steps)
             << c.in.width << "x" << c.in.height << " to " << c.out.width << "x" << c.out.height;
     }

@@ -15,9 +15,9 @@
 #include "data/NtMdtGen.h"
 #include "data/SpmGen.h"
 #include "formats/DocTypes.h"
+#include "framework/fwMessage.h"
 #include "framework/fwText.h"
 #include "model/SurfaceApp.h"
-#include "framework/fwMessage.h"
 #include "view2d/qt/FillCommands.h"
 #include "view2d/qt/Model2D.h"
 
@@ -96,7 +96,8 @@ TEST_F(Host, ClicksZoomThroughTheListAndScrollBarsAppear) {
     QTest::mouseClick(client, Qt::LeftButton, Qt::NoModifier, centre);
     QTest::mouseClick(client, Qt::LeftButton, Qt::NoModifier, centre);
     EXPECT_TRUE(view.HasHScrollBar());
-    EXPECT_EQ(frame->PaneText(1), QStringLiteral("x- ") + QString::fromStdWString(m2D::ScaleText(props.m_fHScale)));
+    EXPECT_EQ(frame->PaneText(1),
+              QStringLiteral("x- ") + QString::fromStdWString(m2D::ScaleText(props.m_fHScale)));
     const float zoomed = props.m_fHScale;
     QTest::mouseClick(client, Qt::LeftButton, Qt::ShiftModifier, centre);
     EXPECT_FLOAT_EQ(props.m_fHScale, m2D::ZoomOutStep(zoomed));
@@ -155,7 +156,8 @@ TEST_F(Host, FlippingTwiceRestoresTheScrollPosition) {
     C2DView& view = *Open(document)->GetView();
     QWidget* client = view.GetGLWidget();
     for (int i = 0; i < 3; ++i)
-        QTest::mouseClick(client, Qt::LeftButton, Qt::NoModifier, QPoint(client->width() / 3, client->height() / 3));
+        QTest::mouseClick(client, Qt::LeftButton, Qt::NoModifier,
+                          QPoint(client->width() / 3, client->height() / 3));
     ASSERT_TRUE(view.HasVScrollBar());
     const int before = view.GetVScrollInfo().nPos;
     Run(m2D::ID_FLIP_VERTICALLY);
@@ -171,7 +173,8 @@ TEST_F(Host, HeightBarShowsTheImageColoursAndMovesTheFrame) {
     C2DView& view = *frame->GetView();
     m2D::CVRView* bar = frame->BarView();
     ASSERT_NE(bar, nullptr);
-    for (int fill : {color::ID_FILL_GRAY, color::ID_FILL_AMBER, color::ID_FILL_NEGATIVE, color::ID_CONTRAST_UP}) {
+    for (int fill :
+         {color::ID_FILL_GRAY, color::ID_FILL_AMBER, color::ID_FILL_NEGATIVE, color::ID_CONTRAST_UP}) {
         Run(fill);
         QTest::qWait(20);
         const QImage strip = Screen(*bar);
@@ -208,7 +211,8 @@ TEST_F(Host, CopyPutsTheBarBesideTheImageWithWhiteUnderAShortImage) {
     QWidget* client = view.GetGLWidget();
     // Zoomed in, the image gets a horizontal scroll bar and so a shorter client than the bar's.
     for (int i = 0; i < 3; ++i)
-        QTest::mouseClick(client, Qt::LeftButton, Qt::NoModifier, QPoint(client->width() / 2, client->height() / 2));
+        QTest::mouseClick(client, Qt::LeftButton, Qt::NoModifier,
+                          QPoint(client->width() / 2, client->height() / 2));
     QTest::qWait(20);
     ASSERT_TRUE(view.HasHScrollBar());
     m2D::CVRView* bar = frame->BarView();
@@ -255,8 +259,8 @@ TEST_F(Host, ExportAsksAgainAfterNoAndWritesTheBitmap) {
     };
     ASSERT_TRUE(Run(m2D::ID_EXPORT_BMP));
     ASSERT_EQ(recorder.Texts().size(), 2u);
-    EXPECT_EQ(recorder.Texts()[0],
-              L"The file " + path.toStdWString() + L" already exist.\nWoud you like to replace existing file?");
+    EXPECT_EQ(recorder.Texts()[0], L"The file " + path.toStdWString() +
+                                       L" already exist.\nWoud you like to replace existing file?");
     EXPECT_EQ(offered.size(), 2u);
     EXPECT_EQ(offered[0], QStringLiteral("quadrants.bmp"));
     QFile written(path);
@@ -375,7 +379,8 @@ TEST_F(Host, ProfileModeTakesTwoClicksPerLine) {
     QWidget* client = view.GetGLWidget();
     const auto& vp = view.Model().Drawer().ImageViewport();
     const int top = client->height() - (vp.y + vp.height);
-    QTest::mouseClick(client, Qt::LeftButton, Qt::NoModifier, QPoint(vp.x + vp.width / 4, top + vp.height / 4));
+    QTest::mouseClick(client, Qt::LeftButton, Qt::NoModifier,
+                      QPoint(vp.x + vp.width / 4, top + vp.height / 4));
     EXPECT_EQ(view.GetMode(), m2D::kModeProfileEnd);
     QTest::mouseClick(client, Qt::LeftButton, Qt::NoModifier,
                       QPoint(vp.x + 3 * vp.width / 4, top + 3 * vp.height / 4));
@@ -430,8 +435,9 @@ TEST_F(Host, PrintingToPdfGivesImageRulersAndBar) {
     ASSERT_TRUE(view.gl::CglView::OnFilePrint(printer));
     ASSERT_TRUE(QFile::exists(pdf));
     QProcess render;
-    render.start(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("50"), QStringLiteral("-png"),
-                                               QStringLiteral("-singlefile"), pdf, dir.filePath(QStringLiteral("page"))});
+    render.start(QStringLiteral("pdftoppm"),
+                 {QStringLiteral("-r"), QStringLiteral("50"), QStringLiteral("-png"),
+                  QStringLiteral("-singlefile"), pdf, dir.filePath(QStringLiteral("page"))});
     if (!render.waitForFinished(30000) || render.exitCode() != 0)
         GTEST_SKIP() << "pdftoppm is not available";
     const QImage page(dir.filePath(QStringLiteral("page.png")));
@@ -474,8 +480,10 @@ TEST_F(Host, RealScanOpensInAWindowOfItsOwn) {
     Keep(frame->grab().toImage(), QStringLiteral("real_first_scale"));
     C2DView& view = *frame->GetView();
     QWidget* client = view.GetGLWidget();
-    QTest::mouseClick(client, Qt::LeftButton, Qt::NoModifier, QPoint(client->width() / 2, client->height() / 2));
-    QTest::mouseClick(client, Qt::LeftButton, Qt::NoModifier, QPoint(client->width() / 2, client->height() / 2));
+    QTest::mouseClick(client, Qt::LeftButton, Qt::NoModifier,
+                      QPoint(client->width() / 2, client->height() / 2));
+    QTest::mouseClick(client, Qt::LeftButton, Qt::NoModifier,
+                      QPoint(client->width() / 2, client->height() / 2));
     QTest::qWait(50);
     Keep(frame->grab().toImage(), QStringLiteral("real_zoomed"));
     Run(m2D::ID_TURN_90);
