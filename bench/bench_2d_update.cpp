@@ -118,7 +118,8 @@ int Run(int argc, char** argv) {
     if (!frame)
         throw std::runtime_error("no 2D window");
     g_view = frame->GetView();
-    QTest::qWaitForWindowExposed(frame);
+    if (!QTest::qWaitForWindowExposed(frame))
+        throw std::runtime_error("the 2D window was never shown");
     QTest::qWait(100);
     bench::WallMs(benchmark::RegisterBenchmark("chain", Change, false, false));
     bench::WallMs(benchmark::RegisterBenchmark("chain+texture+upload+draw", Change, false, true));

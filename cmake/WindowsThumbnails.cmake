@@ -16,6 +16,7 @@ ExternalProject_Add(vantri_thumbnails_win
     -DVANTRI_SOURCE_DIR=${PROJECT_SOURCE_DIR}
     -DVANTRI_VERSION=${PROJECT_VERSION}
     -DVANTRI_WIN_TESTS=${win_tests}
+    -DVANTRI_WERROR=${VANTRI_WERROR}
   INSTALL_COMMAND ""
   # The sub-build knows its own sources; asking it each time costs a no-op Ninja run.
   BUILD_ALWAYS ON
