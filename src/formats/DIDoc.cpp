@@ -182,23 +182,22 @@ void CDIDoc::SetTitle(const std::wstring& title) {
     CVantriDoc::SetTitle(title + L" -" + W(m_strType) + L"- ");
 }
 
-void CDIDoc::Load(fw::CArchive& ar) {
-    BeginLoad();
-    const std::uint64_t fileLength = ar.GetLength();
-    // The header is read and indexed once for all the images of one open.
+// The header is read and indexed once for all the images of one open.
+void CDIDoc::ReadIndex(fw::CArchive& ar, std::uint64_t fileLength) {
     m_index = std::static_pointer_cast<const CDIIndex>(TakeGroupIndex(fileLength));
-    if (!m_index) {
-        auto index = std::make_shared<CDIIndex>();
-        index->length = fileLength;
-        if (!ReadHeader(ar, index->header))
-            Fail(fileLength > kMaxHeader ? kNoHeaderEnd : L"the end of the header (byte 0x1A) is not found.",
-                 this);
-        index->sections = ImageSections(index->header);
-        m_index = std::move(index);
-    }
-    const std::string& header = m_index->header;
+    if (m_index)
+        return;
+    auto index = std::make_shared<CDIIndex>();
+    index->length = fileLength;
+    if (!ReadHeader(ar, index->header))
+        Fail(fileLength > kMaxHeader ? kNoHeaderEnd : L"the end of the header (byte 0x1A) is not found.",
+             this);
+    index->sections = ImageSections(index->header);
+    m_index = std::move(index);
+}
 
-    // Version
+void CDIDoc::CheckVersion() {
+    const std::string& header = m_index->header;
     const std::size_t versionAt = header.find("\\Version:");
     if (versionAt == std::string::npos)
         Fail(L"version number is inaccessible.", this);
@@ -206,8 +205,10 @@ void CDIDoc::Load(fw::CArchive& ar) {
         std::strtoul(RestOfLine(header, versionAt + std::strlen("\\Version:")).c_str(), nullptr, 0);
     if (version < 0x04300000UL)
         Fail(L"file format versions lower as 4.30 is not support, as yet.", this);
+}
 
-    // The section of this image
+void CDIDoc::ReadSection() {
+    const std::string& header = m_index->header;
     const long long sectionAt = FindImage(image);
     if (sectionAt < 0)
         Fail(L"parameter \"Ciao image list\" is inaccessible.", this);
@@ -215,50 +216,47 @@ void CDIDoc::Load(fw::CArchive& ar) {
     if (sectionEnd == std::string::npos)
         Fail(L"occured error reading of \"Ciao image list\".", this);
     m_section = header.substr(static_cast<std::size_t>(sectionAt), sectionEnd - sectionAt);
+}
 
-    const long long dataOffset = SectionDecimal(m_section, "\\Data offset:", this);
-    const long long bytesPerPixel = SectionDecimal(m_section, "\\Bytes/pixel:", this);
-    const long long samples = SectionDecimal(m_section, "\\Samps/line:", this);
-    const long long lines = SectionDecimal(m_section, "\\Number of lines:", this);
-
-    // Scan size: Y extent, X extent and the lateral unit.
-    {
-        const std::size_t at = m_section.find("\\Scan size:");
-        CTokens tokens(at == std::string::npos ? std::string()
-                                               : RestOfLine(m_section, at + std::strlen("\\Scan size:")));
-        std::string first, second, unit;
-        if (at == std::string::npos || !tokens.Next(" \r\n", first) || !tokens.Next(" \r\n", second))
-            Fail(L"parameter \"Scan size:\" is inaccessible.", this);
-        tokens.Next(" \r\n", unit);
-        m_dYExtent = ParseDouble(first);
-        m_dXExtent = ParseDouble(second);
-        if (!std::isfinite(m_dYExtent) || !std::isfinite(m_dXExtent))
-            Fail(L"parameter \"Scan size:\" is inaccessible.", this);
-        unit = unit.substr(0, kUnitChars);
-        if (unit == "~m" || unit.empty()) {
-            unit = "\xB5m";
-        } else if (!ph::Size::is_unit(unit.c_str())) {
-            fw::MessageBox(W(unit) + L" - is unsupported unit of measurement\n        on XY-coordinate.\n"
-                                     L"        Avoid of incorrect working of the application,\n"
-                                     L"        it will be replaced with \"\u00B5m\".",
-                           fw::MsgButtons::Ok, fw::MsgIcon::Exclamation);
-            unit = "\xB5m";
-        }
-        m_strLateralUnit = unit;
+// Scan size: Y extent, X extent and the lateral unit.
+void CDIDoc::ReadScanSize() {
+    const std::size_t at = m_section.find("\\Scan size:");
+    CTokens tokens(at == std::string::npos ? std::string()
+                                           : RestOfLine(m_section, at + std::strlen("\\Scan size:")));
+    std::string first, second, unit;
+    if (at == std::string::npos || !tokens.Next(" \r\n", first) || !tokens.Next(" \r\n", second))
+        Fail(L"parameter \"Scan size:\" is inaccessible.", this);
+    tokens.Next(" \r\n", unit);
+    m_dYExtent = ParseDouble(first);
+    m_dXExtent = ParseDouble(second);
+    if (!std::isfinite(m_dYExtent) || !std::isfinite(m_dXExtent))
+        Fail(L"parameter \"Scan size:\" is inaccessible.", this);
+    unit = unit.substr(0, kUnitChars);
+    if (unit == "~m" || unit.empty()) {
+        unit = "\xB5m";
+    } else if (!ph::Size::is_unit(unit.c_str())) {
+        fw::MessageBox(W(unit) + L" - is unsupported unit of measurement\n        on XY-coordinate.\n"
+                                 L"        Avoid of incorrect working of the application,\n"
+                                 L"        it will be replaced with \"\u00B5m\".",
+                       fw::MsgButtons::Ok, fw::MsgIcon::Exclamation);
+        unit = "\xB5m";
     }
+    m_strLateralUnit = unit;
+}
 
-    // Image data type
-    {
-        const std::size_t at = m_section.find("Image Data: S");
-        const std::string line = at == std::string::npos ? std::string() : RestOfLine(m_section, at);
-        const std::size_t open = line.find('"');
-        const std::size_t close = open == std::string::npos ? open : line.find('"', open + 1);
-        if (close == std::string::npos)
-            Fail(L"parameter \"Image Data: S\" is inaccessible.", this);
-        m_strType = line.substr(open + 1, close - open - 1);
-    }
+void CDIDoc::ReadImageType() {
+    const std::size_t at = m_section.find("Image Data: S");
+    const std::string line = at == std::string::npos ? std::string() : RestOfLine(m_section, at);
+    const std::size_t open = line.find('"');
+    const std::size_t close = open == std::string::npos ? open : line.find('"', open + 1);
+    if (close == std::string::npos)
+        Fail(L"parameter \"Image Data: S\" is inaccessible.", this);
+    m_strType = line.substr(open + 1, close - open - 1);
+}
 
-    // Z scale: the sensitivity name in brackets and the full-scale volts after the parentheses.
+// The height that the whole 16-bit span stands for: the Z scale's volts, times the sensitivity that
+// the Z scale names in brackets for heights and phases.
+void CDIDoc::ReadFullScale() {
     std::string sensName;
     {
         const std::size_t at = m_section.find("Z scale: V");
@@ -270,11 +268,10 @@ void CDIDoc::Load(fw::CArchive& ar) {
     }
     const double volts = ParseDouble(m_strScaleValue);
 
-    // Sensitivity, by image type
     auto sensitivity = [&](const char* marker) {
         std::string section;
         const std::wstring name = W(marker);
-        switch (FindSection(header, marker, section)) {
+        switch (FindSection(m_index->header, marker, section)) {
         case SectionError::Missing:
             Fail(L"parameter \"" + name + L"\" is inaccessible.", this);
         case SectionError::Unterminated:
@@ -303,7 +300,21 @@ void CDIDoc::Load(fw::CArchive& ar) {
     } else {
         Fail(W(m_strType) + L" is unsupported format of \"Image Data\".", this);
     }
+}
 
+void CDIDoc::Load(fw::CArchive& ar) {
+    BeginLoad();
+    const std::uint64_t fileLength = ar.GetLength();
+    ReadIndex(ar, fileLength);
+    CheckVersion();
+    ReadSection();
+    const long long dataOffset = SectionDecimal(m_section, "\\Data offset:", this);
+    const long long bytesPerPixel = SectionDecimal(m_section, "\\Bytes/pixel:", this);
+    const long long samples = SectionDecimal(m_section, "\\Samps/line:", this);
+    const long long lines = SectionDecimal(m_section, "\\Number of lines:", this);
+    ReadScanSize();
+    ReadImageType();
+    ReadFullScale();
     if (bytesPerPixel != 2)
         Fail(L"this file format is not supported, as yet", this);
 

@@ -49,6 +49,14 @@ protected:
     void Store(fw::CArchive& ar) override;
 
 private:
+    // The steps of a load, in the order their failures are reported.
+    void ReadIndex(fw::CArchive& ar, std::uint64_t fileLength);
+    void CheckVersion();
+    void ReadSection();
+    void ReadScanSize();
+    void ReadImageType();
+    void ReadFullScale();
+
     std::shared_ptr<const CDIIndex> m_index;
 };
 
