@@ -143,23 +143,101 @@ bool ParseNumber(const std::string& text, long lo, long hi, long& number) {
     return !text.empty() && !*end && errno == 0 && number >= lo && number <= hi;
 }
 
-// Parses FILE and the options after it; returns an error text or null.
-const char* ParseOptions(const std::vector<std::string>& args, Command command, COptions& options) {
-    const bool dump = command == Command::Dump, process = command == Command::Process;
-    const bool exporting = command == Command::Export;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        auto value = [&](std::string& into) {
-            if (i + 1 >= args.size())
-                return false;
-            into = args[++i];
-            return true;
+// The arguments being parsed, one after another.
+class CArgs {
+public:
+    explicit CArgs(const std::vector<std::string>& args) : m_args(args) {}
+    bool More() const { return m_next < m_args.size(); }
+    const std::string& Take() { return m_args[m_next++]; }
+    // The value after an option; false when the option is last.
+    bool Value(std::string& into) {
+        if (!More())
+            return false;
+        into = Take();
+        return true;
+    }
+    const std::vector<std::string>& All() const { return m_args; }
+    std::size_t& Next() { return m_next; }
+
+private:
+    const std::vector<std::string>& m_args;
+    std::size_t m_next = 0;
+};
+
+// Each parser below takes the option a (already taken from args) when it is one of its own and returns
+// true; problem is then set when its value is wrong.
+
+bool ParseDumpOption(const std::string& a, CArgs& args, COptions& options, const char*& problem) {
+    if (a == "--raw" || a == "--processed") {
+        options.raw = a == "--raw";
+    } else if (a == "--format") {
+        if (!args.Value(options.format) ||
+            (options.format != "csv" && options.format != "f32le" && options.format != "i16le"))
+            problem = "--format is csv, f32le or i16le";
+    } else {
+        return false;
+    }
+    return true;
+}
+
+bool ParseProcessOption(const std::string& a, CArgs& args, COptions& options, const char*& problem) {
+    if (a == "--out") {
+        if (!args.Value(options.out) || options.out.empty())
+            problem = "--out needs a FILE";
+    } else if (a == "--dump") {
+        if (!args.Value(options.dump) || (options.dump != "csv" && options.dump != "f32le"))
+            problem = "--dump is csv or f32le";
+    } else {
+        return false;
+    }
+    return true;
+}
+
+bool ParseExportOption(const std::string& a, CArgs& args, COptions& options, const char*& problem) {
+    std::string text;
+    long number = 0;
+    if (a == "--bmp") {
+        if (!args.Value(options.bmp) || options.bmp.empty())
+            problem = "--bmp needs a file name";
+    } else if (a == "--fill") {
+        static const std::pair<const char*, unsigned> fills[] = {
+            {"gray", color::CConverter::kGray},
+            {"amber", color::CConverter::kAmber},
+            {"marine", color::CConverter::kMarine},
+            {"forest", color::CConverter::kForest},
         };
-        std::string text;
-        if (!dump) {
+        const auto* found = std::end(fills);
+        if (args.Value(text))
+            found = std::find_if(std::begin(fills), std::end(fills),
+                                 [&](const auto& fill) { return text == fill.first; });
+        if (found == std::end(fills))
+            problem = "--fill is gray, amber, marine or forest";
+        else
+            options.fill = found->second;
+    } else if (a == "--negative") {
+        options.negative = true;
+    } else if (a == "--contrast" || a == "--brightness") {
+        if (!args.Value(text) || !ParseNumber(text, -99, 99, number))
+            problem = a == "--contrast" ? "--contrast needs a step from -99 to 99"
+                                        : "--brightness needs a step from -99 to 99";
+        else
+            (a == "--contrast" ? options.contrast : options.brightness) = static_cast<int>(number);
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// Parses FILE and the options after it; returns an error text or null.
+const char* ParseOptions(const std::vector<std::string>& list, Command command, COptions& options) {
+    CArgs args(list);
+    while (args.More()) {
+        // Settings come first: they are read from where they stand, value and all.
+        if (command != Command::Dump) {
             std::string problem;
-            switch (cli::ParseSetting(args, i, options.settings, problem)) {
+            switch (cli::ParseSetting(args.All(), args.Next(), options.settings, problem)) {
             case cli::SettingParse::Taken:
+                ++args.Next();
                 continue;
             case cli::SettingParse::Invalid:
                 s_problem = problem;
@@ -168,64 +246,36 @@ const char* ParseOptions(const std::vector<std::string>& args, Command command, 
                 break;
             }
         }
+        const std::string& a = args.Take();
+        const char* problem = nullptr;
+        std::string text;
         long number = 0;
         if (a == "--image") {
-            if (!value(text))
+            if (!args.Value(text))
                 return "--image needs a number";
             if (!ParseNumber(text, 0, 1000000, number))
                 return "--image needs a number of 0 or more";
             options.image = static_cast<int>(number);
-        } else if (dump && a == "--raw") {
-            options.raw = true;
-        } else if (dump && a == "--processed") {
-            options.raw = false;
-        } else if (dump && a == "--format") {
-            if (!value(options.format) ||
-                (options.format != "csv" && options.format != "f32le" && options.format != "i16le"))
-                return "--format is csv, f32le or i16le";
-        } else if (process && a == "--out") {
-            if (!value(options.out) || options.out.empty())
-                return "--out needs a FILE";
-        } else if (process && a == "--dump") {
-            if (!value(options.dump) || (options.dump != "csv" && options.dump != "f32le"))
-                return "--dump is csv or f32le";
-        } else if (exporting && a == "--bmp") {
-            if (!value(options.bmp) || options.bmp.empty())
-                return "--bmp needs a file name";
-        } else if (exporting && a == "--fill") {
-            static const std::pair<const char*, unsigned> fills[] = {
-                {"gray", color::CConverter::kGray},
-                {"amber", color::CConverter::kAmber},
-                {"marine", color::CConverter::kMarine},
-                {"forest", color::CConverter::kForest},
-            };
-            const auto* found = std::end(fills);
-            if (value(text))
-                found = std::find_if(std::begin(fills), std::end(fills),
-                                     [&](const auto& fill) { return text == fill.first; });
-            if (found == std::end(fills))
-                return "--fill is gray, amber, marine or forest";
-            options.fill = found->second;
-        } else if (exporting && a == "--negative") {
-            options.negative = true;
-        } else if (exporting && (a == "--contrast" || a == "--brightness")) {
-            if (!value(text) || !ParseNumber(text, -99, 99, number))
-                return a == "--contrast" ? "--contrast needs a step from -99 to 99"
-                                         : "--brightness needs a step from -99 to 99";
-            (a == "--contrast" ? options.contrast : options.brightness) = static_cast<int>(number);
-        } else if (!a.empty() && a[0] == '-' && a.size() > 1) {
-            return "unknown option";
-        } else if (options.file.empty()) {
-            options.file = a;
-        } else {
-            return "only one FILE is taken";
+            continue;
         }
+        const bool taken = command == Command::Dump      ? ParseDumpOption(a, args, options, problem)
+                           : command == Command::Process ? ParseProcessOption(a, args, options, problem)
+                                                         : ParseExportOption(a, args, options, problem);
+        if (problem)
+            return problem;
+        if (taken)
+            continue;
+        if (!a.empty() && a[0] == '-' && a.size() > 1)
+            return "unknown option";
+        if (!options.file.empty())
+            return "only one FILE is taken";
+        options.file = a;
     }
     if (options.file.empty())
         return "FILE is missing";
-    if (dump && options.format == "i16le" && !options.raw)
+    if (command == Command::Dump && options.format == "i16le" && !options.raw)
         return "i16le is the raw grid's format: add --raw";
-    if (process && options.out.empty() == options.dump.empty())
+    if (command == Command::Process && options.out.empty() == options.dump.empty())
         return "process needs either --out FILE or --dump csv|f32le";
     return nullptr;
 }
