@@ -787,22 +787,13 @@ void CPlaneView::OnPrint(QPainter& painter, QPrinter& printer) {
     const bool bar = barView && barView->isVisible();
     const int barWidth = bar ? 3 * CVRView::kWidth : 0;
     const CSize shown = ImageSize();
-    if (shown.width <= 0 || shown.height <= 0)
+    const gl::CPrintFit fit = gl::FitPrintImage(dpi, page.width(), page.height(), shown.width, shown.height,
+                                                {m.left, m.top, m.right, m.bottom, barWidth}, most.width(),
+                                                most.height(), gl::EPrintScale::Factor);
+    if (fit.width <= 0 || fit.height <= 0)
         return;
-    int f = gl::PrintDivisor(dpi);
-    CSize image, total;
-    for (; f <= 64; ++f) {
-        const double availWidth = double(page.width()) / f - m.left - m.right - barWidth;
-        const double availHeight = double(page.height()) / f - m.top - m.bottom;
-        if (availWidth < 1 || availHeight < 1)
-            return;
-        const double k = std::min(availWidth / shown.width, availHeight / shown.height);
-        image = {std::max(1, int(shown.width * k)), std::max(1, int(shown.height * k))};
-        total = {image.width + m.left + m.right, image.height + m.top + m.bottom};
-        if (total.width + barWidth < most.width() && total.height < most.height())
-            break;
-    }
-    m_printImage = image;
+    const CSize total = {fit.width + m.left + m.right, fit.height + m.top + m.bottom};
+    m_printImage = {fit.width, fit.height};
     GLint maxTexture = 0;
     QImage picture = context->Render(QSize(total.width, total.height), [&] {
         glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxTexture);
@@ -835,14 +826,7 @@ void CPlaneView::OnPrint(QPainter& painter, QPrinter& printer) {
                 compose.drawImage(total.width, 0, strip.convertToFormat(QImage::Format_RGB32));
         }
     }
-    if (f == 1)
-        painter.drawImage(QPoint((page.width() - sheet.width()) / 2, (page.height() - sheet.height()) / 2),
-                          sheet);
-    else
-        painter.drawImage(QRect((page.width() - f * sheet.width()) / 2,
-                                (page.height() - f * sheet.height()) / 2, f * sheet.width(),
-                                f * sheet.height()),
-                          sheet);
+    gl::DrawOnPage(painter, page, sheet, fit.divisor);
 }
 
 void CPlaneView::OnEndPrinting() {

@@ -4,44 +4,20 @@
 #include <QOpenGLContext>
 #include <QOpenGLFramebufferObject>
 #include <QOpenGLFunctions>
+#include <QPainter>
 #include <algorithm>
-#include <cmath>
 
 namespace gl {
 
-int PrintDivisor(int dpi) {
-    if (dpi < 600)
-        return 1;
-    if (dpi < 1200)
-        return 2;
-    if (dpi < 2400)
-        return 4;
-    if (dpi < 4800)
-        return 8;
-    return 16;
-}
-
-CPrintFit FitPrintImage(int dpi, int pageWidth, int pageHeight, int viewWidth, int viewHeight, int maxWidth,
-                        int maxHeight) {
-    CPrintFit fit;
-    fit.divisor = PrintDivisor(dpi);
-    if (viewWidth <= 0 || viewHeight <= 0 || pageWidth <= 0 || pageHeight <= 0)
-        return fit;
-    const double aspect = static_cast<double>(viewWidth) / viewHeight;
-    // Every pass shrinks the image, down to nothing once the divisor passes the page.
-    for (;; ++fit.divisor) {
-        const int w = pageWidth / fit.divisor;
-        const int h = pageHeight / fit.divisor;
-        if (static_cast<double>(h) / viewHeight > static_cast<double>(w) / viewWidth) {
-            fit.width = w;
-            fit.height = static_cast<int>(std::lround(w / aspect));
-        } else {
-            fit.height = h;
-            fit.width = static_cast<int>(std::lround(h * aspect));
-        }
-        if ((fit.width < maxWidth && fit.height < maxHeight) || (fit.width == 0 && fit.height == 0))
-            return fit;
-    }
+void DrawOnPage(QPainter& painter, const QRect& page, const QImage& sheet, int divisor) {
+    if (divisor == 1)
+        painter.drawImage(QPoint((page.width() - sheet.width()) / 2, (page.height() - sheet.height()) / 2),
+                          sheet);
+    else
+        painter.drawImage(QRect((page.width() - divisor * sheet.width()) / 2,
+                                (page.height() - divisor * sheet.height()) / 2, divisor * sheet.width(),
+                                divisor * sheet.height()),
+                          sheet);
 }
 
 CPrintContext::CPrintContext() = default;

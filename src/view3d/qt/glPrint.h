@@ -1,32 +1,23 @@
 #pragma once
-// Printing an OpenGL scene: the size of the off-screen image for a page, and the off-screen context
-// that renders it.
+// Printing an OpenGL scene: the off-screen context that renders it, and its place on the page.
 #include <QImage>
 #include <QSize>
 #include <QSurfaceFormat>
 #include <functional>
 #include <memory>
 
+#include "view3d/PrintFit.h"
+
 class QOffscreenSurface;
 class QOpenGLContext;
+class QPainter;
+class QRect;
 
 namespace gl {
 
-// The starting divisor of the printer's resolution, so that the image is rendered near 300 dpi:
-// below 600 dpi 1, then 2, 4, 8 and from 4800 dpi 16.
-int PrintDivisor(int dpi);
-
-struct CPrintFit {
-    int divisor = 1;
-    int width = 0; // of the rendered image, in pixels
-    int height = 0;
-};
-
-// Fits the aspect of the on-screen viewport (viewWidth x viewHeight) into the printable page
-// (pageWidth x pageHeight pixels) divided by the divisor, raising the divisor until both sides are
-// below the largest viewport (maxWidth x maxHeight). An empty view or page gives an empty image.
-CPrintFit FitPrintImage(int dpi, int pageWidth, int pageHeight, int viewWidth, int viewHeight, int maxWidth,
-                        int maxHeight);
+// Draws the rendered sheet centred on the page (the printable area, in printer pixels), scaled up by
+// the divisor it was fitted with.
+void DrawOnPage(QPainter& painter, const QRect& page, const QImage& sheet, int divisor);
 
 // An off-screen context that shares display lists and textures with a view's context and renders into
 // a framebuffer object.

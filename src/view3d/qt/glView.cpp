@@ -522,8 +522,9 @@ void CglView::OnPrint(QPainter& painter, QPrinter& printer) {
     const int dpi = printer.resolution();
     const QRect page = printer.pageLayout().paintRectPixels(dpi);
     const QSize most = m_print->MaxSize();
-    const CPrintFit fit = FitPrintImage(dpi, page.width(), page.height(), m_viewport.width(),
-                                        m_viewport.height(), most.width(), most.height());
+    const CPrintFit fit =
+        FitPrintImage(dpi, page.width(), page.height(), m_viewport.width(), m_viewport.height(),
+                      CPrintFrame(), most.width(), most.height(), EPrintScale::Aspect);
     if (fit.width <= 0 || fit.height <= 0)
         return;
     const QImage image = m_print->Render(QSize(fit.width, fit.height), [&] {
@@ -541,14 +542,7 @@ void CglView::OnPrint(QPainter& painter, QPrinter& printer) {
     RestoreScreenFonts();
     if (image.isNull())
         return;
-    const QImage opaque = image.convertToFormat(QImage::Format_RGB32);
-    const int g = fit.divisor;
-    if (g == 1)
-        painter.drawImage(QPoint((page.width() - fit.width) / 2, (page.height() - fit.height) / 2), opaque);
-    else
-        painter.drawImage(QRect((page.width() - g * fit.width) / 2, (page.height() - g * fit.height) / 2,
-                                g * fit.width, g * fit.height),
-                          opaque);
+    DrawOnPage(painter, page, image.convertToFormat(QImage::Format_RGB32), fit.divisor);
 }
 
 void CglView::OnEndPrinting() {

@@ -1,5 +1,4 @@
-// Printing: the size of the off-screen image, pages printed to PDF and read back as pictures, the
-// fonts after a job, and the preview.
+// Printing: pages printed to PDF and read back as pictures, the fonts after a job, and the preview.
 #include <QApplication>
 #include <QDir>
 #include <QMdiArea>
@@ -10,7 +9,6 @@
 #include <QProcess>
 #include <QTimer>
 #include <gtest/gtest.h>
-#include <tuple>
 
 #include "ViewKit.h"
 #include "view3d/qt/glPrint.h"
@@ -18,33 +16,6 @@
 namespace {
 
 using gl::CglView;
-
-TEST(glPrintFit, TheDivisorKeepsTheImageNear300Dpi) {
-    const std::pair<int, int> cases[] = {{72, 1},   {300, 1},  {599, 1},  {600, 2},   {1199, 2}, {1200, 4},
-                                         {2399, 4}, {2400, 8}, {4799, 8}, {4800, 16}, {9600, 16}};
-    for (const auto& [dpi, divisor] : cases)
-        EXPECT_EQ(gl::PrintDivisor(dpi), divisor) << dpi;
-}
-
-TEST(glPrintFit, TheViewsAspectFillsThePageAndTheDivisorGrowsPastTheLargestViewport) {
-    struct {
-        int dpi, page[2], view[2], most[2];
-        gl::CPrintFit fit;
-    } const cases[] = {
-        {300, {2480, 3508}, {400, 300}, {16384, 16384}, {1, 2480, 1860}},   // A4: a 4:3 view fills the width
-        {1200, {9920, 14032}, {400, 300}, {16384, 16384}, {4, 2480, 1860}}, // a quarter of the resolution
-        {300, {2480, 3508}, {100, 400}, {16384, 16384}, {1, 877, 3508}},    // a narrow view fills the height
-        {300, {2480, 3508}, {400, 300}, {2480, 4000}, {2, 1240, 930}},      // 2480 is not below 2480
-        {300, {2480, 3508}, {0, 300}, {16384, 16384}, {1, 0, 0}},
-    };
-    for (const auto& c : cases) {
-        const gl::CPrintFit fit =
-            gl::FitPrintImage(c.dpi, c.page[0], c.page[1], c.view[0], c.view[1], c.most[0], c.most[1]);
-        EXPECT_EQ(std::make_tuple(fit.divisor, fit.width, fit.height),
-                  std::make_tuple(c.fit.divisor, c.fit.width, c.fit.height))
-            << c.dpi << " dpi, view " << c.view[0] << " x " << c.view[1];
-    }
-}
 
 // A page of a PDF as a picture, by default at 72 dpi: one pixel a point.
 QImage Rasterise(const QString& pdf, int dpi = 72) {
@@ -81,7 +52,8 @@ TEST_P(glPrintPdf, ThePageShowsTheSceneOnWhiteCentredInThePrintableArea) {
     EXPECT_EQ(view.Target(), CglView::kScreen);
 
     const QRect paint = printer.pageLayout().paintRectPixels(dpi);
-    const gl::CPrintFit fit = gl::FitPrintImage(dpi, paint.width(), paint.height(), 400, 300, 16384, 16384);
+    const gl::CPrintFit fit = gl::FitPrintImage(dpi, paint.width(), paint.height(), 400, 300,
+                                                gl::CPrintFrame(), 16384, 16384, gl::EPrintScale::Aspect);
     EXPECT_EQ(view.draws.back().viewport, QRect(0, 0, fit.width, fit.height));
     EXPECT_EQ(fit.divisor, dpi == 300 ? 1 : 4);
 
