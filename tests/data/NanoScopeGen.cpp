@@ -1,79 +1,12 @@
 #include "data/NanoScopeGen.h"
 
 #include <algorithm>
-#include <fstream>
 #include <iomanip>
 #include <locale>
 #include <sstream>
-#include <stdexcept>
 
 namespace testdata {
 namespace {
-
-// splitmix64: tiny, well mixed and the same everywhere.
-std::uint64_t Mix(std::uint64_t z) {
-    z += 0x9E3779B97F4A7C15ull;
-    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-    return z ^ (z >> 31);
-}
-
-class Rng {
-public:
-    explicit Rng(std::uint64_t seed) : state_(seed) {}
-    std::uint64_t Next() {
-        state_ += 0x9E3779B97F4A7C15ull;
-        return Mix(state_);
-    }
-    // Uniform in [lo, hi]; the modulo bias is irrelevant here.
-    std::int64_t Range(std::int64_t lo, std::int64_t hi) {
-        return lo + static_cast<std::int64_t>(Next() % static_cast<std::uint64_t>(hi - lo + 1));
-    }
-
-private:
-    std::uint64_t state_;
-};
-
-constexpr std::int64_t kOne = 65536; // fixed-point 1.0
-
-// Cubic ease 3t^2 - 2t^3 in fixed point, so octave seams are invisible.
-std::int64_t Smooth(std::int64_t t) {
-    return t * t * (3 * kOne - 2 * t) / (kOne * kOne);
-}
-
-std::int64_t Lerp(std::int64_t a, std::int64_t b, std::int64_t s) {
-    return a + (b - a) * s / kOne;
-}
-
-// Integer arithmetic only: floating point results could differ with FMA contraction or libm.
-void AddOctave(std::vector<std::int64_t>& raw, int columns, int rows, std::uint32_t seed, int octave,
-               int cell, int weight) {
-    const int gx = columns / cell + 2, gy = rows / cell + 2;
-    std::vector<std::int64_t> lattice(static_cast<std::size_t>(gx) * gy);
-    for (int iy = 0; iy < gy; ++iy)
-        for (int ix = 0; ix < gx; ++ix) {
-            const std::uint64_t h = Mix(Mix(Mix((std::uint64_t{seed} << 8) + octave) + ix) + iy);
-            lattice[static_cast<std::size_t>(iy) * gx + ix] = static_cast<std::int64_t>(h % 65536) - 32768;
-        }
-    std::vector<int> cellX(columns);
-    std::vector<std::int64_t> easeX(columns);
-    for (int x = 0; x < columns; ++x) {
-        cellX[x] = x / cell;
-        easeX[x] = Smooth((x % cell) * kOne / cell);
-    }
-    for (int y = 0; y < rows; ++y) {
-        const std::int64_t* top = &lattice[static_cast<std::size_t>(y / cell) * gx];
-        const std::int64_t* bottom = top + gx;
-        const std::int64_t sy = Smooth((y % cell) * kOne / cell);
-        std::int64_t* out = &raw[static_cast<std::size_t>(y) * columns];
-        for (int x = 0; x < columns; ++x) {
-            const int i = cellX[x];
-            const std::int64_t upper = Lerp(top[i], top[i + 1], easeX[x]);
-            const std::int64_t lower = Lerp(bottom[i], bottom[i + 1], easeX[x]);
-            out[x] += weight * Lerp(upper, lower, sy);
-        }
-    }
-}
 
 std::string Number(double value) {
     std::ostringstream os;
@@ -188,66 +121,11 @@ std::string HeaderText(const NsFile& file, const std::vector<Placement>& placed,
     return text;
 }
 
-std::size_t SampleCount(const NsImage& image) {
-    if (image.columns <= 0 || image.rows <= 0)
-        return 0;
-    return static_cast<std::size_t>(image.columns) * static_cast<std::size_t>(image.rows);
-}
-
-void PutSamples(std::string& out, std::size_t at, const NsImage& image) {
-    const std::size_t count = SampleCount(image);
-    std::vector<std::int16_t> generated;
-    const std::vector<std::int16_t>* samples = &image.samples;
-    if (samples->empty()) {
-        generated = PatternSamples(image.columns, image.rows, image.seed);
-        samples = &generated;
-    }
-    const int width = image.bytesPerPixel;
-    for (std::size_t i = 0; i < count; ++i) {
-        const std::int16_t v = (*samples)[i];
-        const auto bits = static_cast<std::uint16_t>(v);
-        const char sign = v < 0 ? '\xFF' : '\0';
-        char* p = &out[at + i * width];
-        for (int b = 0; b < width; ++b)
-            p[b] = b < 2 ? static_cast<char>((bits >> (8 * b)) & 0xFF) : sign;
-    }
-}
-
 } // namespace
-
-std::vector<std::int16_t> PatternSamples(int columns, int rows, std::uint32_t seed) {
-    if (columns <= 0 || rows <= 0)
-        return {};
-    const std::size_t n = static_cast<std::size_t>(columns) * rows;
-    std::vector<std::int64_t> raw(n, 0);
-    const int extent = std::max(columns, rows);
-    for (int octave = 0; octave < 3; ++octave)
-        AddOctave(raw, columns, rows, seed, octave, std::max(1, extent / (3 << octave)), 4 >> octave);
-
-    Rng rng(Mix(seed ^ 0x5EEDull));
-    const std::int64_t tiltX = rng.Range(-98304, 98304), tiltY = rng.Range(-98304, 98304);
-    for (int y = 0; y < rows; ++y)
-        for (int x = 0; x < columns; ++x) {
-            std::int64_t& v = raw[static_cast<std::size_t>(y) * columns + x];
-            v += tiltX * (2 * x - columns) / columns + tiltY * (2 * y - rows) / rows;
-            v += rng.Range(-6000, 6000);
-        }
-
-    const auto [lo, hi] = std::minmax_element(raw.begin(), raw.end());
-    const std::int64_t min = *lo, span = *hi - *lo;
-    std::vector<std::int16_t> out(n, 0);
-    if (span > 0)
-        for (std::size_t i = 0; i < n; ++i)
-            out[i] = static_cast<std::int16_t>(-30000 + (raw[i] - min) * 60000 / span);
-    return out;
-}
 
 std::string MakeNanoScope(const NsFile& file) {
     for (const NsImage& image : file.images)
-        if (!image.samples.empty() && image.samples.size() != SampleCount(image))
-            throw std::invalid_argument("NsImage: " + std::to_string(image.samples.size()) +
-                                        " samples given, " + std::to_string(SampleCount(image)) +
-                                        " expected");
+        bytes::CheckCount(image.samples, image.columns, image.rows, "NsImage");
     std::size_t headerSize = file.headerSize;
     std::vector<Placement> placed;
     std::string text;
@@ -271,21 +149,13 @@ std::string MakeNanoScope(const NsFile& file) {
         out[text.size()] = '\x1A';
     for (std::size_t k = 0; k < placed.size(); ++k)
         if (placed[k].written)
-            PutSamples(out, static_cast<std::size_t>(placed[k].offset), file.images[k]);
+            bytes::PutSamples(out, static_cast<std::size_t>(placed[k].offset),
+                              bytes::Samples(file.images[k].samples, file.images[k].columns,
+                                             file.images[k].rows, file.images[k].seed, "NsImage"),
+                              file.images[k].bytesPerPixel);
     out += file.trailer;
-    if (file.truncateTo >= 0 && static_cast<std::size_t>(file.truncateTo) < out.size())
-        out.resize(static_cast<std::size_t>(file.truncateTo));
+    bytes::Truncate(out, file.truncateTo);
     return out;
-}
-
-void WriteFile(const std::string& path, const std::string& bytes) {
-    std::ofstream stream(path, std::ios::binary | std::ios::trunc);
-    if (!stream)
-        throw std::runtime_error("cannot create " + path);
-    stream.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    stream.close();
-    if (!stream)
-        throw std::runtime_error("cannot write " + path);
 }
 
 } // namespace testdata

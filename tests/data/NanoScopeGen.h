@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "data/ScanBytes.h"
+
 namespace testdata {
 
 // One "\*Ciao image list" section and its data block.
@@ -49,13 +51,5 @@ struct NsFile {
 
 // The whole file. Throws std::invalid_argument if an image's samples do not number columns*rows.
 std::string MakeNanoScope(const NsFile& file);
-
-// A smooth surface (tilt plus three octaves of value noise) with a little white noise, scaled so
-// that its minimum is -30000 and its maximum 30000 (all zero if columns*rows is 1).
-// Empty for non-positive sizes.
-std::vector<std::int16_t> PatternSamples(int columns, int rows, std::uint32_t seed);
-
-// Throws std::runtime_error if the file cannot be written completely.
-void WriteFile(const std::string& path, const std::string& bytes);
 
 } // namespace testdata

@@ -252,14 +252,14 @@ TEST(ThumbnailNtMdt, DamagedFilesFail) {
     EXPECT_EQ(Draw(Format::kNtMdt, bad, 8, 8).result, kFail);
     // A variable block reaching past the end of the file.
     bad = good;
-    PutLe(bad, 33 + 20, 0xFFFF, 2);
+    Put(bad, 33 + 20, 0xFFFF, 2);
     EXPECT_EQ(Draw(Format::kNtMdt, bad, 8, 8).result, kFail);
     // Image sizes of zero, and larger than the samples that follow.
     for (auto [columns, rows] :
          {std::pair{0, 16}, std::pair{16, 0}, std::pair{17, 16}, std::pair{65535, 65535}}) {
         bad = good;
-        PutLe(bad, 33 + 22 + 107 + 2, static_cast<std::uint16_t>(columns), 2);
-        PutLe(bad, 33 + 22 + 107 + 4, static_cast<std::uint16_t>(rows), 2);
+        Put(bad, 33 + 22 + 107 + 2, static_cast<std::uint16_t>(columns), 2);
+        Put(bad, 33 + 22 + 107 + 4, static_cast<std::uint16_t>(rows), 2);
         EXPECT_EQ(Draw(Format::kNtMdt, bad, 8, 8).result, kFail) << columns << " x " << rows;
     }
 }

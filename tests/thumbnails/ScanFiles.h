@@ -1,29 +1,20 @@
 #pragma once
 // Small builders of the three scan formats for the extractor tests: just the fields the extractors
 // read, laid out as the instruments write them, with the samples given by a function of (column, row).
+// The byte writers are the generators' in tests/data.
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <functional>
 #include <string>
 
+#include "data/ScanBytes.h"
+
 namespace thumbtest {
 
 using SampleFn = std::function<std::int32_t(int column, int row)>;
 
-inline void PutLe(std::string& out, std::size_t at, std::uint64_t value, int bytes) {
-    for (int k = 0; k < bytes; ++k)
-        out[at + k] = static_cast<char>(value >> (8 * k) & 0xFF);
-}
-
-inline void AppendSamples(std::string& out, int columns, int rows, int bytes, const SampleFn& sample) {
-    const std::size_t at = out.size();
-    out.resize(at + static_cast<std::size_t>(columns) * rows * bytes);
-    std::size_t k = at;
-    for (int r = 0; r < rows; ++r)
-        for (int c = 0; c < columns; ++c, k += bytes)
-            PutLe(out, k, static_cast<std::uint32_t>(sample(c, r)), bytes);
-}
+using testdata::bytes::Put;
 
 struct NanoScopeShape {
     int columns = 16, rows = 16, bytesPerPixel = 2;
@@ -59,7 +50,7 @@ inline std::string NanoScope(const NanoScopeShape& shape, const SampleFn& sample
     std::string file = text;
     file.resize(std::max(file.size(), shape.headerSize), '\0');
     std::string data;
-    AppendSamples(data, shape.columns, shape.rows, shape.bytesPerPixel, sample);
+    testdata::bytes::AppendSamples(data, shape.columns, shape.rows, shape.bytesPerPixel, sample);
     if (offset >= static_cast<long long>(file.size())) {
         file.resize(static_cast<std::size_t>(offset), '\0');
         file += data;
@@ -76,18 +67,18 @@ struct NtMdtShape {
 inline std::string NtMdt(const NtMdtShape& shape, const SampleFn& sample) {
     const std::size_t samples = static_cast<std::size_t>(shape.columns) * shape.rows * 2;
     std::string file(33 + 22, '\0');
-    PutLe(file, 0, 0xFF93B001u, 4);
+    Put(file, 0, 0xFF93B001u, 4);
     const std::size_t frameSize = 22 + shape.varSize + 8 + samples;
-    PutLe(file, 4, frameSize, 4); // the rest of the file
-    PutLe(file, 33, frameSize, 4);
-    PutLe(file, 33 + 4, static_cast<std::uint16_t>(shape.frameType), 2);
-    PutLe(file, 33 + 20, static_cast<std::uint16_t>(shape.varSize), 2);
+    Put(file, 4, frameSize, 4); // the rest of the file
+    Put(file, 33, frameSize, 4);
+    Put(file, 33 + 4, static_cast<std::uint16_t>(shape.frameType), 2);
+    Put(file, 33 + 20, static_cast<std::uint16_t>(shape.varSize), 2);
     file.append(static_cast<std::size_t>(shape.varSize), 'v');
     std::string image(8, '\0');
-    PutLe(image, 2, static_cast<std::uint16_t>(shape.columns), 2);
-    PutLe(image, 4, static_cast<std::uint16_t>(shape.rows), 2);
+    Put(image, 2, static_cast<std::uint16_t>(shape.columns), 2);
+    Put(image, 4, static_cast<std::uint16_t>(shape.rows), 2);
     file += image;
-    AppendSamples(file, shape.columns, shape.rows, 2, sample);
+    testdata::bytes::AppendSamples(file, shape.columns, shape.rows, 2, sample);
     return file;
 }
 
@@ -95,9 +86,9 @@ inline std::string NtMdt(const NtMdtShape& shape, const SampleFn& sample) {
 inline std::string Nanotop(int columns, int rows, const SampleFn& sample, int columnsField = -1,
                            int rowsField = -1) {
     std::string file(512, 'h');
-    PutLe(file, 2, static_cast<std::uint16_t>(columnsField < 0 ? columns : columnsField), 2);
-    PutLe(file, 6, static_cast<std::uint16_t>(rowsField < 0 ? rows : rowsField), 2);
-    AppendSamples(file, columns, rows, 2, sample);
+    Put(file, 2, static_cast<std::uint16_t>(columnsField < 0 ? columns : columnsField), 2);
+    Put(file, 6, static_cast<std::uint16_t>(rowsField < 0 ? rows : rowsField), 2);
+    testdata::bytes::AppendSamples(file, columns, rows, 2, sample);
     return file;
 }
 

@@ -23,9 +23,7 @@ std::string Dir() {
 
 std::string Write(const std::string& name, const std::string& bytes) {
     const std::string path = Dir() + "/" + name;
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    std::fwrite(bytes.data(), 1, bytes.size(), file);
-    std::fclose(file);
+    testdata::WriteFile(path, bytes);
     return path;
 }
 
