@@ -6,6 +6,7 @@
 #include <QMdiArea>
 #include <QOpenGLWidget>
 #include <QTest>
+#include <cstdlib>
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
@@ -47,6 +48,30 @@ public:
                 heights[std::size_t(j) + std::size_t(i) * columns] =
                     kQuadrant[(i < rows / 2 ? 0 : 2) + (j < columns / 2 ? 0 : 1)];
         SetTitle(L"quadrants");
+    }
+};
+
+// A surface of 5 um x 2.5 um, 512 x 256 samples, 100 nm high: mid-grey above a wedge of kWedgeSteps
+// levels in its last kWedgeRows rows, step k (columns 32k..32k+31) at WedgeLevel(k).
+constexpr int kWedgeSteps = 16;
+constexpr int kWedgeRows = 32;
+constexpr float WedgeLevel(int step) {
+    return static_cast<float>(step * 17) / 255.0f;
+}
+
+class CWedgeDoc : public doc::CVantriDoc {
+public:
+    CWedgeDoc() {
+        columns = 512;
+        rows = 256;
+        width = ph::Size(5.0, "\xb5m");
+        height = ph::Size(2.5, "\xb5m");
+        range = ph::Size(100.0, "nm");
+        heights.assign(std::size_t(columns) * rows, 0.5f);
+        for (int i = rows - kWedgeRows; i < rows; ++i)
+            for (int j = 0; j < columns; ++j)
+                heights[std::size_t(j) + std::size_t(i) * columns] = WedgeLevel(j * kWedgeSteps / columns);
+        SetTitle(L"wedge");
     }
 };
 
@@ -103,6 +128,20 @@ protected:
             seen.push_back(match);
         }
         return seen;
+    }
+
+    // The wedge steps whose colour in the screen is not the transfer's by more than tolerance.
+    std::vector<int> WrongSteps(m2D::CPlaneView& view, const QImage& screen, int tolerance = 0) {
+        std::vector<int> wrong;
+        for (int k = 0; k < kWedgeSteps; ++k) {
+            const QRgb seen = AtImage(view, screen, (k + 0.5) / kWedgeSteps, 1.0 - 0.5 * kWedgeRows / 256.0);
+            const QRgb want = Colour(view, WedgeLevel(k));
+            if (std::abs(qRed(seen) - qRed(want)) > tolerance ||
+                std::abs(qGreen(seen) - qGreen(want)) > tolerance ||
+                std::abs(qBlue(seen) - qBlue(want)) > tolerance)
+                wrong.push_back(k);
+        }
+        return wrong;
     }
 
     fw::CMDIFrame main;

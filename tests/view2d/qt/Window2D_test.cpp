@@ -1,12 +1,10 @@
 // The 2D window in real windows: texture, orientation, flips and turns, zoom, status panes and title,
-// the height bar, copy, export and printing.
+// the height bar, copy and export.
 #include <QApplication>
 #include <QClipboard>
 #include <QFile>
 #include <QFileInfo>
 #include <QMessageBox>
-#include <QPrinter>
-#include <QProcess>
 #include <QScrollBar>
 #include <QTemporaryDir>
 
@@ -421,38 +419,6 @@ TEST_F(Host, AWindowThatCannotBeSizedIsReportedAndItsFileClosed) {
     EXPECT_TRUE(main.GetChildFrames().empty());
     for (fw::CDocTemplate* type : app.GetDocManager().GetTemplates())
         EXPECT_EQ(type->GetDocuments().size(), 0u);
-}
-
-TEST_F(Host, PrintingToPdfGivesImageRulersAndBar) {
-    CSurfaceDoc document(256, 256);
-    C2DView& view = *Open(document)->GetView();
-    QTemporaryDir dir;
-    const QString pdf = dir.filePath(QStringLiteral("print.pdf"));
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(pdf);
-    printer.setPageSize(QPageSize(QPageSize::A4));
-    ASSERT_TRUE(view.gl::CglView::OnFilePrint(printer));
-    ASSERT_TRUE(QFile::exists(pdf));
-    QProcess render;
-    render.start(QStringLiteral("pdftoppm"),
-                 {QStringLiteral("-r"), QStringLiteral("50"), QStringLiteral("-png"),
-                  QStringLiteral("-singlefile"), pdf, dir.filePath(QStringLiteral("page"))});
-    if (!render.waitForFinished(30000) || render.exitCode() != 0)
-        GTEST_SKIP() << "pdftoppm is not available";
-    const QImage page(dir.filePath(QStringLiteral("page.png")));
-    ASSERT_FALSE(page.isNull());
-    Keep(page, QStringLiteral("print_page"));
-    // The image's darkest quadrant (level 0, black in grey) and, beside it, the bar's colours.
-    int black = 0, grey = 0;
-    for (int y = 0; y < page.height(); ++y)
-        for (int x = 0; x < page.width(); ++x) {
-            const int g = qGray(page.pixel(x, y));
-            black += g < 20;
-            grey += g > 60 && g < 200;
-        }
-    EXPECT_GT(black, 1000);
-    EXPECT_GT(grey, 1000);
 }
 
 } // namespace
