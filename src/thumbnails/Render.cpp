@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <numeric>
 #include <string>
 
 namespace thumbs {
@@ -79,29 +80,29 @@ std::int32_t Sample(const std::uint8_t* p, unsigned bytes) {
     }
 }
 
-// The W x H samples of the picture, row by row. kFail when the grid is empty or reaches past the end
-// of the file, or a read comes up short.
-Result SampleGrid(std::FILE* file, std::uint64_t length, const CGrid& grid, int width, int height,
-                  std::vector<std::int32_t>& values) {
-    const unsigned bytes = grid.bytesPerSample;
+// Whether the grid has samples and lies within the file's length.
+bool Fits(const CGrid& grid, std::uint64_t length) {
     if (grid.columns == 0 || grid.rows == 0 || grid.offset > length)
-        return kFail;
+        return false;
     const std::uint64_t room = length - grid.offset;
-    if (grid.columns > room / bytes)
-        return kFail;
-    const std::uint64_t rowBytes = grid.columns * bytes;
-    if (grid.rows > room / rowBytes)
-        return kFail;
+    return grid.columns <= room / grid.bytesPerSample &&
+           grid.rows <= room / (grid.columns * grid.bytesPerSample);
+}
 
-    const std::vector<std::uint64_t> rows = SourceIndices(grid.rows, height);
-    const std::vector<std::uint64_t> columns = SourceIndices(grid.columns, width);
-    const std::size_t w = static_cast<std::size_t>(width);
-    values.assign(w * static_cast<std::size_t>(height), 0);
+// The samples of a grid that fits at the given source rows and columns, row by row. kFail when a read
+// comes up short.
+Result SampleGrid(std::FILE* file, const CGrid& grid, const std::vector<std::uint64_t>& rows,
+                  const std::vector<std::uint64_t>& columns, std::vector<std::int32_t>& values) {
+    const unsigned bytes = grid.bytesPerSample;
+    const std::uint64_t rowBytes = grid.columns * bytes;
+
+    const std::size_t w = columns.size(), height = rows.size();
+    values.assign(w * height, 0);
     std::vector<std::uint8_t> piece(static_cast<std::size_t>(std::min(rowBytes, kReadPiece)));
     const std::uint64_t pieceSamples = piece.size() / bytes;
 
-    for (int i = 0; i < height; ++i) {
-        std::int32_t* out = &values[static_cast<std::size_t>(i) * w];
+    for (std::size_t i = 0; i < height; ++i) {
+        std::int32_t* out = &values[i * w];
         if (i > 0 && rows[i] == rows[i - 1]) {
             std::copy(out - w, out, out);
             continue;
@@ -327,6 +328,58 @@ bool FormatFromMagic(const std::uint8_t* bytes, std::size_t count, Format& forma
     return false;
 }
 
+namespace {
+
+// Where the first image of the format lies in the file; kFail unless it has samples and lies within
+// the file.
+Result FindGrid(Format format, std::FILE* file, CGrid& grid) {
+    std::uint64_t length = 0;
+    if (!FileLength(file, length))
+        return kFail;
+    Result result = kFail;
+    switch (format) {
+    case Format::kNanoScope:
+        result = NanoScopeGrid(file, grid);
+        break;
+    case Format::kNtMdt:
+        result = NtMdtGrid(file, grid);
+        break;
+    case Format::kNanotop:
+        result = NanotopGrid(file, grid);
+        break;
+    }
+    return result == kOk && !Fits(grid, length) ? kFail : result;
+}
+
+} // namespace
+
+Result FirstImage(Format format, std::FILE* file, CSamples& out) {
+    out = CSamples{};
+    if (!file)
+        return kInvalidArg;
+    try {
+        CGrid grid;
+        Result result = FindGrid(format, file, grid);
+        if (result != kOk)
+            return result;
+        if (grid.columns > kMaxPicturePixels || grid.rows > kMaxPicturePixels / grid.columns)
+            return kOutOfMemory;
+        std::vector<std::uint64_t> rows(grid.rows), columns(grid.columns);
+        std::iota(rows.begin(), rows.end(), std::uint64_t{0});
+        std::iota(columns.begin(), columns.end(), std::uint64_t{0});
+        CSamples samples;
+        result = SampleGrid(file, grid, rows, columns, samples.values);
+        if (result != kOk)
+            return result;
+        samples.columns = grid.columns;
+        samples.rows = grid.rows;
+        out = std::move(samples);
+        return kOk;
+    } catch (const std::bad_alloc&) {
+        return kOutOfMemory;
+    }
+}
+
 Result Render(Format format, std::FILE* file, int width, int height, CPicture& out) {
     out = CPicture{};
     if (!file || width < 1 || height < 1)
@@ -334,26 +387,13 @@ Result Render(Format format, std::FILE* file, int width, int height, CPicture& o
     if (static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) > kMaxPicturePixels)
         return kOutOfMemory;
     try {
-        std::uint64_t length = 0;
-        if (!FileLength(file, length))
-            return kFail;
         CGrid grid;
-        Result result = kFail;
-        switch (format) {
-        case Format::kNanoScope:
-            result = NanoScopeGrid(file, grid);
-            break;
-        case Format::kNtMdt:
-            result = NtMdtGrid(file, grid);
-            break;
-        case Format::kNanotop:
-            result = NanotopGrid(file, grid);
-            break;
-        }
+        Result result = FindGrid(format, file, grid);
         if (result != kOk)
             return result;
         std::vector<std::int32_t> values;
-        result = SampleGrid(file, length, grid, width, height, values);
+        result = SampleGrid(file, grid, SourceIndices(grid.rows, height), SourceIndices(grid.columns, width),
+                            values);
         if (result != kOk)
             return result;
 

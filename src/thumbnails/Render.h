@@ -25,6 +25,17 @@ void MapMinMax(const std::int32_t* values, std::size_t count, std::uint8_t* grey
 // 1/32 of itself on both sides; values beyond it are black or white. Throws std::bad_alloc.
 void MapRobust(const std::int32_t* values, std::size_t count, std::uint8_t* grey);
 
+// A scan's first image as the file holds it: columns x rows samples, row by row, the file's first
+// line first.
+struct CSamples {
+    std::uint64_t columns = 0, rows = 0;
+    std::vector<std::int32_t> values;
+};
+
+// Reads every sample of the first image that Render draws from, with Render's checks: kOk, kFail,
+// kInvalidArg without a file, kOutOfMemory past kMaxPicturePixels samples.
+Result FirstImage(Format format, std::FILE* file, CSamples& out);
+
 // The format of a file name's extension: .000 to .099 NanoScope III, .mdt NT-MDT, .spm NANOTOP-205,
 // without regard to case. False for any other name.
 bool FormatFromName(const char* name, Format& format);
