@@ -91,7 +91,7 @@ void ruler::set_length(float length, float minPx, float maxPx) {
     build_ticks();
 }
 
-void ruler::set_kind(int kind) {
+void ruler::set_kind(Kind kind) {
     const bool wasCentred = centred();
     m_kind = kind;
     if (wasCentred != centred() && m_step != 0.0f)

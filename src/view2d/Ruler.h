@@ -4,6 +4,7 @@
 #include <deque>
 
 #include "model/phSize.h"
+#include "view2d/RulerLayout.h"
 
 namespace rulers {
 
@@ -15,10 +16,6 @@ struct CTick {
     char text[8];
 };
 static_assert(sizeof(CTick) == 16, "a tick is 16 bytes");
-
-// Layout kinds: 0 zero at the upper-left corner, ruler above; 1 zero at the centre, above;
-// 2 zero at the centre, below; 3 zero at the lower-left corner, below.
-enum Kind : int { kUpperLeft = 0, kCentreAbove = 1, kCentreBelow = 2, kLowerLeft = 3 };
 
 class ruler {
 public:
@@ -33,7 +30,7 @@ public:
     virtual void set_length(float length, float minPx, float maxPx);
 
     // Ticks are rebuilt when the kind switches between ordinary and centred.
-    void set_kind(int kind);
+    void set_kind(Kind kind);
     // Where the axis start lies from the start of the area the ruler is drawn along, in pixels
     // (negative when scrolled away).
     void set_offset(float offset) { m_offset = offset; }
@@ -60,7 +57,7 @@ public:
     const ph::Size& end() const { return m_end; }
     float base() const { return m_base; }
     const std::deque<CTick>& ticks() const { return m_ticks; }
-    int kind() const { return m_kind; }
+    Kind kind() const { return m_kind; }
     float offset() const { return m_offset; }
     float step() const { return m_step; }
     float units_per_pixel() const { return m_upp; }
@@ -93,7 +90,7 @@ private:
     ph::Size m_end;
     float m_base = 0.0f;
     std::deque<CTick> m_ticks;
-    int m_kind = kUpperLeft;
+    Kind m_kind = kUpperLeft;
     float m_offset = 0.0f;
     float m_step = 0.0f;
     float m_upp = 0.0f;

@@ -40,7 +40,7 @@ public:
         m_horz.set_area(area);
         m_vert.set_area(area);
         m_horz.set_offset(-scrollX);
-        // Kind 0 counts down from the top; the others up from the bottom, where the image's lower
+        // kUpperLeft counts down from the top; the others up from the bottom, where the image's lower
         // edge lies below the area by what is hidden under it.
         m_vert.set_offset(m_vert.kind() == kUpperLeft ? -scrollY : area.height + scrollY - m_vert.length());
     }

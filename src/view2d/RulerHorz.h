@@ -1,5 +1,5 @@
 #pragma once
-// The horizontal ruler: ticks above the image for kinds 0 and 1, below it for kinds 2 and 3.
+// The horizontal ruler: ticks above the image for the kinds above, below it for the kinds below.
 #include "view2d/RulerAxis.h"
 
 namespace rulers {

@@ -8,14 +8,14 @@ int Scale(bool print) {
 }
 } // namespace
 
-int KindOf(int placement) {
+Kind KindOf(int placement) {
     switch (placement) {
     case kZeroCentre:
-        return 1;
+        return kCentreAbove;
     case kZeroLower:
-        return 3;
+        return kLowerLeft;
     default:
-        return 0;
+        return kUpperLeft;
     }
 }
 

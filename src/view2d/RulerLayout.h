@@ -17,11 +17,14 @@ struct CPoint {
     float x = 0.0f, y = 0.0f;
 };
 
+// Layout kinds: where a ruler's zero lies and on which side of the image the ruler goes.
+enum Kind : int { kUpperLeft = 0, kCentreAbove = 1, kCentreBelow = 2, kLowerLeft = 3 };
+
 // The placement choice of the view options: 0 "0 - upper/left", 1 "0 - by centre", 2 "0 - lower/left".
 enum Placement : int { kZeroUpper = 0, kZeroCentre = 1, kZeroLower = 2 };
 
-// The layout kind of both rulers for a placement: 0, 1 and 3.
-int KindOf(int placement);
+// The layout kind of both rulers for a placement: kUpperLeft, kCentreAbove or kLowerLeft.
+Kind KindOf(int placement);
 
 // Left 36, right 12, top and bottom 24 and 12 (12 and 24 with the zero below); none without rulers.
 CMargins MarginsOf(int placement, bool shown, bool print);
