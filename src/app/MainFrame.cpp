@@ -46,7 +46,7 @@ namespace {
 using CVantriMDITemplate = fw::TMDIDocTemplate<doc::CVantriDocTemplate>;
 
 // The tool bars each kind of window shows besides the main and surface ones.
-std::vector<int> KindToolBars(int kind) {
+std::vector<int> KindToolBars(WindowKind kind) {
     switch (kind) {
     case kKind2D:
     case kKindCorrelation:
@@ -222,7 +222,7 @@ QToolBar* CMainFrame::ToolBar(int id) {
     return bar;
 }
 
-void CMainFrame::ShowKindToolBars(int kind, bool shown) {
+void CMainFrame::ShowKindToolBars(WindowKind kind, bool shown) {
     if (shown && kind == kKind2D)
         ToolBar(133)->hide(); // made with the image bar, docked after it, shown by the spectrum only
     for (int id : KindToolBars(kind)) {
@@ -234,7 +234,7 @@ void CMainFrame::ShowKindToolBars(int kind, bool shown) {
 
 void CMainFrame::OnFrameActivated(fw::CChildFrame* frame, bool active) {
     auto* adv = dynamic_cast<CAdvChildFrame*>(frame);
-    const int kind = adv ? adv->Kind() : kKindNone;
+    const WindowKind kind = adv ? adv->Kind() : kKindNone;
     if (active) {
         ToolBar(130);
         if (m_nKind != kind)

@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <map>
 
+#include "framework/qt/AdvChildFrame.h"
 #include "framework/qt/fwMDIFrame.h"
 
 class QLabel;
@@ -28,8 +29,8 @@ public:
     // logarithm), made on first need; null for ids this window has none of.
     QToolBar* ToolBar(int id);
     QToolBar* FindToolBar(int id) const;
-    // The kind of the active window (0 none, 1 2D, ...).
-    int ActiveKind() const { return m_nKind; }
+    // The kind of the active window; kKindNone without one.
+    WindowKind ActiveKind() const { return m_nKind; }
 
     // The Window menu's placements.
     void Cascade();
@@ -56,12 +57,12 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
-    void ShowKindToolBars(int kind, bool shown);
+    void ShowKindToolBars(WindowKind kind, bool shown);
     void UpdateMenu();
     void ShowSurfacePopup(int id);
     void OpenNewView();
 
-    int m_nKind = 0;
+    WindowKind m_nKind = kKindNone;
     bool m_bDocMenu = false;
     std::map<int, QPointer<QToolBar>> m_toolBars;
     QPointer<fw::CChildFrame> m_moveBack;

@@ -120,7 +120,7 @@ TEST_F(App, AFileOfThreeImagesOpensAsAGroupTiledInQuarters) {
     // The menu of documents replaced menu 128, and a 2D window shows its tool bars.
     EXPECT_EQ(MenuTitles(frame.menuBar()),
               (QStringList{"&File", "&Edit", "&View", "&Image", "&Surface", "&Window", "&Help"}));
-    EXPECT_EQ(frame.ActiveKind(), 1);
+    EXPECT_EQ(frame.ActiveKind(), kKind2D);
     for (int id : {128, 130, 131, 132})
         EXPECT_TRUE(frame.FindToolBar(id) && frame.FindToolBar(id)->isVisible()) << id;
     ASSERT_NE(frame.FindToolBar(133), nullptr);

@@ -21,7 +21,7 @@ class CAdvChildFrame : public fw::CChildFrame {
 public:
     explicit CAdvChildFrame(fw::CDocument* document, QWidget* parent = nullptr);
 
-    virtual int Kind() const { return kKindNone; }
+    virtual WindowKind Kind() const { return kKindNone; }
     // Whether the frame reaches past the right or bottom edge of its MDI client.
     bool SticksOut() const;
 

@@ -90,7 +90,7 @@ public:
     bool OnCommand(int id) override;
     bool OnUpdateCommand(int id, fw::CCmdState& state) const override;
     void OnUpdateFrameTitle() override;
-    int Kind() const override { return kKind2D; }
+    WindowKind Kind() const override { return kKind2D; }
     // The text after the document's title: " : 2D".
     virtual QString TitleSuffix() const { return QStringLiteral(" : 2D"); }
 
