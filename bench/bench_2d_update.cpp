@@ -33,10 +33,13 @@ void Toggle(bool on, bool median, bool toScreen) {
     if (!median && toScreen) {
         g_doc->OnCommand(on ? doc::ID_PLANE_PLANE : doc::ID_PLANE_NONE);
     } else {
-        (median ? g_doc->m_filter.type : g_doc->m_planeFit.mode) = on ? (median ? 8 : 1) : 0;
+        if (median)
+            g_doc->m_filter.type = on ? doc::FilterType::Median5 : doc::FilterType::None;
+        else
+            g_doc->m_planeFit.mode = on ? doc::PlaneModel::Plane : doc::PlaneModel::None;
         g_doc->Reprocess();
         if (toScreen)
-            g_doc->UpdateAllViews(nullptr, m2D::kHintSurface);
+            g_doc->UpdateAllViews(nullptr, doc::kHintSurface);
     }
     // Drawn into the window's framebuffer and read back: the picture the screen shows.
     if (toScreen)

@@ -45,10 +45,10 @@ using Grid = doc::TGrid<float>;
 // The document's settings for the timed chain: every correction that has a peer is on.
 void Configure(doc::CVantriDoc& d) {
     d.m_bJumps = true;
-    d.m_nFlatting = 3;            // rows, then columns
-    d.m_planeFit.mode = 4;        // paraboloid
-    d.m_morphology.operation = 1; // dilate 3 x 3
-    d.m_filter.type = 8;          // median of the 9-cell cross in 5 x 5
+    d.m_nFlatting = doc::Flattening::OnYX;
+    d.m_planeFit.mode = doc::PlaneModel::Paraboloid;
+    d.m_morphology.operation = doc::MorphOp::Dilate3;
+    d.m_filter.type = doc::FilterType::Median5; // the 9-cell cross in 5 x 5
     d.m_normalize.pending = true;
 }
 
@@ -68,7 +68,7 @@ doc::CFilter g_filter;
 const std::vector<CStage>& Stages() {
     static const std::vector<CStage> stages = {
         {"EliminateJumps", [](float* g) { doc::EliminateJumps(g, kSide, kSide); }},
-        {"Flatten", [](float* g) { doc::Flatten(g, kSide, kSide, 3); }},
+        {"Flatten", [](float* g) { doc::Flatten(g, kSide, kSide, doc::Flattening::OnYX); }},
         {"PlaneFit", [](float* g) { g_plane.Apply(g, kSide, kSide); }},
         {"FitToUnit1", [](float* g) { benchmark::DoNotOptimize(doc::FitToUnit(g, kSide, kSide)); }},
         {"Dilate", [](float* g) { benchmark::DoNotOptimize(g_morphology.Apply(g, kSide, kSide)); }},
@@ -399,9 +399,9 @@ int Run() {
         bench::ReportOpenFailure(path, recorder);
         return 1;
     }
-    g_plane.mode = 4;
-    g_morphology.operation = 1;
-    g_filter.type = 8;
+    g_plane.mode = doc::PlaneModel::Paraboloid;
+    g_morphology.operation = doc::MorphOp::Dilate3;
+    g_filter.type = doc::FilterType::Median5;
     PrepareInputs();
     if (!CheckStagesAgainstChain() || !ChooseMedianDepth())
         return 1;

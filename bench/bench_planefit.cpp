@@ -60,16 +60,16 @@ void MakeSurface() {
 
 struct CModel {
     const char* name;
-    int mode;
+    doc::PlaneModel mode;
     int xDegree, yDegree;    // Gwyddion's full polynomial of these degrees
     std::vector<gint> terms; // Gwyddion's fit of exactly our terms, as (x power, y power) pairs
 };
 
 const CModel kModels[] = {
-    {"Plane", 1, 1, 1, {0, 0, 1, 0, 0, 1}},
-    {"ParabolaX", 2, 2, 0, {0, 0, 1, 0, 2, 0}},
-    {"ParabolaY", 3, 0, 2, {0, 0, 0, 1, 0, 2}},
-    {"Paraboloid", 4, 2, 2, {0, 0, 1, 0, 0, 1, 2, 0, 0, 2}},
+    {"Plane", doc::PlaneModel::Plane, 1, 1, {0, 0, 1, 0, 0, 1}},
+    {"ParabolaX", doc::PlaneModel::ParabolaX, 2, 0, {0, 0, 1, 0, 2, 0}},
+    {"ParabolaY", doc::PlaneModel::ParabolaY, 0, 2, {0, 0, 0, 1, 0, 2}},
+    {"Paraboloid", doc::PlaneModel::Paraboloid, 2, 2, {0, 0, 1, 0, 0, 1, 2, 0, 0, 2}},
 };
 
 // Both sides fit in place, again and again: the cost of a fit does not depend on the values.
@@ -117,7 +117,7 @@ void BM_Stage_EliminateJumps(benchmark::State& state) {
     TimeStage(state, [](float* g) { doc::EliminateJumps(g, kSide, kSide); });
 }
 void BM_Stage_FlattenRowsColumns(benchmark::State& state) {
-    TimeStage(state, [](float* g) { doc::Flatten(g, kSide, kSide, 3); });
+    TimeStage(state, [](float* g) { doc::Flatten(g, kSide, kSide, doc::Flattening::OnYX); });
 }
 void BM_Stage_FitToUnit(benchmark::State& state) {
     TimeStage(

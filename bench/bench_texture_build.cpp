@@ -37,7 +37,7 @@ void MakeGrid() {
     g_copy.assign(kCells, 0.5f);
     g_half.assign(std::size_t(kHalf) * kHalf, 0.0f);
     g_odd.assign(std::size_t(kOdd) * kOdd, 0.0f);
-    surface::BuildTexture(g_grid.data(), kSide, kSide, 0, 16384, {}, g_texture);
+    surface::BuildTexture(g_grid.data(), kSide, kSide, doc::FilterType::None, 16384, {}, g_texture);
 }
 
 // The largest difference between the two resamplers in 16-bit steps, or -1 when one fails.
@@ -54,14 +54,14 @@ double StepsApart(int width, int height) {
 
 void BM_BuildCopy(benchmark::State& state) {
     for (auto _ : state) {
-        surface::BuildTexture(g_grid.data(), kSide, kSide, 0, 16384, {}, g_texture);
+        surface::BuildTexture(g_grid.data(), kSide, kSide, doc::FilterType::None, 16384, {}, g_texture);
         benchmark::ClobberMemory();
     }
 }
 
 void BM_BuildResampled(benchmark::State& state) {
     for (auto _ : state) {
-        surface::BuildTexture(g_grid.data(), kSide, kSide, 0, kHalf, {}, g_texture);
+        surface::BuildTexture(g_grid.data(), kSide, kSide, doc::FilterType::None, kHalf, {}, g_texture);
         benchmark::ClobberMemory();
     }
 }

@@ -20,38 +20,88 @@ CVantriDoc::CPendingImage CVantriDoc::s_pending;
 namespace {
 IKernelPrompt* g_kernelPrompt = nullptr;
 
-struct CChoice {
+template <typename Setting> struct TChoice {
     int id;
-    int value;
+    Setting value;
     bool custom;
 };
 
 // The four radio groups of the Surface menu.
-const CChoice kFilters[] = {
-    {ID_FILTER_NONE, 0, false},      {ID_FILTER_MEAN3, 1, false},      {ID_FILTER_MEAN5, 2, false},
-    {ID_FILTER_MEAN7, 3, false},     {ID_FILTER_MEAN_CUSTOM, 4, true}, {ID_FILTER_MEDIAN3, 5, false},
-    {ID_FILTER_MEDIAN3H, 6, false},  {ID_FILTER_MEDIAN3V, 7, false},   {ID_FILTER_MEDIAN5, 8, false},
-    {ID_FILTER_MEDIAN5H, 9, false},  {ID_FILTER_MEDIAN5V, 10, false},  {ID_FILTER_MEDIAN_CUSTOM, 11, true},
-    {ID_FILTER_LAPLACE3, 28, false}, {ID_FILTER_LAPLACE5, 29, false},  {ID_FILTER_GAUSS3, 30, false},
-    {ID_FILTER_GAUSS5, 31, false},   {ID_FILTER_HIPASS3, 32, false},   {ID_FILTER_HIPASS5, 33, false},
-    {ID_FILTER_LOWPASS3, 34, false}, {ID_FILTER_LOWPASS5, 35, false},  {ID_FILTER_SHARPEN, 36, false},
+using F = FilterType;
+const TChoice<FilterType> kFilters[] = {
+    {ID_FILTER_NONE, F::None, false},
+    {ID_FILTER_MEAN3, F::Mean3, false},
+    {ID_FILTER_MEAN5, F::Mean5, false},
+    {ID_FILTER_MEAN7, F::Mean7, false},
+    {ID_FILTER_MEAN_CUSTOM, F::MeanCustom, true},
+    {ID_FILTER_MEDIAN3, F::Median3, false},
+    {ID_FILTER_MEDIAN3H, F::Median3x1, false},
+    {ID_FILTER_MEDIAN3V, F::Median1x3, false},
+    {ID_FILTER_MEDIAN5, F::Median5, false},
+    {ID_FILTER_MEDIAN5H, F::Median5x1, false},
+    {ID_FILTER_MEDIAN5V, F::Median1x5, false},
+    {ID_FILTER_MEDIAN_CUSTOM, F::MedianCustom, true},
+    {ID_FILTER_LAPLACE3, F::Laplace3, false},
+    {ID_FILTER_LAPLACE5, F::Laplace5, false},
+    {ID_FILTER_GAUSS3, F::Gauss3, false},
+    {ID_FILTER_GAUSS5, F::Gauss5, false},
+    {ID_FILTER_HIPASS3, F::HighPass3, false},
+    {ID_FILTER_HIPASS5, F::HighPass5, false},
+    {ID_FILTER_LOWPASS3, F::LowPass3, false},
+    {ID_FILTER_LOWPASS5, F::LowPass5, false},
+    {ID_FILTER_SHARPEN, F::Sharpen, false},
 };
-const CChoice kMorphology[] = {
-    {ID_MORPH_NONE, 0, false},         {ID_MORPH_DILATE3, 1, false},     {ID_MORPH_ERODE3, 3, false},
-    {ID_MORPH_DILATE_CUSTOM, 2, true}, {ID_MORPH_ERODE_CUSTOM, 4, true},
+const TChoice<MorphOp> kMorphology[] = {
+    {ID_MORPH_NONE, MorphOp::None, false},
+    {ID_MORPH_DILATE3, MorphOp::Dilate3, false},
+    {ID_MORPH_ERODE3, MorphOp::Erode3, false},
+    {ID_MORPH_DILATE_CUSTOM, MorphOp::DilateCustom, true},
+    {ID_MORPH_ERODE_CUSTOM, MorphOp::ErodeCustom, true},
 };
-const CChoice kPlanes[] = {
-    {ID_PLANE_NONE, 0, false},       {ID_PLANE_PLANE, 1, false},      {ID_PLANE_PARABOLA_X, 2, false},
-    {ID_PLANE_PARABOLA_Y, 3, false}, {ID_PLANE_PARABOLOID, 4, false},
+const TChoice<PlaneModel> kPlanes[] = {
+    {ID_PLANE_NONE, PlaneModel::None, false},
+    {ID_PLANE_PLANE, PlaneModel::Plane, false},
+    {ID_PLANE_PARABOLA_X, PlaneModel::ParabolaX, false},
+    {ID_PLANE_PARABOLA_Y, PlaneModel::ParabolaY, false},
+    {ID_PLANE_PARABOLOID, PlaneModel::Paraboloid, false},
 };
-const CChoice kFlattings[] = {
-    {ID_FLAT_NONE, 0, false}, {ID_FLAT_Y, 1, false}, {ID_FLAT_X, 2, false}, {ID_FLAT_YX, 3, false}};
+const TChoice<Flattening> kFlattings[] = {
+    {ID_FLAT_NONE, Flattening::None, false},
+    {ID_FLAT_Y, Flattening::OnY, false},
+    {ID_FLAT_X, Flattening::OnX, false},
+    {ID_FLAT_YX, Flattening::OnYX, false},
+};
 
-template <std::size_t N> const CChoice* FindChoice(const CChoice (&table)[N], int id) {
-    for (const CChoice& c : table)
+template <typename Setting, std::size_t N>
+const TChoice<Setting>* FindChoice(const TChoice<Setting> (&table)[N], int id) {
+    for (const TChoice<Setting>& c : table)
         if (c.id == id)
             return &c;
     return nullptr;
+}
+
+// A custom choice first asks for its kernel; false when the user did not confirm one. The dialog starts
+// from its own memory, and only a confirmed choice changes anything.
+template <typename Setting>
+bool TakeKernel(const TChoice<Setting>& choice, CKernelDialogValues& memory, CKernelGeometry& kernel) {
+    if (!choice.custom)
+        return true;
+    CKernelDialogValues values = memory;
+    if (!g_kernelPrompt || !g_kernelPrompt->PromptKernel(values))
+        return false;
+    memory = values;
+    kernel = CKernelGeometry{values.width, values.height, values.anchorX, values.anchorY};
+    return true;
+}
+
+// The state of a command of a radio group, checked when it is the current choice; false when the
+// command is not the group's.
+template <typename Setting> bool Radio(const TChoice<Setting>* choice, Setting setting, CCmdState& state) {
+    if (!choice)
+        return false;
+    state.radio = true;
+    state.checked = choice->value == setting;
+    return true;
 }
 } // namespace
 
@@ -184,11 +234,11 @@ double CVantriDoc::RunChain() {
     s *= FitToUnit(grid, columns, rows);
     // A fitted grid is a fixed point of FitToUnit: after stages that are switched off, the next fit
     // would change nothing and is skipped (each is a full pass over a large scan).
-    const bool shaped = m_morphology.operation != 0;
+    const bool shaped = m_morphology.operation != MorphOp::None;
     Report(m_morphology.Apply(grid, columns, rows));
     if (shaped)
         s *= FitToUnit(grid, columns, rows);
-    const bool filtered = m_filter.type != 0;
+    const bool filtered = m_filter.type != FilterType::None;
     Report(m_filter.Apply(grid, columns, rows));
     const bool normalised = m_normalize.pending || (m_normalize.span != 1.0 && m_normalize.span > 0.0);
     s *= Normalize(grid, columns, rows, m_normalize);
@@ -212,52 +262,40 @@ TGrid<std::int16_t> CVantriDoc::CentredCounts() const {
     return counts;
 }
 
-void CVantriDoc::ApplySetting(int& setting, int value) {
-    setting = value;
+void CVantriDoc::SettingChanged(bool modified) {
     Reprocess();
-    SetModifiedFlag(value != 0);
-    UpdateAllViews(nullptr, 2, nullptr);
+    SetModifiedFlag(modified);
+    UpdateAllViews(nullptr, kHintSurface, nullptr);
 }
 
 bool CVantriDoc::OnCommand(int id) {
-    struct CGroup {
-        const CChoice* choice;
-        int* setting;
-        bool filter;
-    };
-    const CGroup groups[] = {
-        {FindChoice(kFilters, id), &m_filter.type, true},
-        {FindChoice(kMorphology, id), &m_morphology.operation, false},
-        {FindChoice(kPlanes, id), &m_planeFit.mode, false},
-        {FindChoice(kFlattings, id), &m_nFlatting, false},
-    };
-    for (const CGroup& g : groups) {
-        if (!g.choice)
-            continue;
-        if (g.choice->custom) {
-            // The dialog starts from its own memory; only a confirmed choice changes anything.
-            CKernelDialogValues& memory = g.filter ? m_filter.dialog : m_morphology.dialog;
-            CKernelDialogValues values = memory;
-            if (!g_kernelPrompt || !g_kernelPrompt->PromptKernel(values))
-                return true;
-            memory = values;
-            (g.filter ? m_filter.kernel : m_morphology.element) =
-                CKernelGeometry{values.width, values.height, values.anchorX, values.anchorY};
-        }
-        ApplySetting(*g.setting, g.choice->value);
+    if (const auto* choice = FindChoice(kFilters, id)) {
+        if (TakeKernel(*choice, m_filter.dialog, m_filter.kernel))
+            ApplySetting(m_filter.type, choice->value);
+        return true;
+    }
+    if (const auto* choice = FindChoice(kMorphology, id)) {
+        if (TakeKernel(*choice, m_morphology.dialog, m_morphology.element))
+            ApplySetting(m_morphology.operation, choice->value);
+        return true;
+    }
+    if (const auto* choice = FindChoice(kPlanes, id)) {
+        ApplySetting(m_planeFit.mode, choice->value);
+        return true;
+    }
+    if (const auto* choice = FindChoice(kFlattings, id)) {
+        ApplySetting(m_nFlatting, choice->value);
         return true;
     }
     switch (id) {
     case ID_JUMPS:
         m_bJumps = !m_bJumps;
-        Reprocess();
-        SetModifiedFlag(true);
-        UpdateAllViews(nullptr, 2, nullptr);
+        SettingChanged(true);
         return true;
     case ID_NORMALIZE:
         m_normalize.pending = true;
         Reprocess();
-        UpdateAllViews(nullptr, 2, nullptr);
+        UpdateAllViews(nullptr, kHintSurface, nullptr);
         return true;
     case ID_FILE_SAVE:
         DoFileSave();
@@ -272,19 +310,11 @@ bool CVantriDoc::OnCommand(int id) {
 
 bool CVantriDoc::OnUpdateCommand(int id, CCmdState& state) const {
     state = CCmdState{};
-    const std::pair<const CChoice*, int> radios[] = {
-        {FindChoice(kFilters, id), m_filter.type},
-        {FindChoice(kMorphology, id), m_morphology.operation},
-        {FindChoice(kPlanes, id), m_planeFit.mode},
-        {FindChoice(kFlattings, id), m_nFlatting},
-    };
-    for (const auto& [choice, setting] : radios) {
-        if (choice) {
-            state.radio = true;
-            state.checked = choice->value == setting;
-            return true;
-        }
-    }
+    if (Radio(FindChoice(kFilters, id), m_filter.type, state) ||
+        Radio(FindChoice(kMorphology, id), m_morphology.operation, state) ||
+        Radio(FindChoice(kPlanes, id), m_planeFit.mode, state) ||
+        Radio(FindChoice(kFlattings, id), m_nFlatting, state))
+        return true;
     switch (id) {
     case ID_JUMPS:
         state.checked = m_bJumps;

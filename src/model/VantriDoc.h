@@ -9,6 +9,7 @@
 #include "model/DataDoc.h"
 #include "model/FileIndex.h"
 #include "model/SurfaceCommands.h"
+#include "model/UpdateHint.h"
 #include "processing/ChainStages.h"
 #include "processing/Filter.h"
 #include "processing/Morphology.h"
@@ -53,7 +54,7 @@ public:
     // Correction settings; every command re-runs the chain from the raw grid with them.
     CPreprocessor m_preprocessor;
     bool m_bJumps = false;
-    int m_nFlatting = 0; // 0 none, 1 on Y, 2 on X, 3 on Y and X
+    Flattening m_nFlatting = Flattening::None;
     CPlaneFit m_planeFit;
     CMorphology m_morphology;
     CFilter m_filter;
@@ -126,7 +127,12 @@ protected:
     virtual void Store(fw::CArchive&) {}
 
 private:
-    void ApplySetting(int& setting, int value);
+    // Stores a Surface-menu choice and rebuilds; a choice other than none marks the document modified.
+    template <typename Setting> void ApplySetting(Setting& setting, Setting value) {
+        setting = value;
+        SettingChanged(value != Setting::None);
+    }
+    void SettingChanged(bool modified);
     // The path being loaded; the document owns it only once the load returned.
     std::wstring m_strLoadPath;
 };

@@ -446,20 +446,22 @@ void EliminateJumps(float* grid, int columns, int rows) {
     }
 }
 
-void Flatten(float* grid, int columns, int rows, int mode) {
-    if (!grid || columns < 2 || rows < 2 || mode < 1 || mode > 3)
+void Flatten(float* grid, int columns, int rows, Flattening mode) {
+    const bool onY = mode == Flattening::OnY || mode == Flattening::OnYX;
+    const bool onX = mode == Flattening::OnX || mode == Flattening::OnYX;
+    if (!grid || columns < 2 || rows < 2 || !(onY || onX))
         return;
     const std::size_t w = static_cast<std::size_t>(columns), h = static_cast<std::size_t>(rows);
     // Each pass takes its buffers before it changes a cell; a pass without them is skipped. The rows'
     // lift waits for the columns pass, which applies it together with its own.
     std::vector<double> rowLift;
-    if (mode & 1) {
+    if (onY) {
         try {
             rowLift = MeasureRows(grid, w, h);
         } catch (const std::bad_alloc&) {
         }
     }
-    if (mode & 2) {
+    if (onX) {
         try {
             FlattenColumns(grid, w, h, rowLift.empty() ? nullptr : rowLift.data());
             return;

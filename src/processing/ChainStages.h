@@ -29,9 +29,11 @@ double Normalize(float* grid, int columns, int rows, CNormalizeState& state);
 // before them). Does nothing with fewer than 2 rows or columns.
 void EliminateJumps(float* grid, int columns, int rows);
 
-// Levels by median differences: mode 1 between adjacent rows ("On Y"), 2 between adjacent columns
-// ("On X"), 3 rows then columns; 0 and anything else do nothing. A grid with fewer than 2 rows or
-// columns is left alone.
-void Flatten(float* grid, int columns, int rows, int mode);
+enum class Flattening : int { None = 0, OnY = 1, OnX = 2, OnYX = 3 };
+
+// Levels by median differences: OnY between adjacent rows, OnX between adjacent columns, OnYX rows
+// then columns; None and anything else do nothing. A grid with fewer than 2 rows or columns is left
+// alone.
+void Flatten(float* grid, int columns, int rows, Flattening mode);
 
 } // namespace doc

@@ -24,39 +24,57 @@ struct CPlan {
     Back back;
 };
 
-bool PlanOf(int type, const CKernelGeometry& k, CPlan& plan) {
+using F = FilterType;
+
+// The half side of the fixed-size mean filters; 0 for every other type.
+int MeanRadius(FilterType type) {
+    switch (type) {
+    case F::Mean3:
+        return 1;
+    case F::Mean5:
+        return 2;
+    case F::Mean7:
+        return 3;
+    default:
+        return 0;
+    }
+}
+
+bool PlanOf(FilterType type, const CKernelGeometry& k, CPlan& plan) {
     auto square = [&](int r, bool integer, Back back) { plan = {r, r, r, r, integer, back}; };
     switch (type) {
-    case 1:
-    case 5:
-    case 12:
-    case 13:
-    case 26:
-    case 27:
-    case 30:
-    case 34:
-    case 36:
-        square(1, true, type >= 12 && type <= 27 ? Back::UnitThenRescale : Back::Unit);
+    case F::Mean3:
+    case F::Median3:
+    case F::Gauss3:
+    case F::LowPass3:
+    case F::Sharpen:
+        square(1, true, Back::Unit);
         return true;
-    case 2:
-    case 8:
-    case 31:
-    case 35:
+    case F::PrewittHoriz:
+    case F::PrewittVert:
+    case F::RobertsUp:
+    case F::RobertsDown:
+        square(1, true, Back::UnitThenRescale);
+        return true;
+    case F::Mean5:
+    case F::Median5:
+    case F::Gauss5:
+    case F::LowPass5:
         square(2, true, Back::Unit);
         return true;
-    case 3:
+    case F::Mean7:
         square(3, true, Back::Unit);
         return true;
-    case 28:
-    case 32:
+    case F::Laplace3:
+    case F::HighPass3:
         square(1, true, Back::UnitPlusHalf);
         return true;
-    case 29:
-    case 33:
+    case F::Laplace5:
+    case F::HighPass5:
         square(2, true, Back::UnitPlusHalf);
         return true;
-    case 4:
-    case 11:
+    case F::MeanCustom:
+    case F::MedianCustom:
         plan = {std::max(k.anchorX, 0),
                 std::max(k.anchorY, 0),
                 std::max(k.width - 1 - k.anchorX, 0),
@@ -64,32 +82,32 @@ bool PlanOf(int type, const CKernelGeometry& k, CPlan& plan) {
                 true,
                 Back::Unit};
         return true;
-    case 6:
+    case F::Median3x1:
         plan = {1, 0, 1, 0, true, Back::Unit};
         return true;
-    case 7:
+    case F::Median1x3:
         plan = {0, 1, 0, 1, true, Back::Unit};
         return true;
-    case 9:
+    case F::Median5x1:
         plan = {2, 0, 2, 0, true, Back::Unit};
         return true;
-    case 10:
+    case F::Median1x5:
         plan = {0, 2, 0, 2, true, Back::Unit};
         return true;
-    case 14:
-    case 15:
-    case 16:
-    case 18:
-    case 20:
-    case 22:
-    case 24:
+    case F::ScharrHoriz:
+    case F::ScharrVert:
+    case F::SobelHoriz3:
+    case F::SobelVert3:
+    case F::SobelHorizSecond3:
+    case F::SobelVertSecond3:
+    case F::SobelCross3:
         square(1, false, Back::Rescale);
         return true;
-    case 17:
-    case 19:
-    case 21:
-    case 23:
-    case 25:
+    case F::SobelHoriz5:
+    case F::SobelVert5:
+    case F::SobelHorizSecond5:
+    case F::SobelVertSecond5:
+    case F::SobelCross5:
         square(2, false, Back::Rescale);
         return true;
     default:
@@ -97,86 +115,90 @@ bool PlanOf(int type, const CKernelGeometry& k, CPlan& plan) {
     }
 }
 
-int Run16s(int type, const CKernelGeometry& k, const std::int16_t* src, int srcStep, std::int16_t* dst,
+int Run16s(FilterType type, const CKernelGeometry& k, const std::int16_t* src, int srcStep, std::int16_t* dst,
            int dstStep, KSize roi) {
     const CKernelTable& K = Kernels();
     switch (type) {
-    case 1:
-    case 2:
-    case 3: {
-        const int side = 2 * type + 1;
-        return K.box16s(src, srcStep, dst, dstStep, roi, {side, side}, {type, type});
+    case F::Mean3:
+    case F::Mean5:
+    case F::Mean7: {
+        const int r = MeanRadius(type), side = 2 * r + 1;
+        return K.box16s(src, srcStep, dst, dstStep, roi, {side, side}, {r, r});
     }
-    case 4:
+    case F::MeanCustom:
         return K.box16s(src, srcStep, dst, dstStep, roi, {k.width, k.height}, {k.anchorX, k.anchorY});
-    case 5:
+    case F::Median3:
         return K.medianCross16s(src, srcStep, dst, dstStep, roi, Mask3x3);
-    case 6:
+    case F::Median3x1:
         return K.medianHoriz16s(src, srcStep, dst, dstStep, roi, Mask3x1);
-    case 7:
+    case F::Median1x3:
         return K.medianVert16s(src, srcStep, dst, dstStep, roi, Mask1x3);
-    case 8:
+    case F::Median5:
         return K.medianCross16s(src, srcStep, dst, dstStep, roi, Mask5x5);
-    case 9:
+    case F::Median5x1:
         return K.medianHoriz16s(src, srcStep, dst, dstStep, roi, Mask5x1);
-    case 10:
+    case F::Median1x5:
         return K.medianVert16s(src, srcStep, dst, dstStep, roi, Mask1x5);
-    case 11:
+    case F::MedianCustom:
         return K.median16s(src, srcStep, dst, dstStep, roi, {k.width, k.height}, {k.anchorX, k.anchorY});
-    case 12:
+    case F::PrewittHoriz:
         return K.prewittHoriz16s(src, srcStep, dst, dstStep, roi);
-    case 13:
+    case F::PrewittVert:
         return K.prewittVert16s(src, srcStep, dst, dstStep, roi);
-    case 26:
+    case F::RobertsUp:
         return K.robertsUp16s(src, srcStep, dst, dstStep, roi);
-    case 27:
+    case F::RobertsDown:
         return K.robertsDown16s(src, srcStep, dst, dstStep, roi);
-    case 28:
+    case F::Laplace3:
         return K.laplace16s(src, srcStep, dst, dstStep, roi, Mask3x3);
-    case 29:
+    case F::Laplace5:
         return K.laplace16s(src, srcStep, dst, dstStep, roi, Mask5x5);
-    case 30:
+    case F::Gauss3:
         return K.gauss16s(src, srcStep, dst, dstStep, roi, Mask3x3);
-    case 31:
+    case F::Gauss5:
         return K.gauss16s(src, srcStep, dst, dstStep, roi, Mask5x5);
-    case 32:
+    case F::HighPass3:
         return K.hipass16s(src, srcStep, dst, dstStep, roi, Mask3x3);
-    case 33:
+    case F::HighPass5:
         return K.hipass16s(src, srcStep, dst, dstStep, roi, Mask5x5);
-    case 34:
+    case F::LowPass3:
         return K.lowpass16s(src, srcStep, dst, dstStep, roi, Mask3x3);
-    case 35:
+    case F::LowPass5:
         return K.lowpass16s(src, srcStep, dst, dstStep, roi, Mask5x5);
-    case 36:
+    case F::Sharpen:
         return K.sharpen16s(src, srcStep, dst, dstStep, roi);
     default:
         return StsNoErr;
     }
 }
 
-int Run32f(int type, const float* src, int srcStep, float* dst, int dstStep, KSize roi) {
+int Run32f(FilterType type, const float* src, int srcStep, float* dst, int dstStep, KSize roi) {
     const CKernelTable& K = Kernels();
-    const MaskSize mask = type % 2 == 0 ? Mask3x3 : Mask5x5; // 16, 18, ... are 3 x 3; 17, 19, ... 5 x 5
     switch (type) {
-    case 14:
+    case F::ScharrHoriz:
         return K.scharrHoriz32f(src, srcStep, dst, dstStep, roi);
-    case 15:
+    case F::ScharrVert:
         return K.scharrVert32f(src, srcStep, dst, dstStep, roi);
-    case 16:
-    case 17:
-        return K.sobelHoriz32f(src, srcStep, dst, dstStep, roi, mask);
-    case 18:
-    case 19:
-        return K.sobelVert32f(src, srcStep, dst, dstStep, roi, mask);
-    case 20:
-    case 21:
-        return K.sobelHorizSecond32f(src, srcStep, dst, dstStep, roi, mask);
-    case 22:
-    case 23:
-        return K.sobelVertSecond32f(src, srcStep, dst, dstStep, roi, mask);
-    case 24:
-    case 25:
-        return K.sobelCross32f(src, srcStep, dst, dstStep, roi, mask);
+    case F::SobelHoriz3:
+        return K.sobelHoriz32f(src, srcStep, dst, dstStep, roi, Mask3x3);
+    case F::SobelHoriz5:
+        return K.sobelHoriz32f(src, srcStep, dst, dstStep, roi, Mask5x5);
+    case F::SobelVert3:
+        return K.sobelVert32f(src, srcStep, dst, dstStep, roi, Mask3x3);
+    case F::SobelVert5:
+        return K.sobelVert32f(src, srcStep, dst, dstStep, roi, Mask5x5);
+    case F::SobelHorizSecond3:
+        return K.sobelHorizSecond32f(src, srcStep, dst, dstStep, roi, Mask3x3);
+    case F::SobelHorizSecond5:
+        return K.sobelHorizSecond32f(src, srcStep, dst, dstStep, roi, Mask5x5);
+    case F::SobelVertSecond3:
+        return K.sobelVertSecond32f(src, srcStep, dst, dstStep, roi, Mask3x3);
+    case F::SobelVertSecond5:
+        return K.sobelVertSecond32f(src, srcStep, dst, dstStep, roi, Mask5x5);
+    case F::SobelCross3:
+        return K.sobelCross32f(src, srcStep, dst, dstStep, roi, Mask3x3);
+    case F::SobelCross5:
+        return K.sobelCross32f(src, srcStep, dst, dstStep, roi, Mask5x5);
     default:
         return StsNoErr;
     }
@@ -197,9 +219,9 @@ int CFilter::Apply(float* grid, int columns, int rows) {
     CPlan plan{};
     if (!grid || columns <= 0 || rows <= 0 || !PlanOf(type, kernel, plan))
         return StsNoErr;
-    if (type >= 1 && type <= 3) {
-        kernel.width = kernel.height = 2 * type + 1;
-        kernel.anchorX = kernel.anchorY = type;
+    if (const int r = MeanRadius(type)) {
+        kernel.width = kernel.height = 2 * r + 1;
+        kernel.anchorX = kernel.anchorY = r;
     }
     const KSize roi{columns, rows};
     const KSize outer{columns + plan.left + plan.right, rows + plan.top + plan.bottom};

@@ -4,13 +4,54 @@
 
 namespace doc {
 
+// The filter types. The values are the ones the chain has always compared and stored.
+enum class FilterType : int {
+    None = 0,
+    Mean3 = 1,
+    Mean5 = 2,
+    Mean7 = 3,
+    MeanCustom = 4,
+    Median3 = 5, // the 5-cell cross of 3 x 3
+    Median3x1 = 6,
+    Median1x3 = 7,
+    Median5 = 8, // the 9-cell cross of 5 x 5
+    Median5x1 = 9,
+    Median1x5 = 10,
+    MedianCustom = 11,
+    // The edge filters of the image view.
+    PrewittHoriz = 12,
+    PrewittVert = 13,
+    ScharrHoriz = 14,
+    ScharrVert = 15,
+    SobelHoriz3 = 16,
+    SobelHoriz5 = 17,
+    SobelVert3 = 18,
+    SobelVert5 = 19,
+    SobelHorizSecond3 = 20,
+    SobelHorizSecond5 = 21,
+    SobelVertSecond3 = 22,
+    SobelVertSecond5 = 23,
+    SobelCross3 = 24,
+    SobelCross5 = 25,
+    RobertsUp = 26,
+    RobertsDown = 27,
+    Laplace3 = 28,
+    Laplace5 = 29,
+    Gauss3 = 30,
+    Gauss5 = 31,
+    HighPass3 = 32,
+    HighPass5 = 33,
+    LowPass3 = 34,
+    LowPass5 = 35,
+    Sharpen = 36,
+    // Not filters of the chain: the spectrum and auto-correlation windows' own.
+    Spectrum = 37,
+    AutoCorrelation = 38,
+};
+
 class CFilter {
 public:
-    // 0 none; 1-3 mean 3/5/7; 4 mean custom; 5 median cross 3; 6, 7 median 3 horizontal, vertical;
-    // 8 median cross 5; 9, 10 median 5 horizontal, vertical; 11 median custom; 12-27 edge filters of the
-    // image view; 28, 29 Laplacian 3/5; 30, 31 Gaussian 3/5; 32, 33 high-pass 3/5; 34, 35 low-pass 3/5;
-    // 36 sharpening.
-    int type = 0;
+    FilterType type = FilterType::None;
     CKernelGeometry kernel;
     CKernelDialogValues dialog;
 

@@ -13,10 +13,11 @@ namespace doc {
 using namespace kern;
 
 int CMorphology::Apply(float* grid, int columns, int rows) const {
-    if (!grid || columns <= 0 || rows <= 0 || operation < 1 || operation > 4)
+    const bool custom = operation == MorphOp::DilateCustom || operation == MorphOp::ErodeCustom;
+    const bool dilate = operation == MorphOp::Dilate3 || operation == MorphOp::DilateCustom;
+    const bool erode = operation == MorphOp::Erode3 || operation == MorphOp::ErodeCustom;
+    if (!grid || columns <= 0 || rows <= 0 || !(dilate || erode))
         return StsNoErr;
-    const bool custom = operation == 2 || operation == 4;
-    const bool dilate = operation <= 2;
     const int w = custom ? element.width : 3, h = custom ? element.height : 3;
     const int ax = custom ? element.anchorX : 1, ay = custom ? element.anchorY : 1;
     // The checks the primitive makes, made before the border is sized from the element.

@@ -4,10 +4,11 @@
 
 namespace doc {
 
+enum class MorphOp : int { None = 0, Dilate3 = 1, DilateCustom = 2, Erode3 = 3, ErodeCustom = 4 };
+
 class CMorphology {
 public:
-    // 0 none, 1 dilate 3 x 3, 2 dilate custom, 3 erode 3 x 3, 4 erode custom.
-    int operation = 0;
+    MorphOp operation = MorphOp::None;
     CKernelGeometry element;
     CKernelDialogValues dialog;
 

@@ -86,27 +86,36 @@ struct CModel {
     CTerm terms[5]; // in the order of the coefficients; the constant term last
 };
 
-const CModel* ModelOf(int mode) {
-    static const CModel kModels[] = {
-        {3, {{1, 0}, {0, 1}, {0, 0}}},
-        {3, {{2, 0}, {1, 0}, {0, 0}}},
-        {3, {{0, 2}, {0, 1}, {0, 0}}},
-        {5, {{2, 0}, {0, 2}, {1, 0}, {0, 1}, {0, 0}}},
-    };
-    return mode >= 1 && mode <= 4 ? &kModels[mode - 1] : nullptr;
+const CModel* ModelOf(PlaneModel mode) {
+    static const CModel kPlane{3, {{1, 0}, {0, 1}, {0, 0}}};
+    static const CModel kParabolaX{3, {{2, 0}, {1, 0}, {0, 0}}};
+    static const CModel kParabolaY{3, {{0, 2}, {0, 1}, {0, 0}}};
+    static const CModel kParaboloid{5, {{2, 0}, {0, 2}, {1, 0}, {0, 1}, {0, 0}}};
+    switch (mode) {
+    case PlaneModel::Plane:
+        return &kPlane;
+    case PlaneModel::ParabolaX:
+        return &kParabolaX;
+    case PlaneModel::ParabolaY:
+        return &kParabolaY;
+    case PlaneModel::Paraboloid:
+        return &kParaboloid;
+    default:
+        return nullptr;
+    }
 }
 
 // Too few distinct coordinates make the system singular whatever the data; rounding could still give
 // it a tiny non-zero determinant, so these shapes are not solved at all.
-bool Solvable(int mode, int columns, int rows) {
+bool Solvable(PlaneModel mode, int columns, int rows) {
     switch (mode) {
-    case 1:
+    case PlaneModel::Plane:
         return columns >= 2 && rows >= 2;
-    case 2:
+    case PlaneModel::ParabolaX:
         return columns >= 3 && rows >= 1;
-    case 3:
+    case PlaneModel::ParabolaY:
         return rows >= 3 && columns >= 1;
-    case 4:
+    case PlaneModel::Paraboloid:
         return columns >= 3 && rows >= 3;
     default:
         return false;
@@ -241,20 +250,20 @@ void RowMeanMoments(const float* grid, std::size_t w, std::size_t h, double (&z)
 
 // Each model is evaluated in double, in the order of its formula, and subtracted; the parts that
 // depend on x alone are computed once per column.
-void SubtractModel(float* grid, std::size_t w, std::size_t h, int mode, const double* k) {
+void SubtractModel(float* grid, std::size_t w, std::size_t h, PlaneModel mode, const double* k) {
     std::vector<double> perColumnBuffer(w);
     double* perColumn = perColumnBuffer.data();
     const double a = k[0], b = k[1], c = k[2];
     auto to = [](double v) { return static_cast<float>(v); };
     switch (mode) {
-    case 1: // z - ((c - 0.5) + (b*y + a*x))
+    case PlaneModel::Plane: // z - ((c - 0.5) + (b*y + a*x))
         for (std::size_t j = 0; j < w; ++j)
             perColumn[j] = a * static_cast<double>(j + 1);
         MapRows(
             grid, w, h, [=](std::size_t i) { return b * static_cast<double>(i + 1); },
             [=](double z, double by, std::size_t j) { return to(z - (c + (by + perColumn[j]))); });
         break;
-    case 2: // z - ((c - 0.5) + x*(b + x*a))
+    case PlaneModel::ParabolaX: // z - ((c - 0.5) + x*(b + x*a))
         for (std::size_t j = 0; j < w; ++j) {
             const double x = static_cast<double>(j + 1);
             perColumn[j] = c + x * (b + x * a);
@@ -263,7 +272,7 @@ void SubtractModel(float* grid, std::size_t w, std::size_t h, int mode, const do
             grid, w, h, [](std::size_t) { return 0.0; },
             [=](double z, double, std::size_t j) { return to(z - perColumn[j]); });
         break;
-    case 3: // z - ((c - 0.5) + y*(b + y*a))
+    case PlaneModel::ParabolaY: // z - ((c - 0.5) + y*(b + y*a))
         MapRows(
             grid, w, h,
             [=](std::size_t i) {
@@ -272,7 +281,7 @@ void SubtractModel(float* grid, std::size_t w, std::size_t h, int mode, const do
             },
             [=](double z, double t, std::size_t) { return to(z - t); });
         break;
-    case 4: { // z - ((e - 0.5) + b*y^2 + d*y + x*(c + x*a))
+    case PlaneModel::Paraboloid: { // z - ((e - 0.5) + b*y^2 + d*y + x*(c + x*a))
         const double d = k[3], e = k[4];
         for (std::size_t j = 0; j < w; ++j) {
             const double x = static_cast<double>(j + 1);
@@ -287,6 +296,8 @@ void SubtractModel(float* grid, std::size_t w, std::size_t h, int mode, const do
             [=](double z, double t, std::size_t j) { return to(z - (t + perColumn[j])); });
         break;
     }
+    default:
+        break;
     }
 }
 
@@ -321,19 +332,21 @@ bool CPlaneFit::NormalEquations(const float* grid, int columns, int rows,
         double z[3][3] = {};
         CPowerSums xs = AxisSums(columns), ys = AxisSums(rows);
         switch (mode) {
-        case 1:
+        case PlaneModel::Plane:
             CellMoments<1>(grid, w, h, z);
             break;
-        case 2:
+        case PlaneModel::ParabolaX:
             ys = NoAxis();
             ColumnMeanMoments(grid, w, h, z);
             break;
-        case 3:
+        case PlaneModel::ParabolaY:
             xs = NoAxis();
             RowMeanMoments(grid, w, h, z);
             break;
-        case 4:
+        case PlaneModel::Paraboloid:
             CellMoments<2>(grid, w, h, z);
+            break;
+        default:
             break;
         }
         const int n = model->count;

@@ -11,19 +11,21 @@ namespace doc {
 // the matrix.
 double calc_determinant(gl::e::TMatrix<double>& core, int size);
 
+// The models: Plane a·x + b·y + c, ParabolaX in x fitted to the column means, ParabolaY in y fitted to
+// the row means, Paraboloid a·x² + b·y² + c·x + d·y + e (no x·y term).
+enum class PlaneModel : int { None = 0, Plane = 1, ParabolaX = 2, ParabolaY = 3, Paraboloid = 4 };
+
 class CPlaneFit {
 public:
-    // 0 none, 1 plane a·x + b·y + c, 2 parabola in x fitted to the column means, 3 parabola in y fitted
-    // to the row means, 4 paraboloid a·x² + b·y² + c·x + d·y + e (no x·y term).
-    int mode = 0;
+    PlaneModel mode = PlaneModel::None;
 
     // Subtracts the fitted model from the grid (columns x rows, row-major). The grid is left as it is
-    // for model 0 or an unknown one, a singular system (too few rows or columns for the model), or
+    // for no model or an unknown one, a singular system (too few rows or columns for the model), or
     // when memory runs out.
     void Apply(float* grid, int columns, int rows) const;
 
     // The augmented normal equations of the model (n + 1 columns, n rows, the right-hand side last),
-    // in the order of the coefficients above. False for model 0 or an unknown one, an empty grid, or
+    // in the order of the coefficients above. False for no model or an unknown one, an empty grid, or
     // no memory.
     bool NormalEquations(const float* grid, int columns, int rows, gl::e::TMatrix<double>& system) const;
 };

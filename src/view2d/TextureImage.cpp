@@ -185,11 +185,11 @@ void Empty(CTextureImage& out) {
     out.resampled = false;
 }
 
-void Filter(float* texels, int columns, int rows, int filterCode) {
-    if (filterCode == 0)
+void Filter(float* texels, int columns, int rows, doc::FilterType type) {
+    if (type == doc::FilterType::None)
         return;
     doc::CFilter filter;
-    filter.type = filterCode;
+    filter.type = type;
     filter.Apply(texels, columns, rows); // a failure leaves the texels as they were
 }
 
@@ -240,7 +240,7 @@ bool ScaleImage(const float* in, int columns, int rows, float* out, int outWidth
     return true;
 }
 
-bool BuildTexture(const float* grid, int columns, int rows, int filterCode, int maxTextureSize,
+bool BuildTexture(const float* grid, int columns, int rows, doc::FilterType filter, int maxTextureSize,
                   const Resampler& resample, CTextureImage& out) {
     if (!grid || columns < 1 || rows < 1) {
         Empty(out);
@@ -260,13 +260,13 @@ bool BuildTexture(const float* grid, int columns, int rows, int filterCode, int 
                 Empty(out);
                 return false;
             }
-            Filter(texels, width, height, filterCode);
+            Filter(texels, width, height, filter);
             out.uMax = out.vMax = 1.0f;
             out.resampled = true;
             return true;
         }
         std::memcpy(texels, grid, sizeof(float) * static_cast<std::size_t>(columns) * rows);
-        Filter(texels, columns, rows, filterCode);
+        Filter(texels, columns, rows, filter);
         SpreadAndPad(texels, columns, rows, width, height);
         out.uMax = static_cast<float>(columns) / static_cast<float>(width);
         out.vMax = static_cast<float>(rows) / static_cast<float>(height);

@@ -10,6 +10,7 @@
 // edge keeps its own level instead of fading towards whatever lies beyond it.
 #include <functional>
 
+#include "processing/Filter.h"
 #include "processing/GridAllocator.h"
 
 namespace surface {
@@ -34,11 +35,11 @@ using Resampler =
 // larger than the texture in either direction is resampled into all of it (extents 1 and 1) and the
 // filter applied to the resampled texels; otherwise texel (x, y) is sample (x, y), the filter is
 // applied to those columns x rows alone, the padding repeats the filtered edge, and the extents are
-// columns / width and rows / height. filterCode is a doc::CFilter type (0 none, 12..27 the image's
-// edge filters); when the filter fails the texels stay unfiltered. An empty resample means
+// columns / width and rows / height. The filter is None or one of the image's edge filters; when
+// it fails the texels stay unfiltered. An empty resample means
 // ScaleImage. Returns false, with the texture emptied, for an empty or null grid, when memory runs
 // out or when the resampler fails. The texel buffer of a previous build is reused.
-bool BuildTexture(const float* grid, int columns, int rows, int filterCode, int maxTextureSize,
+bool BuildTexture(const float* grid, int columns, int rows, doc::FilterType filter, int maxTextureSize,
                   const Resampler& resample, CTextureImage& out);
 
 // The resampling of gluScaleImage(GL_LUMINANCE, ..., GL_FLOAT), done here without a GL context. Like

@@ -23,6 +23,7 @@
 #include "framework/qt/fwCommandTable.h"
 #include "framework/qt/fwQtApp.h"
 #include "model/SurfaceCommands.h"
+#include "model/UpdateHint.h"
 #include "model/VantriDoc.h"
 #include "view2d/qt/PlaneChildFrame.h"
 #include "view2d/qt/View2D.h"
@@ -204,12 +205,12 @@ TEST_F(App, AnUpdateQueuedTwiceRunsOnce) {
     ASSERT_EQ(Frames().size(), 1u);
     CCountingView view;
     Frames()[0]->GetDocument()->AddView(&view);
-    app->QueueUpdate(&view, 1);
-    app->QueueUpdate(&view, 1);
-    app->QueueUpdate(&view, 2);
+    app->QueueUpdate(&view, doc::kHintRefit);
+    app->QueueUpdate(&view, doc::kHintRefit);
+    app->QueueUpdate(&view, doc::kHintSurface);
     EXPECT_EQ(app->QueuedUpdates(), 2u);
     Idle();
-    EXPECT_EQ(view.hints, (std::vector<long>{1, 2}));
+    EXPECT_EQ(view.hints, (std::vector<long>{doc::kHintRefit, doc::kHintSurface}));
     Frames()[0]->GetDocument()->RemoveView(&view);
 }
 

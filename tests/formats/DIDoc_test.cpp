@@ -443,7 +443,7 @@ TEST_F(DIDocTest, AFailingFilterShowsItsStatusAndTheChainGoesOn) {
     doc::CDIDoc& d = *group[0];
     const auto first = d.heights;
     d.m_filter.kernel = {4, 3, 1, 1}; // an even median: refused by the primitive
-    d.m_filter.type = 11;
+    d.m_filter.type = doc::FilterType::MedianCustom;
     d.Reprocess();
     ASSERT_EQ(recorder.boxes.size(), 1u);
     EXPECT_EQ(recorder.boxes[0].text, L"Invalid mask size");

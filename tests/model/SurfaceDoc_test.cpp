@@ -222,16 +222,17 @@ TEST_F(SurfaceDocTest, SurfaceCommandsSetOneSettingAndTheModifiedFlag) {
     const int runs = d->reprocessed;
 
     EXPECT_TRUE(d->OnCommand(doc::ID_PLANE_PARABOLA_Y));
-    EXPECT_EQ(d->m_planeFit.mode, 3);
+    EXPECT_EQ(d->m_planeFit.mode, doc::PlaneModel::ParabolaY);
     EXPECT_TRUE(d->IsModified());
     EXPECT_TRUE(d->OnCommand(doc::ID_FILTER_GAUSS5));
-    EXPECT_EQ(d->m_filter.type, 31);
+    EXPECT_EQ(d->m_filter.type, doc::FilterType::Gauss5);
     // "None" in any group clears the flag, even while another group is still set.
     EXPECT_TRUE(d->OnCommand(doc::ID_FLAT_NONE));
     EXPECT_FALSE(d->IsModified());
-    EXPECT_EQ(d->m_planeFit.mode, 3);
+    EXPECT_EQ(d->m_planeFit.mode, doc::PlaneModel::ParabolaY);
+    EXPECT_EQ(d->m_nFlatting, doc::Flattening::None);
     EXPECT_EQ(d->reprocessed, runs + 3);
-    EXPECT_EQ(view.hints, (std::vector<long>{2, 2, 2}));
+    EXPECT_EQ(view.hints, (std::vector<long>{doc::kHintSurface, doc::kHintSurface, doc::kHintSurface}));
 
     doc::CCmdState state;
     ASSERT_TRUE(d->OnUpdateCommand(doc::ID_PLANE_PARABOLA_Y, state));
@@ -268,15 +269,15 @@ TEST_F(SurfaceDocTest, CustomKernelCommandsApplyOnlyWhenConfirmed) {
 
     // With no dialog at all, a custom entry changes nothing.
     EXPECT_TRUE(d->OnCommand(doc::ID_FILTER_MEAN_CUSTOM));
-    EXPECT_EQ(d->m_filter.type, 0);
+    EXPECT_EQ(d->m_filter.type, doc::FilterType::None);
 
     CPrompt prompt;
     doc::IKernelPrompt* previous = doc::SetKernelPrompt(&prompt);
     EXPECT_TRUE(d->OnCommand(doc::ID_FILTER_MEAN_CUSTOM));
     EXPECT_TRUE(d->OnCommand(doc::ID_MORPH_ERODE_CUSTOM));
     EXPECT_EQ(prompt.asked, 2);
-    EXPECT_EQ(d->m_filter.type, 0);
-    EXPECT_EQ(d->m_morphology.operation, 0);
+    EXPECT_EQ(d->m_filter.type, doc::FilterType::None);
+    EXPECT_EQ(d->m_morphology.operation, doc::MorphOp::None);
     EXPECT_EQ(d->m_filter.dialog.width, 3);
     EXPECT_FALSE(d->IsModified());
     EXPECT_EQ(d->reprocessed, runs);
@@ -284,8 +285,8 @@ TEST_F(SurfaceDocTest, CustomKernelCommandsApplyOnlyWhenConfirmed) {
     prompt.answer = true;
     EXPECT_TRUE(d->OnCommand(doc::ID_FILTER_MEDIAN_CUSTOM));
     EXPECT_TRUE(d->OnCommand(doc::ID_MORPH_DILATE_CUSTOM));
-    EXPECT_EQ(d->m_filter.type, 11);
-    EXPECT_EQ(d->m_morphology.operation, 2);
+    EXPECT_EQ(d->m_filter.type, doc::FilterType::MedianCustom);
+    EXPECT_EQ(d->m_morphology.operation, doc::MorphOp::DilateCustom);
     EXPECT_TRUE(d->IsModified());
     // The dialog showed its own memory (3 x 3, centred) and the choice went into the stage and the memory.
     EXPECT_EQ(prompt.shown.width, 3);

@@ -184,7 +184,7 @@ TEST(Flatten, RowsAndColumnsTakeTheMedianDifference) {
     for (int i = 0; i < 5; ++i)
         for (int j = 0; j < 7; ++j)
             rows[j + i * 7] = 0.05f * j + rowOffset[i] + (j == i ? 100.0f : 0.0f);
-    doc::Flatten(rows.data(), 7, 5, 1);
+    doc::Flatten(rows.data(), 7, 5, doc::Flattening::OnY);
     for (int i = 0; i < 5; ++i)
         for (int j = 0; j < 7; ++j) {
             if (j != i) {
@@ -197,7 +197,7 @@ TEST(Flatten, RowsAndColumnsTakeTheMedianDifference) {
     for (int i = 0; i < 5; ++i)
         for (int j = 0; j < 70; ++j)
             columns[j + i * 70] = 0.05f * i + 0.01f * ((j * 13) % 17) + (i == j % 5 ? 50.0f : 0.0f);
-    doc::Flatten(columns.data(), 70, 5, 2);
+    doc::Flatten(columns.data(), 70, 5, doc::Flattening::OnX);
     for (int i = 0; i < 5; ++i)
         for (int j = 0; j < 70; ++j) {
             if (i != j % 5) {
@@ -207,10 +207,10 @@ TEST(Flatten, RowsAndColumnsTakeTheMedianDifference) {
 
     // An even count takes the upper median: of the differences -1 and -3, -1.
     Cells pair = {0.0f, 0.0f, 1.0f, 3.0f};
-    doc::Flatten(pair.data(), 2, 2, 1);
+    doc::Flatten(pair.data(), 2, 2, doc::Flattening::OnY);
     EXPECT_EQ(pair, (Cells{0.0f, 0.0f, 0.0f, 2.0f}));
     pair = {0.0f, 1.0f, 0.0f, 3.0f};
-    doc::Flatten(pair.data(), 2, 2, 2);
+    doc::Flatten(pair.data(), 2, 2, doc::Flattening::OnX);
     EXPECT_EQ(pair, (Cells{0.0f, 0.0f, 0.0f, 2.0f}));
 }
 
@@ -221,18 +221,25 @@ TEST(Flatten, BothPassesRunRowsFirstAndSmallGridsAreLeftAlone) {
     for (float& v : g)
         v = value(random);
     Cells expected = g;
-    doc::Flatten(expected.data(), 9, 8, 1);
-    doc::Flatten(expected.data(), 9, 8, 2);
-    doc::Flatten(g.data(), 9, 8, 3);
+    doc::Flatten(expected.data(), 9, 8, doc::Flattening::OnY);
+    doc::Flatten(expected.data(), 9, 8, doc::Flattening::OnX);
+    doc::Flatten(g.data(), 9, 8, doc::Flattening::OnYX);
     EXPECT_EQ(g, expected);
 
-    for (auto [c, r, mode] : {std::tuple{1, 4, 3}, {4, 1, 3}, {0, 0, 3}, {4, 4, 0}, {4, 4, 4}, {4, 4, -1}}) {
+    using F = doc::Flattening;
+    const F outside = static_cast<F>(4), negative = static_cast<F>(-1); // no flattening of the set
+    for (auto [c, r, mode] : {std::tuple{1, 4, F::OnYX},
+                              {4, 1, F::OnYX},
+                              {0, 0, F::OnYX},
+                              {4, 4, F::None},
+                              {4, 4, outside},
+                              {4, 4, negative}}) {
         Cells cells(static_cast<std::size_t>(c) * r);
         for (std::size_t k = 0; k < cells.size(); ++k)
             cells[k] = static_cast<float>(k % 3);
         const Cells copy = cells;
         doc::Flatten(cells.data(), c, r, mode);
-        EXPECT_EQ(cells, copy) << c << " x " << r << " mode " << mode;
+        EXPECT_EQ(cells, copy) << c << " x " << r << " mode " << static_cast<int>(mode);
     }
 }
 
@@ -446,16 +453,18 @@ TEST(ChainStages, JumpsAndFlatteningGiveExactlyTheDefinedCells) {
         ReferenceJumps(expected, w, h);
         for (std::size_t k = 0; k < g.size(); ++k)
             ASSERT_EQ(Bits(ours[k]), Bits(expected[k])) << "jumps, " << w << " x " << h << ", " << k;
-        for (int mode = 1; mode <= 3; ++mode) {
+        for (auto [mode, onY, onX] : {std::tuple{doc::Flattening::OnY, true, false},
+                                      {doc::Flattening::OnX, false, true},
+                                      {doc::Flattening::OnYX, true, true}}) {
             ours = expected = g;
             doc::Flatten(ours.data(), w, h, mode);
-            if (mode & 1)
+            if (onY)
                 ReferenceFlatten(expected, w, h, true);
-            if (mode & 2)
+            if (onX)
                 ReferenceFlatten(expected, w, h, false);
             for (std::size_t k = 0; k < g.size(); ++k)
                 ASSERT_EQ(Bits(ours[k]), Bits(expected[k]))
-                    << "mode " << mode << ", " << w << " x " << h << ", " << k;
+                    << "mode " << static_cast<int>(mode) << ", " << w << " x " << h << ", " << k;
         }
     }
 }

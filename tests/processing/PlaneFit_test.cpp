@@ -32,7 +32,10 @@ Cells Sample(int w, int h, const std::function<double(double, double)>& z) {
     return g;
 }
 
-Cells Fitted(int mode, Cells g, int w, int h) {
+using M = doc::PlaneModel;
+constexpr M kModels[] = {M::Plane, M::ParabolaX, M::ParabolaY, M::Paraboloid};
+
+Cells Fitted(M mode, Cells g, int w, int h) {
     doc::CPlaneFit fit;
     fit.mode = mode;
     fit.Apply(g.data(), w, h);
@@ -76,10 +79,10 @@ TEST(PlaneFit, NormalEquationsMatchCellByCellSums) {
     const Cells half(512 * 512, 0.5f);
     doc::CPlaneFit fit;
     Matrix system;
-    fit.mode = 2;
+    fit.mode = M::ParabolaX;
     ASSERT_TRUE(fit.NormalEquations(half.data(), 512, 512, system));
     EXPECT_EQ(system(0, 0), 7071278895360.0);
-    fit.mode = 4;
+    fit.mode = M::Paraboloid;
     ASSERT_TRUE(fit.NormalEquations(half.data(), 512, 512, system));
     EXPECT_EQ(system(0, 0), 3620494794424320.0);
 
@@ -98,8 +101,8 @@ TEST(PlaneFit, NormalEquationsMatchCellByCellSums) {
         return s;
     };
     using Terms = std::vector<std::pair<int, int>>;
-    for (auto [mode, t] : {std::pair{1, Terms{{1, 0}, {0, 1}, {0, 0}}},
-                           std::pair{4, Terms{{2, 0}, {0, 2}, {1, 0}, {0, 1}, {0, 0}}}}) {
+    for (auto [mode, t] : {std::pair{M::Plane, Terms{{1, 0}, {0, 1}, {0, 0}}},
+                           std::pair{M::Paraboloid, Terms{{2, 0}, {0, 2}, {1, 0}, {0, 1}, {0, 0}}}}) {
         const int n = static_cast<int>(t.size());
         fit.mode = mode;
         ASSERT_TRUE(fit.NormalEquations(g.data(), w, h, system));
@@ -109,7 +112,8 @@ TEST(PlaneFit, NormalEquationsMatchCellByCellSums) {
             for (int c = 0; c < n; ++c)
                 EXPECT_EQ(system(c, r), sum(t[r].first + t[c].first, t[r].second + t[c].second, false));
             const double expected = sum(t[r].first, t[r].second, true);
-            EXPECT_NEAR(system(n, r), expected, 1e-13 * expected) << "mode " << mode << " row " << r;
+            EXPECT_NEAR(system(n, r), expected, 1e-13 * expected)
+                << "mode " << static_cast<int>(mode) << " row " << r;
         }
     }
 }
@@ -117,62 +121,69 @@ TEST(PlaneFit, NormalEquationsMatchCellByCellSums) {
 TEST(PlaneFit, EachModelRemovesItsShapeAndNothingElse) {
     const int w = 64, h = 48;
     const Cells half(w * h, 0.5f);
+    EXPECT_LT(MaxDeviation(
+                  Fitted(M::Plane,
+                         Sample(w, h, [](double x, double y) { return 0.001 * x + 0.002 * y + 0.3; }), w, h),
+                  half),
+              1e-6);
     EXPECT_LT(
-        MaxDeviation(
-            Fitted(1, Sample(w, h, [](double x, double y) { return 0.001 * x + 0.002 * y + 0.3; }), w, h),
-            half),
-        1e-6);
-    EXPECT_LT(
-        MaxDeviation(Fitted(2, Sample(w, h, [](double x, double) { return 2e-4 * x * x - 0.01 * x; }), w, h),
+        MaxDeviation(Fitted(M::ParabolaX,
+                            Sample(w, h, [](double x, double) { return 2e-4 * x * x - 0.01 * x; }), w, h),
                      half),
         1e-6);
     EXPECT_LT(
-        MaxDeviation(Fitted(3, Sample(w, h, [](double, double y) { return -3e-4 * y * y + 0.02 * y; }), w, h),
+        MaxDeviation(Fitted(M::ParabolaY,
+                            Sample(w, h, [](double, double y) { return -3e-4 * y * y + 0.02 * y; }), w, h),
                      half),
         1e-6);
-    for (int mode = 1; mode <= 4; ++mode)
-        EXPECT_LT(MaxDeviation(Fitted(mode, Cells(w * h, 0.9f), w, h), half), 1e-6) << mode;
+    for (M mode : kModels)
+        EXPECT_LT(MaxDeviation(Fitted(mode, Cells(w * h, 0.9f), w, h), half), 1e-6) << static_cast<int>(mode);
 
     // 512 x 512: power sums up to 3.6e15, and 5 x 5 determinants spanning many orders of magnitude.
     auto paraboloid = [](double x, double y) {
         return 1e-6 * x * x - 2e-6 * y * y - 1e-4 * x + 3e-4 * y + 0.1;
     };
-    EXPECT_LT(MaxDeviation(Fitted(4, Sample(512, 512, paraboloid), 512, 512), Cells(512 * 512, 0.5f)), 1e-5);
+    EXPECT_LT(
+        MaxDeviation(Fitted(M::Paraboloid, Sample(512, 512, paraboloid), 512, 512), Cells(512 * 512, 0.5f)),
+        1e-5);
 
     // Parabola on X absorbs a variation along y only as a constant (its mean, 0.11).
-    EXPECT_LT(MaxDeviation(Fitted(2, Sample(31, 21, [](double, double y) { return 0.01 * y; }), 31, 21),
-                           Sample(31, 21, [](double, double y) { return 0.01 * y - 0.11 + 0.5; })),
-              1e-6);
+    EXPECT_LT(
+        MaxDeviation(Fitted(M::ParabolaX, Sample(31, 21, [](double, double y) { return 0.01 * y; }), 31, 21),
+                     Sample(31, 21, [](double, double y) { return 0.01 * y - 0.11 + 0.5; })),
+        1e-6);
     // A saddle about the centre is orthogonal to every term of the paraboloid.
     auto saddle = [](double x, double y) { return 1e-3 * (x - 16) * (y - 11); };
-    EXPECT_LT(MaxDeviation(
-                  Fitted(4, Sample(31, 21, [&](double x, double y) { return saddle(x, y) + 2e-4 * x * x; }),
-                         31, 21),
-                  Sample(31, 21, [&](double x, double y) { return saddle(x, y) + 0.5; })),
-              1e-6);
+    EXPECT_LT(
+        MaxDeviation(Fitted(M::Paraboloid,
+                            Sample(31, 21, [&](double x, double y) { return saddle(x, y) + 2e-4 * x * x; }),
+                            31, 21),
+                     Sample(31, 21, [&](double x, double y) { return saddle(x, y) + 0.5; })),
+        1e-6);
 }
 
 TEST(PlaneFit, SingularOrUnknownCasesLeaveTheGridUnchanged) {
     // The wide ones: rounding gives their singular systems a non-zero determinant.
-    for (auto [mode, w, h] : {std::tuple{1, 9, 1},
-                              {1, 1, 9},
-                              {2, 2, 9},
-                              {3, 9, 2},
-                              {4, 2, 9},
-                              {4, 9, 2},
-                              {1, 5000, 1},
-                              {4, 4096, 2},
-                              {0, 9, 9},
-                              {5, 9, 9},
-                              {-1, 9, 9},
-                              {1, 0, 0}}) {
+    const M outside = static_cast<M>(5), negative = static_cast<M>(-1); // no model of the set
+    for (auto [mode, w, h] : {std::tuple{M::Plane, 9, 1},
+                              {M::Plane, 1, 9},
+                              {M::ParabolaX, 2, 9},
+                              {M::ParabolaY, 9, 2},
+                              {M::Paraboloid, 2, 9},
+                              {M::Paraboloid, 9, 2},
+                              {M::Plane, 5000, 1},
+                              {M::Paraboloid, 4096, 2},
+                              {M::None, 9, 9},
+                              {outside, 9, 9},
+                              {negative, 9, 9},
+                              {M::Plane, 0, 0}}) {
         Cells g(static_cast<std::size_t>(w) * h);
         for (std::size_t k = 0; k < g.size(); ++k)
             g[k] = 0.1f * static_cast<float>(k % 7);
-        EXPECT_EQ(Fitted(mode, g, w, h), g) << mode << ": " << w << " x " << h;
+        EXPECT_EQ(Fitted(mode, g, w, h), g) << static_cast<int>(mode) << ": " << w << " x " << h;
     }
     // The smallest solvable grid.
-    for (int mode = 1; mode <= 4; ++mode)
+    for (M mode : kModels)
         for (float v : Fitted(mode, {0.1f, 0.7f, 0.3f, 0.9f, 0.2f, 0.4f, 0.8f, 0.5f, 0.6f}, 3, 3))
-            EXPECT_TRUE(std::isfinite(v)) << mode;
+            EXPECT_TRUE(std::isfinite(v)) << static_cast<int>(mode);
 }

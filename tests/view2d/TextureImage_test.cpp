@@ -11,6 +11,7 @@
 #include "processing/Filter.h"
 
 using surface::BuildTexture;
+using F = doc::FilterType;
 using surface::CTextureImage;
 using surface::ScaleImage;
 using surface::TextureSide;
@@ -62,7 +63,7 @@ TEST(TextureSide, PowersOfTwoFromTwoUpToTheCap) {
 TEST(BuildTexture, OneSampleFillsATwoByTwoTexture) {
     const float sample = 0.3f;
     CTextureImage t;
-    ASSERT_TRUE(BuildTexture(&sample, 1, 1, 0, 16384, {}, t));
+    ASSERT_TRUE(BuildTexture(&sample, 1, 1, F::None, 16384, {}, t));
     EXPECT_EQ(t.width, 2);
     EXPECT_EQ(t.height, 2);
     EXPECT_EQ(t.uMax, 0.5f);
@@ -75,7 +76,7 @@ TEST(BuildTexture, OneSampleFillsATwoByTwoTexture) {
 TEST(BuildTexture, ASurfaceThatFitsIsCopiedIntoTheCornerAndPadded) {
     const std::vector<float> grid = RandomGrid(300, 200, 1);
     CTextureImage t;
-    ASSERT_TRUE(BuildTexture(grid.data(), 300, 200, 0, 16384, {}, t));
+    ASSERT_TRUE(BuildTexture(grid.data(), 300, 200, F::None, 16384, {}, t));
     EXPECT_EQ(t.width, 512);
     EXPECT_EQ(t.height, 256);
     EXPECT_EQ(t.uMax, 300.0f / 512.0f);
@@ -85,7 +86,7 @@ TEST(BuildTexture, ASurfaceThatFitsIsCopiedIntoTheCornerAndPadded) {
 
     // Built again into the same texture at a new size, nothing of the old one shows.
     const std::vector<float> small = RandomGrid(5, 3, 2);
-    ASSERT_TRUE(BuildTexture(small.data(), 5, 3, 0, 16384, {}, t));
+    ASSERT_TRUE(BuildTexture(small.data(), 5, 3, F::None, 16384, {}, t));
     EXPECT_EQ(t.width, 8);
     EXPECT_EQ(t.height, 4);
     ExpectCopyWithPadding(t, small, 5, 3);
@@ -93,15 +94,16 @@ TEST(BuildTexture, ASurfaceThatFitsIsCopiedIntoTheCornerAndPadded) {
 
 TEST(BuildTexture, TheFilterSeesTheSurfaceAloneAndThePaddingRepeatsTheFilteredEdge) {
     const std::vector<float> grid = RandomGrid(300, 200, 3);
-    // 12 runs on 16-bit levels, 14 and 24 on floats; 24 also rescales its result.
-    for (int code : {12, 14, 24}) {
+    // Prewitt runs on 16-bit levels, Scharr and the Sobel cross on floats; the cross also rescales its
+    // result.
+    for (F type : {F::PrewittHoriz, F::ScharrHoriz, F::SobelCross3}) {
         std::vector<float> filtered = grid;
         doc::CFilter filter;
-        filter.type = code;
+        filter.type = type;
         ASSERT_EQ(filter.Apply(filtered.data(), 300, 200), 0);
-        ASSERT_NE(filtered, grid) << code;
+        ASSERT_NE(filtered, grid) << static_cast<int>(type);
         CTextureImage t;
-        ASSERT_TRUE(BuildTexture(grid.data(), 300, 200, code, 16384, {}, t));
+        ASSERT_TRUE(BuildTexture(grid.data(), 300, 200, type, 16384, {}, t));
         ExpectCopyWithPadding(t, filtered, 300, 200);
     }
 }
@@ -109,7 +111,7 @@ TEST(BuildTexture, TheFilterSeesTheSurfaceAloneAndThePaddingRepeatsTheFilteredEd
 TEST(BuildTexture, AnOversizeSurfaceIsResampledIntoTheWholeTextureThenFiltered) {
     const std::vector<float> grid = RandomGrid(40, 20, 4);
     CTextureImage t;
-    ASSERT_TRUE(BuildTexture(grid.data(), 40, 20, 0, 16, {}, t));
+    ASSERT_TRUE(BuildTexture(grid.data(), 40, 20, F::None, 16, {}, t));
     EXPECT_EQ(t.width, 16);
     EXPECT_EQ(t.height, 16);
     EXPECT_EQ(t.uMax, 1.0f);
@@ -120,9 +122,9 @@ TEST(BuildTexture, AnOversizeSurfaceIsResampledIntoTheWholeTextureThenFiltered) 
     EXPECT_EQ(std::vector<float>(t.texels.begin(), t.texels.end()), scaled);
 
     doc::CFilter filter;
-    filter.type = 16;
+    filter.type = F::SobelHoriz3;
     ASSERT_EQ(filter.Apply(scaled.data(), 16, 16), 0);
-    ASSERT_TRUE(BuildTexture(grid.data(), 40, 20, 16, 16, {}, t));
+    ASSERT_TRUE(BuildTexture(grid.data(), 40, 20, F::SobelHoriz3, 16, {}, t));
     EXPECT_EQ(std::vector<float>(t.texels.begin(), t.texels.end()), scaled);
 }
 
@@ -139,7 +141,7 @@ TEST(BuildTexture, OneOversizeSideIsEnoughAndTheResamplerFillsTheWholeTexture) {
         return true;
     };
     CTextureImage t;
-    ASSERT_TRUE(BuildTexture(grid.data(), 100, 3, 0, 64, fill, t));
+    ASSERT_TRUE(BuildTexture(grid.data(), 100, 3, F::None, 64, fill, t));
     EXPECT_EQ(call.in, grid.data());
     EXPECT_EQ(call.columns, 100);
     EXPECT_EQ(call.rows, 3);
@@ -151,7 +153,7 @@ TEST(BuildTexture, OneOversizeSideIsEnoughAndTheResamplerFillsTheWholeTexture) {
     EXPECT_EQ(Texel(t, 63, 3), 255.0f);
 
     const surface::Resampler refuse = [](const float*, int, int, float*, int, int) { return false; };
-    EXPECT_FALSE(BuildTexture(grid.data(), 100, 3, 0, 64, refuse, t));
+    EXPECT_FALSE(BuildTexture(grid.data(), 100, 3, F::None, 64, refuse, t));
     EXPECT_TRUE(t.texels.empty());
     EXPECT_EQ(t.width, 0);
     EXPECT_EQ(t.uMax, 0.0f);
@@ -160,13 +162,13 @@ TEST(BuildTexture, OneOversizeSideIsEnoughAndTheResamplerFillsTheWholeTexture) {
 TEST(BuildTexture, AnEmptyOrMissingGridEmptiesTheTexture) {
     const float sample = 0.5f;
     CTextureImage t;
-    ASSERT_TRUE(BuildTexture(&sample, 1, 1, 0, 16384, {}, t));
-    EXPECT_FALSE(BuildTexture(nullptr, 4, 4, 0, 16384, {}, t));
+    ASSERT_TRUE(BuildTexture(&sample, 1, 1, F::None, 16384, {}, t));
+    EXPECT_FALSE(BuildTexture(nullptr, 4, 4, F::None, 16384, {}, t));
     EXPECT_TRUE(t.texels.empty());
     EXPECT_EQ(t.width, 0);
     EXPECT_EQ(t.height, 0);
-    EXPECT_FALSE(BuildTexture(&sample, 0, 1, 0, 16384, {}, t));
-    EXPECT_FALSE(BuildTexture(&sample, 1, -1, 0, 16384, {}, t));
+    EXPECT_FALSE(BuildTexture(&sample, 0, 1, F::None, 16384, {}, t));
+    EXPECT_FALSE(BuildTexture(&sample, 1, -1, F::None, 16384, {}, t));
     EXPECT_TRUE(t.texels.empty());
 }
 

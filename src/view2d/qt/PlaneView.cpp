@@ -109,7 +109,7 @@ void CPlaneView::OnInitialUpdate() {
 }
 
 void CPlaneView::OnUpdate(fw::CView*, long hint, void*) {
-    if (hint == kHintSurface && !m_pLocked)
+    if (hint == doc::kHintSurface && !m_pLocked)
         Rebuild();
     Invalidate();
 }
@@ -382,7 +382,7 @@ void CPlaneView::SetLocked(bool locked) {
         m_pLocked = std::make_unique<doc::CDataDoc>(*surface);
     } else {
         m_pLocked.reset();
-        OnUpdate(nullptr, kHintSurface, nullptr);
+        OnUpdate(nullptr, doc::kHintSurface, nullptr);
         if (CPlaneChildFrame* frame = Frame())
             frame->OnSurfaceRebuilt();
     }

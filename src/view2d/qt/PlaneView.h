@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "model/DataDoc.h"
+#include "model/UpdateHint.h"
 #include "view2d/BmpFile.h"
 #include "view2d/Zoom.h"
 #include "view2d/qt/PlaneModel.h"
@@ -41,9 +42,6 @@ constexpr int IDR_2D_POPUP = 158;
 // What the mouse does in the view.
 enum Mode : int { kModeZoom = 0, kModeMenu = 1, kModeProfileStart = 2, kModeProfileEnd = 3 };
 
-// The document update that brings a new processed surface.
-constexpr long kHintSurface = 2;
-
 class CPlaneView : public gl::CglView {
     Q_OBJECT
 public:
@@ -58,7 +56,7 @@ public:
     const doc::CDataDoc* Surface() const { return const_cast<CPlaneView*>(this)->GetSurface(); }
 
     void OnInitialUpdate() override;
-    // Hint 2 rebuilds the texture (unless locked); any update redraws.
+    // doc::kHintSurface rebuilds the texture (unless locked); any update redraws.
     void OnUpdate(fw::CView* sender, long hint, void* pHint) override;
 
     // The texture made again from the surface, the layout and the screen after it.

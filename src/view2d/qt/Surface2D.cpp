@@ -18,8 +18,8 @@ bool C2D::Build(const doc::CDataDoc& surface) {
             return ScaleImage(in, c, r, out, w, h);
         });
     if (surface.heights.size() < static_cast<std::size_t>(surface.columns) * surface.rows)
-        return BuildTexture(nullptr, 0, 0, m_nFilter, m_nMaxTexture, resample, m_texture);
-    return BuildTexture(surface.heights.data(), surface.columns, surface.rows, m_nFilter, m_nMaxTexture,
+        return BuildTexture(nullptr, 0, 0, m_filter, m_nMaxTexture, resample, m_texture);
+    return BuildTexture(surface.heights.data(), surface.columns, surface.rows, m_filter, m_nMaxTexture,
                         resample, m_texture);
 }
 

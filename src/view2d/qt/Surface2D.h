@@ -17,9 +17,9 @@ public:
     explicit C2D(m2D::CModel* model) : ATPlane(model) {}
     ~C2D() override = default;
 
-    // The image filter: 0 none, 12..27 the edge filters. The next build applies it.
-    int Filter() const { return m_nFilter; }
-    void SetFilter(int code) { m_nFilter = code; }
+    // The image filter: None or one of the edge filters. The next build applies it.
+    doc::FilterType Filter() const { return m_filter; }
+    void SetFilter(doc::FilterType filter) { m_filter = filter; }
     // The largest texture side the build may use (the context's maximum texture size).
     bool SetMaxTextureSize(int size) override {
         m_nMaxTexture = size;
@@ -41,7 +41,7 @@ private:
     static int Slot(int target) { return target == 1 ? 1 : 0; }
     void DrawProfiles(const std::list<m2D::CProfLine>& profiles, float hScale, float vScale) const;
 
-    int m_nFilter = 0;
+    doc::FilterType m_filter = doc::FilterType::None;
     int m_nMaxTexture = 1 << 14;
     Resampler m_resample;
     CTextureImage m_texture;

@@ -2,6 +2,8 @@
 
 #include <QCursor>
 #include <QMenu>
+#include <cstring>
+#include <iterator>
 
 #include "formats/DocTypes.h"
 #include "framework/qt/fwCommandTable.h"
@@ -12,26 +14,58 @@
 
 namespace m2D {
 
-int ImageFilterCode(int id) {
+namespace {
+
+using F = doc::FilterType;
+
+// The edge filters in the order of their commands from ID_IMAGE_FILTER_FIRST on, each with its submenu
+// and its menu text.
+const struct CImageFilter {
+    F type;
+    const char* group;
+    const char* text;
+} kImageFilters[] = {
+    {F::PrewittHoriz, "Prewitt", "Horizontal"},
+    {F::PrewittVert, "Prewitt", "Vertical"},
+    {F::ScharrHoriz, "Scharr", "Horizontal"},
+    {F::ScharrVert, "Scharr", "Vertical"},
+    {F::SobelHoriz3, "Sobel", "3 x 3 Horiz."},
+    {F::SobelHoriz5, "Sobel", "5 x 5 Horiz."},
+    {F::SobelVert3, "Sobel", "3 x 3 Vert."},
+    {F::SobelVert5, "Sobel", "5 x 5 Vert."},
+    {F::SobelHorizSecond3, "Sobel", "3 x 3 Horiz. s.d."},
+    {F::SobelHorizSecond5, "Sobel", "5 x 5 Horiz. s.d."},
+    {F::SobelVertSecond3, "Sobel", "3 x 3 Vert. s.d."},
+    {F::SobelVertSecond5, "Sobel", "5 x 5 Vert. s.d."},
+    {F::SobelCross3, "Sobel", "3 x 3 Cross s.d."},
+    {F::SobelCross5, "Sobel", "5 x 5 Cross s.d."},
+    {F::RobertsUp, "Roberts", "Up"},
+    {F::RobertsDown, "Roberts", "Down"},
+};
+static_assert(std::size(kImageFilters) == ID_IMAGE_FILTER_LAST - ID_IMAGE_FILTER_FIRST + 1,
+              "one command per edge filter");
+
+} // namespace
+
+std::optional<doc::FilterType> ImageFilterOf(int id) {
     if (id == ID_IMAGE_FILTER_NONE)
-        return 0;
+        return F::None;
     if (id >= ID_IMAGE_FILTER_FIRST && id <= ID_IMAGE_FILTER_LAST)
-        return 12 + (id - ID_IMAGE_FILTER_FIRST);
-    return -1;
+        return kImageFilters[id - ID_IMAGE_FILTER_FIRST].type;
+    return std::nullopt;
 }
 
 C2DView::C2DView(QWidget* parent) : TView<CModel>(parent) {}
 
-void C2DView::SetImageFilter(int code) {
-    m_model.Image().SetFilter(code);
+void C2DView::SetImageFilter(doc::FilterType filter) {
+    m_model.Image().SetFilter(filter);
     Rebuild();
     Reupload();
 }
 
 bool C2DView::OnCommand(int id) {
-    const int code = ImageFilterCode(id);
-    if (code >= 0) {
-        SetImageFilter(code);
+    if (const std::optional<doc::FilterType> filter = ImageFilterOf(id)) {
+        SetImageFilter(*filter);
         return true;
     }
     if (id == ID_IMAGE_FILTER_POPUP) {
@@ -45,11 +79,10 @@ bool C2DView::OnCommand(int id) {
 }
 
 bool C2DView::OnUpdateCommand(int id, fw::CCmdState& state) const {
-    const int code = ImageFilterCode(id);
-    if (code >= 0) {
+    if (const std::optional<doc::FilterType> filter = ImageFilterOf(id)) {
         state.enabled = true;
         state.radio = true;
-        state.checked = code == ImageFilter();
+        state.checked = *filter == ImageFilter();
         return true;
     }
     if (id == ID_IMAGE_FILTER_POPUP) {
@@ -87,39 +120,20 @@ void Register2DCommands(fw::CCommandTable& commands) {
                  QStringLiteral("Copy the selection and put it on the Clipboard\nCopy"),
                  {QKeySequence(Qt::CTRL | Qt::Key_C), QKeySequence(Qt::CTRL | Qt::Key_Insert)});
     commands.Action(gl::ID_FILE_PRINT)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
-    static const char* const kFilters[] = {"Horizontal",
-                                           "Vertical",
-                                           "Horizontal",
-                                           "Vertical",
-                                           "3 x 3 Horiz.",
-                                           "5 x 5 Horiz.",
-                                           "3 x 3 Vert.",
-                                           "5 x 5 Vert.",
-                                           "3 x 3 Horiz. s.d.",
-                                           "5 x 5 Horiz. s.d.",
-                                           "3 x 3 Vert. s.d.",
-                                           "5 x 5 Vert. s.d.",
-                                           "3 x 3 Cross s.d.",
-                                           "5 x 5 Cross s.d.",
-                                           "Up",
-                                           "Down"};
-    for (int i = 0; i <= ID_IMAGE_FILTER_LAST - ID_IMAGE_FILTER_FIRST; ++i)
-        commands.Add(ID_IMAGE_FILTER_FIRST + i, QString::fromUtf8(kFilters[i]), QString(), {},
-                     CmdStyle::Radio);
+    for (std::size_t i = 0; i < std::size(kImageFilters); ++i)
+        commands.Add(ID_IMAGE_FILTER_FIRST + static_cast<int>(i), QString::fromUtf8(kImageFilters[i].text),
+                     QString(), {}, CmdStyle::Radio);
     color::RegisterFillCommands(commands);
 }
 
 QMenu* CreateImageFilterMenu(fw::CCommandTable& commands, QWidget* parent) {
     auto* menu = new QMenu(QStringLiteral("Filter"), parent);
     menu->addAction(commands.Action(ID_IMAGE_FILTER_NONE));
-    static const struct {
-        const char* name;
-        int first, last;
-    } kGroups[] = {{"Prewitt", 179, 180}, {"Scharr", 181, 182}, {"Sobel", 183, 192}, {"Roberts", 193, 194}};
-    for (const auto& group : kGroups) {
-        QMenu* sub = menu->addMenu(QString::fromUtf8(group.name));
-        for (int id = group.first; id <= group.last; ++id)
-            sub->addAction(commands.Action(id));
+    QMenu* sub = nullptr;
+    for (std::size_t i = 0; i < std::size(kImageFilters); ++i) {
+        if (i == 0 || std::strcmp(kImageFilters[i].group, kImageFilters[i - 1].group) != 0)
+            sub = menu->addMenu(QString::fromUtf8(kImageFilters[i].group));
+        sub->addAction(commands.Action(ID_IMAGE_FILTER_FIRST + static_cast<int>(i)));
     }
     commands.Track(menu);
     return menu;

@@ -3,6 +3,7 @@
 // the image "Filter" menu and the context menu, and the window maker of the document types.
 #include <QString>
 #include <memory>
+#include <optional>
 
 #include "view2d/qt/Model2D.h"
 #include "view2d/qt/PlaneChildFrame.h"
@@ -18,24 +19,24 @@ class CWinApp;
 
 namespace m2D {
 
-// The image "Filter" menu: 169 none, 179..194 the edge filters 12..27.
+// The image "Filter" menu: 169 none, 179..194 the edge filters in their order of doc::FilterType.
 enum ImageFilterCommand : int {
     ID_IMAGE_FILTER_NONE = 169,
     ID_IMAGE_FILTER_FIRST = 179,
     ID_IMAGE_FILTER_LAST = 194,
     ID_IMAGE_FILTER_POPUP = 32851, // the tool bar's drop-down of the menu
 };
-// The image filter code of a menu command, or -1.
-int ImageFilterCode(int id);
+// The image filter a menu command chooses; nothing for a command of no image filter.
+std::optional<doc::FilterType> ImageFilterOf(int id);
 
 class C2DView : public TView<CModel> {
     Q_OBJECT
 public:
     explicit C2DView(QWidget* parent = nullptr);
 
-    // Stores the code, rebuilds the texture and redraws.
-    void SetImageFilter(int code);
-    int ImageFilter() const { return m_model.Image().Filter(); }
+    // Stores the filter, rebuilds the texture and redraws.
+    void SetImageFilter(doc::FilterType filter);
+    doc::FilterType ImageFilter() const { return m_model.Image().Filter(); }
 
     bool OnCommand(int id) override;
     bool OnUpdateCommand(int id, fw::CCmdState& state) const override;

@@ -189,7 +189,7 @@ TEST(SetCorePrompt, CustomCommandsOfADocumentApplyOnlyWhenConfirmed) {
     };
     EXPECT_TRUE(document.OnCommand(doc::ID_FILTER_MEAN_CUSTOM));
     EXPECT_EQ(shown, 1);
-    EXPECT_EQ(document.m_filter.type, 0);
+    EXPECT_EQ(document.m_filter.type, doc::FilterType::None);
     EXPECT_EQ(document.m_filter.dialog.width, 3);
     EXPECT_FALSE(document.IsModified());
 
@@ -202,7 +202,7 @@ TEST(SetCorePrompt, CustomCommandsOfADocumentApplyOnlyWhenConfirmed) {
     };
     EXPECT_TRUE(document.OnCommand(doc::ID_FILTER_MEDIAN_CUSTOM));
     EXPECT_EQ(shown, 2);
-    EXPECT_EQ(document.m_filter.type, 11);
+    EXPECT_EQ(document.m_filter.type, doc::FilterType::MedianCustom);
     EXPECT_EQ(document.m_filter.kernel.width, 5);
     EXPECT_EQ(document.m_filter.kernel.height, 3);
     EXPECT_EQ(document.m_filter.kernel.anchorX, 2);

@@ -343,7 +343,7 @@ TEST_F(Host, ImageFiltersAreRadioCommandsThatRebuildTheTexture) {
     const std::vector<float> before(view.GetModel().Image().Texture().texels.begin(),
                                     view.GetModel().Image().Texture().texels.end());
     ASSERT_TRUE(Run(183)); // Sobel 3 x 3 horizontal
-    EXPECT_EQ(view.ImageFilter(), 16);
+    EXPECT_EQ(view.ImageFilter(), doc::FilterType::SobelHoriz3);
     fw::CCmdState state;
     ASSERT_TRUE(view.OnUpdateCommand(183, state));
     EXPECT_TRUE(state.checked);
@@ -362,7 +362,7 @@ TEST_F(Host, LockedViewKeepsItsCopyUntilUnlocked) {
     Run(m2D::ID_LOCK_UPDATE);
     EXPECT_TRUE(view.IsLocked());
     std::fill(document.heights.begin(), document.heights.end(), 1.0f);
-    document.UpdateAllViews(nullptr, m2D::kHintSurface);
+    document.UpdateAllViews(nullptr, doc::kHintSurface);
     EXPECT_EQ(Quadrants(view), (std::vector<int>{0, 1, 2, 3}));
     Run(m2D::ID_LOCK_UPDATE);
     EXPECT_FALSE(view.IsLocked());
@@ -463,7 +463,7 @@ TEST_F(Host, RealScanOpensInAWindowOfItsOwn) {
     QTest::qWait(50);
     Keep(frame->grab().toImage(), QStringLiteral("real_sobel_amber"));
     Keep(main.grab().toImage(), QStringLiteral("real_main"));
-    EXPECT_EQ(view.ImageFilter(), 16);
+    EXPECT_EQ(view.ImageFilter(), doc::FilterType::SobelHoriz3);
     frame->CloseDocument();
 }
 
