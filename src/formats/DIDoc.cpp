@@ -150,17 +150,8 @@ std::vector<std::size_t> ImageSections(const std::string& header) {
 }
 
 long long FindImageSection(const std::string& header, int k) {
-    if (k < 0)
-        return -1;
-    std::size_t from = 0;
-    std::size_t hit = std::string::npos;
-    for (int i = 0; i <= k; ++i) {
-        hit = header.find(kImageList, from);
-        if (hit == std::string::npos)
-            return -1;
-        from = hit + 1;
-    }
-    return static_cast<long long>(hit) + 1;
+    const std::vector<std::size_t> sections = ImageSections(header);
+    return k >= 0 && static_cast<std::size_t>(k) < sections.size() ? static_cast<long long>(sections[k]) : -1;
 }
 
 long long CDIDoc::FindImage(int k) {

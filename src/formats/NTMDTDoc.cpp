@@ -220,9 +220,9 @@ void CNTMDTDoc::Load(fw::CArchive& ar) {
     for (int axis = 0; axis < 3; ++axis) {
         m_step[axis] = le::GetF32(m_axes + 10 * axis + 4);
         m_unitCode[axis] = le::GetI16(m_axes + 10 * axis + 8);
-        if (!StepIsUsable(m_step[axis], axis == 2))
-            Fail(std::wstring(L"the step on ") + kAxisNames[axis] + L" is incorrect.", this);
     }
+    if (const std::wstring problem = StepsProblem(m_step); !problem.empty())
+        Fail(problem, this);
     VetUnits();
     m_bSingleFrame = lastFrame == 0;
 

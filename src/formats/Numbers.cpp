@@ -40,8 +40,14 @@ std::string FormatDouble(double value, int precision) {
     return result.ec == std::errc() ? std::string(text, result.ptr) : std::string("0");
 }
 
-bool StepIsUsable(double step, bool height) {
-    return std::isfinite(step) && (height ? step != 0.0 : step > 0.0);
+std::wstring StepsProblem(const float (&steps)[3]) {
+    const wchar_t* const axes[3] = {L"X-coordinates", L"Y-coordinates", L"Z-coordinates"};
+    for (int axis = 0; axis < 3; ++axis) {
+        const float step = steps[axis];
+        if (!std::isfinite(step) || (axis == 2 ? step == 0.0f : step <= 0.0f))
+            return std::wstring(L"the step on ") + axes[axis] + L" is incorrect.";
+    }
+    return std::wstring();
 }
 
 } // namespace doc

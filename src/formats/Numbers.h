@@ -13,9 +13,9 @@ double ParseDouble(std::string_view text);
 // value with up to precision significant digits, as "%.*g" writes it in the C locale.
 std::string FormatDouble(double value, int precision);
 
-// Whether a step read from a binary header can scale a surface: a lateral step must be finite and
-// positive; a height step finite and not 0 (a negative one turns the surface over, as the instrument
-// may have meant).
-bool StepIsUsable(double step, bool height);
+// Why the X, Y and Z steps read from a binary header cannot scale a surface, or empty when they can.
+// A lateral step must be finite and positive; a height step finite and not 0 (a negative one turns
+// the surface over, as the instrument may have meant).
+std::wstring StepsProblem(const float (&steps)[3]);
 
 } // namespace doc

@@ -103,11 +103,8 @@ void CSPMDoc::Load(fw::CArchive& ar) {
         Fail(L"the image of " + std::to_wstring(m_nColumns) + L" x " + std::to_wstring(m_nRows) +
                  L" samples holds nothing inside its border.",
              this);
-    const wchar_t* const axes[3] = {L"X-coordinates", L"Y-coordinates", L"Z-coordinates"};
-    const float steps[3] = {m_xStep, m_yStep, m_zStep};
-    for (int axis = 0; axis < 3; ++axis)
-        if (!StepIsUsable(steps[axis], axis == 2))
-            Fail(std::wstring(L"the step on ") + axes[axis] + L" is incorrect.", this);
+    if (const std::wstring problem = StepsProblem({m_xStep, m_yStep, m_zStep}); !problem.empty())
+        Fail(problem, this);
     const std::uint64_t bytes =
         static_cast<std::uint64_t>(m_nColumns) * static_cast<std::uint64_t>(m_nRows) * 2;
     if (bytes > length - kHeaderSize)
