@@ -4,7 +4,6 @@
 #include <set>
 #include <stdio.h>
 
-#include "common/ScopedLocale.h"
 #include "thumbnails/Extractor.h"
 #include "thumbnails/Render.h"
 #include "thumbnails/ScanFiles.h"
@@ -119,25 +118,6 @@ TEST(ThumbnailNanoScope, VersionsFromTheirPrefixedBase) {
     NanoScopeShape shape;
     shape.version = "\r\n0x05000000";
     EXPECT_EQ(Draw(Format::kNanoScope, NanoScope(shape, Flat), 4, 4).result, kFail);
-}
-
-TEST(ThumbnailFormats, PicturesAreTheSameInEveryLocale) {
-    const auto ramp = [](int c, int r) { return c * 300 - r * 7; };
-    const std::pair<Format, std::string> files[] = {
-        {Format::kNanoScope, NanoScope(NanoScopeShape{}, ramp)},
-        {Format::kNtMdt, NtMdt(NtMdtShape{}, ramp)},
-        {Format::kNanotop, Nanotop(16, 16, ramp)},
-    };
-    for (const auto& [format, bytes] : files) {
-        const CDrawn c = Draw(format, bytes, 9, 7);
-        ASSERT_EQ(c.result, kOk);
-        for (const char* name : testlocale::kLocales) {
-            testlocale::CScopedLocale locale(name);
-            const CDrawn other = Draw(format, bytes, 9, 7);
-            EXPECT_EQ(other.result, kOk) << name;
-            EXPECT_TRUE(other.picture.bgra == c.picture.bgra) << name;
-        }
-    }
 }
 
 TEST(ThumbnailNanoScope, SampleWidths) {
