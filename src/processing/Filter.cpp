@@ -1,12 +1,13 @@
 #include "processing/Filter.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <vector>
 
+#include "processing/Bands.h"
 #include "processing/Quantise.h"
 #include "processing/RobustRange.h"
-#include "processing/kernels/Image.h"
 #include "processing/kernels/KernelTable.h"
 
 namespace doc {
@@ -215,54 +216,63 @@ void RobustRescale(float* grid, int columns, int rows) {
     StretchToUnit(grid, n, RobustRange(values.data(), n));
 }
 
-int CFilter::Apply(float* grid, int columns, int rows) {
+int CFilter::Apply(float* grid, int columns, int rows, CScratch* scratch) {
+    return Apply(grid, grid, columns, rows, scratch);
+}
+
+int CFilter::Apply(const float* src, float* dst, int columns, int rows, CScratch* scratch) {
     CPlan plan{};
-    if (!grid || columns <= 0 || rows <= 0 || !PlanOf(type, kernel, plan))
+    if (!src || !dst || columns <= 0 || rows <= 0 || !PlanOf(type, kernel, plan))
         return StsNoErr;
     if (const int r = MeanRadius(type)) {
         kernel.width = kernel.height = 2 * r + 1;
         kernel.anchorX = kernel.anchorY = r;
     }
-    const KSize roi{columns, rows};
-    const KSize outer{columns + plan.left + plan.right, rows + plan.top + plan.bottom};
-    auto cell = [&](int j, int i) -> float& {
-        return grid[static_cast<std::size_t>(j) + static_cast<std::size_t>(i) * columns];
-    };
+    CScratch own;
+    CScratch& work = scratch ? *scratch : own;
+    const CMargins margins{plan.left, plan.top, plan.right, plan.bottom};
+    const std::size_t lineLength = static_cast<std::size_t>(columns);
+    auto line = [&](int i) { return dst + static_cast<std::size_t>(i) * lineLength; };
 
+    int status = StsNoErr;
     if (plan.integer) {
-        TImage16s work(columns, rows), bordered(outer.width, outer.height);
-        if (!work || !bordered)
+        // The kernel's 16-bit output rows of a band, turned back into floats in the output's rows.
+        const int outStep = BandStep<std::int16_t>(columns);
+        const int bandRows = BandRows(
+            BandStep<std::int16_t>(static_cast<long long>(columns) + plan.left + plan.right), margins, rows);
+        auto* out =
+            outStep ? work.Take<std::int16_t>(1, static_cast<std::size_t>(bandRows) * outStep / 2) : nullptr;
+        if (!out)
             return StsNoMem;
-        for (int i = 0; i < rows; ++i)
-            QuantiseRow(&cell(0, i), work.Row(i), columns);
-        int status = Kernels().copyBorder16s(work.Row(0), work.Step(), roi, bordered.Row(0), bordered.Step(),
-                                             outer, plan.top, plan.left);
-        if (status == StsNoErr)
-            status = Run16s(type, kernel, bordered.At(plan.left, plan.top), bordered.Step(), work.Row(0),
-                            work.Step(), roi);
-        if (status != StsNoErr)
-            return status;
         const float half = plan.back == Back::UnitPlusHalf ? 0.5f : 0.0f;
-        for (int i = 0; i < rows; ++i)
-            UnquantiseRow(work.Row(i), &cell(0, i), columns, half);
+        status = RunBands<std::int16_t>(
+            src, columns, rows, margins, work,
+            [&](const float* row, std::int16_t* cells) { QuantiseRow(row, cells, columns); },
+            [&](const std::int16_t* origin, int step, int first, int count) {
+                const int s = Run16s(type, kernel, origin, step, out, outStep, {columns, count});
+                if (s == StsNoErr)
+                    for (int k = 0; k < count; ++k)
+                        UnquantiseRow(
+                            reinterpret_cast<const std::int16_t*>(reinterpret_cast<const char*>(out) +
+                                                                  static_cast<std::size_t>(k) * outStep),
+                            line(first + k), columns, half);
+                return s;
+            });
     } else {
-        TImage32f work(columns, rows), bordered(outer.width, outer.height);
-        if (!work || !bordered)
+        const long long rowBytes = static_cast<long long>(columns) * static_cast<long long>(sizeof(float));
+        if (rowBytes > INT_MAX)
             return StsNoMem;
-        for (int i = 0; i < rows; ++i)
-            std::copy(&cell(0, i), &cell(0, i) + columns, work.Row(i));
-        int status = Kernels().copyBorder32f(work.Row(0), work.Step(), roi, bordered.Row(0), bordered.Step(),
-                                             outer, plan.top, plan.left);
-        if (status == StsNoErr)
-            status = Run32f(type, bordered.At(plan.left, plan.top), bordered.Step(), work.Row(0), work.Step(),
-                            roi);
-        if (status != StsNoErr)
-            return status;
-        for (int i = 0; i < rows; ++i)
-            std::copy(work.Row(i), work.Row(i) + columns, &cell(0, i));
+        status = RunBands<float>(
+            src, columns, rows, margins, work,
+            [&](const float* row, float* cells) { std::copy(row, row + columns, cells); },
+            [&](const float* origin, int step, int first, int count) {
+                return Run32f(type, origin, step, line(first), static_cast<int>(rowBytes), {columns, count});
+            });
     }
+    if (status != StsNoErr)
+        return status;
     if (plan.back == Back::UnitThenRescale || plan.back == Back::Rescale)
-        RobustRescale(grid, columns, rows);
+        RobustRescale(dst, columns, rows);
     return StsNoErr;
 }
 

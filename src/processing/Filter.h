@@ -1,6 +1,7 @@
 #pragma once
 // The filtering engine: a filter type and a kernel geometry, applied to a float grid in place.
 #include "processing/KernelGeometry.h"
+#include "processing/Scratch.h"
 
 namespace doc {
 
@@ -57,7 +58,10 @@ public:
 
     // Applies the type to columns x rows cells in place and returns the primitive's status (0 for
     // success). On any other status the grid keeps the values it had; the caller shows the status text.
-    int Apply(float* grid, int columns, int rows);
+    // Work buffers come from scratch when given, else from the system for this call alone.
+    int Apply(float* grid, int columns, int rows, CScratch* scratch = nullptr);
+    // The same from src into dst (which may be src); on a failure dst is left as it was.
+    int Apply(const float* src, float* dst, int columns, int rows, CScratch* scratch = nullptr);
 };
 
 // Stretches the grid so that all but about 0.2 % of the values at each end fall in [0.1, 0.9], and

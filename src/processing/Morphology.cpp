@@ -1,22 +1,29 @@
 #include "processing/Morphology.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
+#include <cstdint>
+#include <new>
 #include <vector>
 
+#include "processing/Bands.h"
 #include "processing/Quantise.h"
-#include "processing/kernels/Image.h"
 #include "processing/kernels/KernelTable.h"
 
 namespace doc {
 
 using namespace kern;
 
-int CMorphology::Apply(float* grid, int columns, int rows) const {
+int CMorphology::Apply(float* grid, int columns, int rows, CScratch* scratch) const {
+    return Apply(grid, grid, columns, rows, scratch);
+}
+
+int CMorphology::Apply(const float* src, float* dst, int columns, int rows, CScratch* scratch) const {
     const bool custom = operation == MorphOp::DilateCustom || operation == MorphOp::ErodeCustom;
     const bool dilate = operation == MorphOp::Dilate3 || operation == MorphOp::DilateCustom;
     const bool erode = operation == MorphOp::Erode3 || operation == MorphOp::ErodeCustom;
-    if (!grid || columns <= 0 || rows <= 0 || !(dilate || erode))
+    if (!src || !dst || columns <= 0 || rows <= 0 || !(dilate || erode))
         return StsNoErr;
     const int w = custom ? element.width : 3, h = custom ? element.height : 3;
     const int ax = custom ? element.anchorX : 1, ay = custom ? element.anchorY : 1;
@@ -26,36 +33,46 @@ int CMorphology::Apply(float* grid, int columns, int rows) const {
     if (ax < 0 || ay < 0 || ax >= w || ay >= h)
         return StsAnchor;
 
-    const KSize roi{columns, rows};
-    const KSize outer{columns + w - 1, rows + h - 1};
-    TImage16s counts(columns, rows), bordered(outer.width, outer.height);
-    TImage32f values(outer.width, outer.height), result(columns, rows);
-    if (!counts || !bordered || !values || !result)
+    CScratch own;
+    CScratch& work = scratch ? *scratch : own;
+    std::vector<std::uint8_t> mask;
+    try {
+        if (custom)
+            mask.assign(static_cast<std::size_t>(w) * static_cast<std::size_t>(h), 1);
+    } catch (const std::bad_alloc&) {
         return StsNoMem;
-    for (int i = 0; i < rows; ++i)
-        QuantiseRow(grid + static_cast<std::size_t>(i) * columns, counts.Row(i), columns);
-    int status = Kernels().copyBorder16s(counts.Row(0), counts.Step(), roi, bordered.Row(0), bordered.Step(),
-                                         outer, ay, ax);
-    if (status != StsNoErr)
-        return status;
-    for (int i = 0; i < outer.height; ++i)
-        UnquantiseRow(bordered.Row(i), values.Row(i), outer.width);
-    const float* src = values.At(ax, ay);
-    if (custom) {
-        const std::vector<std::uint8_t> mask(static_cast<std::size_t>(w) * h, 1);
-        status = dilate ? Kernels().dilate32f(src, values.Step(), result.Row(0), result.Step(), roi,
-                                              mask.data(), {w, h}, {ax, ay})
-                        : Kernels().erode32f(src, values.Step(), result.Row(0), result.Step(), roi,
-                                             mask.data(), {w, h}, {ax, ay});
-    } else {
-        status = dilate ? Kernels().dilate3x3_32f(src, values.Step(), result.Row(0), result.Step(), roi)
-                        : Kernels().erode3x3_32f(src, values.Step(), result.Row(0), result.Step(), roi);
     }
-    if (status != StsNoErr)
-        return status;
-    for (int i = 0; i < rows; ++i)
-        std::copy(result.Row(i), result.Row(i) + columns, grid + static_cast<std::size_t>(i) * columns);
-    return StsNoErr;
+    // The element works on the 16-bit counts of the cells. The maximum (or minimum) of counts turned
+    // back into floats is the float of their maximum: the way back keeps their order.
+    const CMargins margins{ax, ay, w - 1 - ax, h - 1 - ay};
+    const int outStep = BandStep<std::int16_t>(columns);
+    const int bandRows =
+        BandRows(BandStep<std::int16_t>(static_cast<long long>(columns) + w - 1), margins, rows);
+    auto* out =
+        outStep ? work.Take<std::int16_t>(1, static_cast<std::size_t>(bandRows) * outStep / 2) : nullptr;
+    if (!out)
+        return StsNoMem;
+    return RunBands<std::int16_t>(
+        src, columns, rows, margins, work,
+        [&](const float* row, std::int16_t* cells) { QuantiseRow(row, cells, columns); },
+        [&](const std::int16_t* origin, int step, int first, int count) {
+            const KSize roi{columns, count};
+            const CKernelTable& K = Kernels();
+            int status;
+            if (custom)
+                status = dilate ? K.dilate16s(origin, step, out, outStep, roi, mask.data(), {w, h}, {ax, ay})
+                                : K.erode16s(origin, step, out, outStep, roi, mask.data(), {w, h}, {ax, ay});
+            else
+                status = dilate ? K.dilate3x3_16s(origin, step, out, outStep, roi)
+                                : K.erode3x3_16s(origin, step, out, outStep, roi);
+            if (status == StsNoErr)
+                for (int k = 0; k < count; ++k)
+                    UnquantiseRow(BandRow(out, outStep, k),
+                                  dst +
+                                      static_cast<std::size_t>(first + k) * static_cast<std::size_t>(columns),
+                                  columns);
+            return status;
+        });
 }
 
 } // namespace doc

@@ -34,6 +34,10 @@ CKernelTable PortableKernels() {
         Erode3x3_32f,
         Dilate32f,
         Erode32f,
+        Dilate3x3_16s,
+        Erode3x3_16s,
+        Dilate16s,
+        Erode16s,
     };
 }
 } // namespace

@@ -33,6 +33,10 @@ struct CKernelTable {
     decltype(&Erode3x3_32f) erode3x3_32f;
     decltype(&Dilate32f) dilate32f;
     decltype(&Erode32f) erode32f;
+    decltype(&Dilate3x3_16s) dilate3x3_16s;
+    decltype(&Erode3x3_16s) erode3x3_16s;
+    decltype(&Dilate16s) dilate16s;
+    decltype(&Erode16s) erode16s;
 };
 
 // The table in force; selected on first use (the start-up of the application or tool).

@@ -101,5 +101,12 @@ int Dilate32f(const float* src, int srcStep, float* dst, int dstStep, KSize roi,
               KSize maskSize, KPoint anchor);
 int Erode32f(const float* src, int srcStep, float* dst, int dstStep, KSize roi, const std::uint8_t* mask,
              KSize maskSize, KPoint anchor);
+// The same on 16-bit counts.
+int Dilate3x3_16s(const std::int16_t* src, int srcStep, std::int16_t* dst, int dstStep, KSize roi);
+int Erode3x3_16s(const std::int16_t* src, int srcStep, std::int16_t* dst, int dstStep, KSize roi);
+int Dilate16s(const std::int16_t* src, int srcStep, std::int16_t* dst, int dstStep, KSize roi,
+              const std::uint8_t* mask, KSize maskSize, KPoint anchor);
+int Erode16s(const std::int16_t* src, int srcStep, std::int16_t* dst, int dstStep, KSize roi,
+             const std::uint8_t* mask, KSize maskSize, KPoint anchor);
 
 } // namespace doc::kern

@@ -1,4 +1,4 @@
-// Grey-level dilation and erosion on float images.
+// Grey-level dilation and erosion on float and 16-bit images.
 //
 // Rectangles are separable: the maximum down the mask's rows, then along its columns, the latter by
 // doubling spans when the mask is wide. Other masks take the maximum over their cells one shifted row
@@ -29,13 +29,13 @@ template <bool Dilate, class V> __attribute__((always_inline)) inline void Extre
 // The extreme along a row of w cells: out[x] over col[x .. x + w - 1], for x < width. Wide masks
 // double spans in place (col is spoiled): after the pass of span s, col[x] covers [x, x + 2s); two
 // overlapping spans then cover the mask.
-template <int N, bool Dilate>
-__attribute__((always_inline)) inline void RowExtreme(float* __restrict col, float* __restrict out, int width,
+template <class T, int N, bool Dilate>
+__attribute__((always_inline)) inline void RowExtreme(T* __restrict col, T* __restrict out, int width,
                                                       int w) {
     if (w <= 8) {
         SweepOverlapping<N>(
             width, [&](int x, auto n) __attribute__((always_inline)) {
-                Lanes<float, decltype(n)::value> e, v;
+                Lanes<T, decltype(n)::value> e, v;
                 Load(e, col + x);
                 for (int k = 1; k < w; ++k) {
                     Load(v, col + x + k);
@@ -50,7 +50,7 @@ __attribute__((always_inline)) inline void RowExtreme(float* __restrict col, flo
         valid -= span;
         Sweep<N>(
             valid, [&](int x, auto n) __attribute__((always_inline)) {
-                Lanes<float, decltype(n)::value> e, v;
+                Lanes<T, decltype(n)::value> e, v;
                 Load(e, col + x);
                 Load(v, col + x + span);
                 Extreme<Dilate>(e, v);
@@ -59,7 +59,7 @@ __attribute__((always_inline)) inline void RowExtreme(float* __restrict col, flo
     }
     SweepOverlapping<N>(
         width, [&](int x, auto n) __attribute__((always_inline)) {
-            Lanes<float, decltype(n)::value> e, v;
+            Lanes<T, decltype(n)::value> e, v;
             Load(e, col + x);
             Load(v, col + x + w - span);
             Extreme<Dilate>(e, v);
@@ -69,21 +69,21 @@ __attribute__((always_inline)) inline void RowExtreme(float* __restrict col, flo
 
 // base is the top-left cell of output (0, 0)'s w x h block. Output rows go in pairs, which share
 // h - 1 source rows: the extreme down those is taken once for both.
-template <int Bytes, bool Dilate>
-__attribute__((always_inline)) inline void RectRows(const float* base, int srcStep, float* dst, int dstStep,
+template <class T, int Bytes, bool Dilate>
+__attribute__((always_inline)) inline void RectRows(const T* base, int srcStep, T* dst, int dstStep,
                                                     KSize roi, int w, int h) {
-    constexpr int N = Bytes / sizeof(float);
+    constexpr int N = Bytes / sizeof(T);
     const int ext = roi.width + w - 1;
-    std::vector<float> buffers(2 * static_cast<std::size_t>(ext));
-    float* __restrict upper = buffers.data();
-    float* __restrict lower = upper + ext;
+    std::vector<T> buffers(2 * static_cast<std::size_t>(ext));
+    T* __restrict upper = buffers.data();
+    T* __restrict lower = upper + ext;
 
     for (int y = 0; y < roi.height; y += 2) {
         const bool pair = y + 1 < roi.height;
-        const float* top = RowAt(base, srcStep, y);
+        const T* top = RowAt(base, srcStep, y);
         SweepOverlapping<N>(
             ext, [&](int x, auto n) __attribute__((always_inline)) {
-                Lanes<float, decltype(n)::value> shared, first, last, v;
+                Lanes<T, decltype(n)::value> shared, first, last, v;
                 Load(first, top + x);
                 if (h > 1) {
                     Load(shared, RowAt(top, srcStep, 1) + x);
@@ -101,9 +101,9 @@ __attribute__((always_inline)) inline void RectRows(const float* base, int srcSt
                     Store(lower + x, last);
                 }
             });
-        RowExtreme<N, Dilate>(upper, RowAt(dst, dstStep, y), roi.width, w);
+        RowExtreme<T, N, Dilate>(upper, RowAt(dst, dstStep, y), roi.width, w);
         if (pair)
-            RowExtreme<N, Dilate>(lower, RowAt(dst, dstStep, y + 1), roi.width, w);
+            RowExtreme<T, N, Dilate>(lower, RowAt(dst, dstStep, y + 1), roi.width, w);
     }
 }
 
@@ -112,17 +112,17 @@ struct SOffset {
 };
 
 // Any other mask: the extreme over its cells, one shifted source row at a time, kept in dst.
-template <int Bytes, bool Dilate>
-__attribute__((always_inline)) inline void MaskRows(const float* src, int srcStep, float* dst, int dstStep,
-                                                    KSize roi, const std::vector<SOffset>& cells) {
-    constexpr int N = Bytes / sizeof(float);
+template <class T, int Bytes, bool Dilate>
+__attribute__((always_inline)) inline void MaskRows(const T* src, int srcStep, T* dst, int dstStep, KSize roi,
+                                                    const std::vector<SOffset>& cells) {
+    constexpr int N = Bytes / sizeof(T);
     for (int y = 0; y < roi.height; ++y) {
-        float* d = RowAt(dst, dstStep, y);
+        T* d = RowAt(dst, dstStep, y);
         for (std::size_t i = 0; i < cells.size(); ++i) {
-            const float* s = RowAt(src, srcStep, y + cells[i].dy) + cells[i].dx;
+            const T* s = RowAt(src, srcStep, y + cells[i].dy) + cells[i].dx;
             SweepOverlapping<N>(
                 roi.width, [&](int x, auto n) __attribute__((always_inline)) {
-                    Lanes<float, decltype(n)::value> e, v;
+                    Lanes<T, decltype(n)::value> e, v;
                     Load(v, s + x);
                     if (i == 0) {
                         e = v;
@@ -136,19 +136,19 @@ __attribute__((always_inline)) inline void MaskRows(const float* src, int srcSte
     }
 }
 
-template <bool Dilate> int Morph3x3(const float* src, int srcStep, float* dst, int dstStep, KSize roi) {
+template <bool Dilate, class T> int Morph3x3(const T* src, int srcStep, T* dst, int dstStep, KSize roi) {
     if (const int status = CheckImages(src, srcStep, dst, dstStep, roi))
         return status;
-    const float* base = RowAt(src, srcStep, -1) - 1;
+    const T* base = RowAt(src, srcStep, -1) - 1;
     RunSimd([&](auto b) __attribute__((always_inline)) {
-        RectRows<decltype(b)::value, Dilate>(base, srcStep, dst, dstStep, roi, 3, 3);
+        RectRows<T, decltype(b)::value, Dilate>(base, srcStep, dst, dstStep, roi, 3, 3);
     });
     return StsNoErr;
 }
 
-template <bool Dilate>
-int Morph(const float* src, int srcStep, float* dst, int dstStep, KSize roi, const std::uint8_t* mask,
-          KSize maskSize, KPoint anchor) {
+template <bool Dilate, class T>
+int Morph(const T* src, int srcStep, T* dst, int dstStep, KSize roi, const std::uint8_t* mask, KSize maskSize,
+          KPoint anchor) {
     if (!mask)
         return StsNullPtr;
     if (const int status = CheckImages(src, srcStep, dst, dstStep, roi))
@@ -168,14 +168,14 @@ int Morph(const float* src, int srcStep, float* dst, int dstStep, KSize roi, con
         return StsMaskSize;
 
     if (cells.size() == static_cast<std::size_t>(maskSize.width) * maskSize.height) {
-        const float* base = RowAt(src, srcStep, -anchor.y) - anchor.x;
+        const T* base = RowAt(src, srcStep, -anchor.y) - anchor.x;
         RunSimd([&](auto b) __attribute__((always_inline)) {
-            RectRows<decltype(b)::value, Dilate>(base, srcStep, dst, dstStep, roi, maskSize.width,
-                                                 maskSize.height);
+            RectRows<T, decltype(b)::value, Dilate>(base, srcStep, dst, dstStep, roi, maskSize.width,
+                                                    maskSize.height);
         });
     } else {
         RunSimd([&](auto b) __attribute__((always_inline)) {
-            MaskRows<decltype(b)::value, Dilate>(src, srcStep, dst, dstStep, roi, cells);
+            MaskRows<T, decltype(b)::value, Dilate>(src, srcStep, dst, dstStep, roi, cells);
         });
     }
     return StsNoErr;
@@ -198,6 +198,24 @@ int Dilate32f(const float* src, int srcStep, float* dst, int dstStep, KSize roi,
 
 int Erode32f(const float* src, int srcStep, float* dst, int dstStep, KSize roi, const std::uint8_t* mask,
              KSize maskSize, KPoint anchor) {
+    return Morph<false>(src, srcStep, dst, dstStep, roi, mask, maskSize, anchor);
+}
+
+int Dilate3x3_16s(const std::int16_t* src, int srcStep, std::int16_t* dst, int dstStep, KSize roi) {
+    return Morph3x3<true>(src, srcStep, dst, dstStep, roi);
+}
+
+int Erode3x3_16s(const std::int16_t* src, int srcStep, std::int16_t* dst, int dstStep, KSize roi) {
+    return Morph3x3<false>(src, srcStep, dst, dstStep, roi);
+}
+
+int Dilate16s(const std::int16_t* src, int srcStep, std::int16_t* dst, int dstStep, KSize roi,
+              const std::uint8_t* mask, KSize maskSize, KPoint anchor) {
+    return Morph<true>(src, srcStep, dst, dstStep, roi, mask, maskSize, anchor);
+}
+
+int Erode16s(const std::int16_t* src, int srcStep, std::int16_t* dst, int dstStep, KSize roi,
+             const std::uint8_t* mask, KSize maskSize, KPoint anchor) {
     return Morph<false>(src, srcStep, dst, dstStep, roi, mask, maskSize, anchor);
 }
 
