@@ -213,6 +213,7 @@ bool CVantriDoc::ReadRaw(fw::CArchive& ar, int columns, int rows) {
     m_raw = std::move(raw);
     m_rawColumns = columns;
     m_rawRows = rows;
+    RawChanged();
     return true;
 }
 
@@ -225,26 +226,19 @@ void Report(int status) {
 } // namespace
 
 double CVantriDoc::RunChain() {
-    double s = m_preprocessor.Run(m_raw.data(), m_rawColumns, m_rawRows, heights, columns, rows);
-    float* grid = heights.data();
-    if (m_bJumps)
-        EliminateJumps(grid, columns, rows);
-    Flatten(grid, columns, rows, m_nFlatting);
-    m_planeFit.Apply(grid, columns, rows);
-    s *= FitToUnit(grid, columns, rows);
-    // A fitted grid is a fixed point of FitToUnit: after stages that are switched off, the next fit
-    // would change nothing and is skipped (each is a full pass over a large scan).
-    const bool shaped = m_morphology.operation != MorphOp::None;
-    Report(m_morphology.Apply(grid, columns, rows));
-    if (shaped)
-        s *= FitToUnit(grid, columns, rows);
-    const bool filtered = m_filter.type != FilterType::None;
-    Report(m_filter.Apply(grid, columns, rows));
-    const bool normalised = m_normalize.pending || (m_normalize.span != 1.0 && m_normalize.span > 0.0);
-    s *= Normalize(grid, columns, rows, m_normalize);
-    if (shaped || filtered || normalised)
-        s *= FitToUnit(grid, columns, rows);
-    return s;
+    CChainInput in;
+    in.raw = m_raw.data();
+    in.rawColumns = m_rawColumns;
+    in.rawRows = m_rawRows;
+    in.rawVersion = m_rawVersion;
+    in.preprocessor = &m_preprocessor;
+    in.jumps = m_bJumps;
+    in.flattening = m_nFlatting;
+    in.planeFit = &m_planeFit;
+    in.morphology = &m_morphology;
+    in.filter = &m_filter;
+    in.normalize = &m_normalize;
+    return m_chain.Run(in, heights, columns, rows, Report);
 }
 
 TGrid<std::int16_t> CVantriDoc::CentredCounts() const {
@@ -263,6 +257,7 @@ TGrid<std::int16_t> CVantriDoc::CentredCounts() const {
 }
 
 void CVantriDoc::SettingChanged(bool modified) {
+    m_chain.Keep(true);
     Reprocess();
     SetModifiedFlag(modified);
     UpdateAllViews(nullptr, kHintSurface, nullptr);
@@ -294,6 +289,7 @@ bool CVantriDoc::OnCommand(int id) {
         return true;
     case ID_NORMALIZE:
         m_normalize.pending = true;
+        m_chain.Keep(true);
         Reprocess();
         UpdateAllViews(nullptr, kHintSurface, nullptr);
         return true;

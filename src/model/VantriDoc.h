@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "framework/fwDocument.h"
+#include "model/Chain.h"
 #include "model/DataDoc.h"
 #include "model/FileIndex.h"
 #include "model/SurfaceCommands.h"
@@ -46,12 +47,15 @@ public:
     // The scale of the 2D window, once one was opened for the document; 0 before.
     float m_f2DScale = 0.0f;
 
-    // The raw scan, line after line in file order.
+    // The raw scan, line after line in file order. Whatever changes it other than ReadRaw calls
+    // RawChanged.
     TGrid<std::int16_t> m_raw;
     int m_rawColumns = 0;
     int m_rawRows = 0;
+    void RawChanged() { ++m_rawVersion; }
 
-    // Correction settings; every command re-runs the chain from the raw grid with them.
+    // Correction settings; every command re-runs the chain with them, from the first stage whose
+    // setting changed.
     CPreprocessor m_preprocessor;
     bool m_bJumps = false;
     Flattening m_nFlatting = Flattening::None;
@@ -135,6 +139,8 @@ private:
     void SettingChanged(bool modified);
     // The path being loaded; the document owns it only once the load returned.
     std::wstring m_strLoadPath;
+    CChain m_chain;
+    std::uint64_t m_rawVersion = 0;
 };
 
 } // namespace doc

@@ -126,12 +126,36 @@ std::size_t WholeBlocks(std::size_t n) {
 }
 
 // v[k] = cell(v[k]) for k = 0 ... n - 1.
-template <typename Cell> void MapCells(float* v, std::size_t n, Cell cell) {
+template <typename Cell> void MapInPlace(float* v, std::size_t n, Cell cell) {
     const std::size_t body = WholeBlocks(n);
     for (std::size_t k = 0; k < body; ++k)
         v[k] = cell(v[k]);
     for (std::size_t k = body; k < n; ++k)
         v[k] = cell(v[k]);
+}
+
+// out[k] = cell(in[k]) for k = 0 ... n - 1, the two apart.
+template <typename Cell>
+void MapApart(const float* __restrict in, float* __restrict out, std::size_t n, Cell cell) {
+    const std::size_t body = WholeBlocks(n);
+    for (std::size_t k = 0; k < body; ++k)
+        out[k] = cell(in[k]);
+    for (std::size_t k = body; k < n; ++k)
+        out[k] = cell(in[k]);
+}
+
+// out[k] = cell(in[k]) for k = 0 ... n - 1; out may be in.
+template <typename Cell> void MapCells(const float* in, float* out, std::size_t n, Cell cell) {
+    if (in == out)
+        MapInPlace(out, n, cell);
+    else
+        MapApart(in, out, n, cell);
+}
+
+// The grid as it is into out, unless out is the grid.
+void CopyCells(const float* in, float* out, std::size_t n) {
+    if (in != out)
+        std::copy(in, in + n, out);
 }
 
 // A cell lifted by a row's offset: rows with nothing to add keep their cells as they are (-0 stays -0).
@@ -379,8 +403,12 @@ void EliminateJumpsIn(float* grid, std::size_t w, std::size_t h) {
 } // namespace
 
 double FitToUnit(float* grid, int columns, int rows) {
+    return FitToUnit(grid, grid, columns, rows);
+}
+
+double FitToUnit(const float* grid, float* out, int columns, int rows) {
     const std::size_t n = CellCount(columns, rows);
-    if (!grid || n == 0)
+    if (!grid || !out || n == 0)
         return 1.0;
     float lo, hi;
     MinMax(grid, n, lo, hi);
@@ -389,17 +417,23 @@ double FitToUnit(float* grid, int columns, int rows) {
         // No clamp needed: v - lo never exceeds d, so in double the product exceeds 1 by at most two
         // roundings, which the conversion to float rounds back to 1; and it is never negative.
         const double scale = 1.0 / d, offset = lo;
-        MapCells(grid, n, [=](float v) { return static_cast<float>((v - offset) * scale); });
+        MapCells(grid, out, n, [=](float v) { return static_cast<float>((v - offset) * scale); });
         return d;
     }
     const double shift = 0.5 - (lo + d / 2);
     if (std::fabs(shift) > 0.0625 || lo < 0.0f || hi > 1.0f)
-        MapCells(grid, n, [=](float v) { return static_cast<float>(v + shift); });
+        MapCells(grid, out, n, [=](float v) { return static_cast<float>(v + shift); });
+    else
+        CopyCells(grid, out, n);
     return 1.0;
 }
 
 double Normalize(float* grid, int columns, int rows, CNormalizeState& state) {
-    const std::size_t n = grid ? CellCount(columns, rows) : 0;
+    return Normalize(grid, grid, columns, rows, state);
+}
+
+double Normalize(const float* grid, float* out, int columns, int rows, CNormalizeState& state) {
+    const std::size_t n = grid && out ? CellCount(columns, rows) : 0;
     if (state.pending) {
         if (n == 0)
             return 1.0;
@@ -411,6 +445,7 @@ double Normalize(float* grid, int columns, int rows, CNormalizeState& state) {
         state.span = span > 0.0 ? span : 1.0;
         state.pending = false;
     } else if (state.span == 1.0 || !(state.span > 0.0)) {
+        CopyCells(grid, out, n);
         return 1.0;
     }
     // A later run may meet values far outside what the span was measured on; a tiny span must not turn
@@ -427,10 +462,10 @@ double Normalize(float* grid, int columns, int rows, CNormalizeState& state) {
     };
     for (; k + 4 <= n; k += 4) {
         const __m128 v = _mm_loadu_ps(grid + k);
-        _mm_storeu_ps(grid + k, _mm_movelh_ps(map(_mm_cvtps_pd(v)), map(_mm_cvtps_pd(_mm_movehl_ps(v, v)))));
+        _mm_storeu_ps(out + k, _mm_movelh_ps(map(_mm_cvtps_pd(v)), map(_mm_cvtps_pd(_mm_movehl_ps(v, v)))));
     }
 #endif
-    MapCells(grid + k, n - k, [=](float v) {
+    MapCells(grid + k, out + k, n - k, [=](float v) {
         return static_cast<float>(std::min(std::max((v - offset) / span, -limit), limit));
     });
     return span;

@@ -9,6 +9,8 @@ namespace doc {
 // onto [0, 1] and returned; a smaller span is only re-centred on 0.5 (when it is off centre by more
 // than 1/16 or leaves [0, 1]) and 1 is returned. An empty grid returns 1.
 double FitToUnit(float* grid, int columns, int rows);
+// The same from grid into out (which may be grid): out receives the grid fitted, or as it is.
+double FitToUnit(const float* grid, float* out, int columns, int rows);
 
 // What the "Normalize" command measured, re-applied on every later run of the chain.
 struct CNormalizeState {
@@ -22,6 +24,8 @@ struct CNormalizeState {
 // - A flat grid has no span: the state keeps span 1 and the grid is only shifted to 0, once.
 // - An empty grid returns 1 and leaves a pending measurement pending.
 double Normalize(float* grid, int columns, int rows, CNormalizeState& state);
+// The same from grid into out (which may be grid): out receives the grid mapped, or as it is.
+double Normalize(const float* grid, float* out, int columns, int rows, CNormalizeState& state);
 
 // Removes offsets between whole scan rows: a step between the means of two adjacent rows larger than
 // e times the median row-to-row step lifts every following row by it, and the rows at each step are

@@ -52,6 +52,7 @@ public:
         m_rawColumns = 4;
         m_rawRows = 3;
         m_raw = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11};
+        RawChanged();
         Reprocess();
         PrepareNextImage();
     }
