@@ -160,6 +160,7 @@ private:
 #include "framework/fwMessage.h"
 #include "framework/fwText.h"
 #include "model/SurfaceApp.h"
+#include "model/VantriDoc.h"
 
 namespace bench {
 
@@ -213,6 +214,33 @@ inline bool CheckVantriOpen(const std::string& path) {
         ReportOpenFailure(path, recorder);
     return ok;
 }
+
+// A generated side x side NanoScope III scan, opened as the application opens it (message boxes go
+// to a recorder) for the benchmarks that work on a document; closed and removed at the end.
+class COpenedScan {
+public:
+    explicit COpenedScan(int side) : m_path(WriteNanoScope(m_temp, side)), m_scope(m_recorder) {
+        doc::RegisterDocTypes(m_app);
+        m_doc = dynamic_cast<doc::CVantriDoc*>(m_app.OpenDocumentFile(fw::FromUtf8(m_path)));
+        if (!m_doc) {
+            ReportOpenFailure(m_path, m_recorder);
+            throw std::runtime_error("the generated scan did not open");
+        }
+    }
+    ~COpenedScan() { m_app.GetDocManager().CloseAllDocuments(); }
+    COpenedScan(const COpenedScan&) = delete;
+    COpenedScan& operator=(const COpenedScan&) = delete;
+
+    doc::CVantriDoc& Doc() const { return *m_doc; }
+
+private:
+    TempDir m_temp;
+    std::string m_path;
+    fw::CMessageRecorder m_recorder;
+    fw::CScopedMessages m_scope;
+    doc::CSurfaceApp m_app;
+    doc::CVantriDoc* m_doc = nullptr;
+};
 
 // The timed loop of our side: open, then close, since the document manager hands back an already
 // open document of the same path. Message boxes go to a recorder.

@@ -18,10 +18,6 @@
 #include <vector>
 
 #include "BenchCommon.h"
-#include "formats/DocTypes.h"
-#include "framework/fwMessage.h"
-#include "framework/fwText.h"
-#include "model/SurfaceApp.h"
 #include "model/VantriDoc.h"
 #include "processing/ChainStages.h"
 #include "processing/Filter.h"
@@ -387,18 +383,8 @@ int Run() {
     cv::setNumThreads(1);
     gwy_threads_set_enabled(FALSE);
 
-    bench::TempDir temp;
-    const std::string path = bench::WriteNanoScope(temp, kSide);
-
-    fw::CMessageRecorder recorder;
-    fw::CScopedMessages scope(recorder);
-    doc::CSurfaceApp app;
-    doc::RegisterDocTypes(app);
-    g_doc = dynamic_cast<doc::CVantriDoc*>(app.OpenDocumentFile(fw::FromUtf8(path)));
-    if (!g_doc) {
-        bench::ReportOpenFailure(path, recorder);
-        return 1;
-    }
+    bench::COpenedScan scan(kSide);
+    g_doc = &scan.Doc();
     g_plane.mode = doc::PlaneModel::Paraboloid;
     g_morphology.operation = doc::MorphOp::Dilate3;
     g_filter.type = doc::FilterType::Median5;
@@ -408,7 +394,6 @@ int Run() {
 
     Register();
     bench::RunAndSummarise(PrintTable);
-    app.GetDocManager().CloseAllDocuments();
     return 0;
 }
 

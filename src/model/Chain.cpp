@@ -152,10 +152,13 @@ double CChain::Run(const CChainInput& in, TGrid<float>& out, int& columns, int& 
     }
 
     bool failed = false;
+    // What "Normalize" measured of its output, which the last fit then need not measure again.
+    CValueRange normalised;
+    bool measured = false;
     for (int step = from + 1; step <= plan.last; ++step) {
         if (!plan.on[step])
             continue;
-        // The first step reads the kept grid it starts from; the others work in place.
+        // A step after a kept grid reads it and writes into another; the others work in place.
         const float* src = source ? source : out.data();
         source = nullptr;
         float* dst = out.data();
@@ -194,10 +197,11 @@ double CChain::Run(const CChainInput& in, TGrid<float>& out, int& columns, int& 
                 asItWas();
             break;
         case kNormalize:
-            factor *= Normalize(src, dst, columns, rows, *in.normalize);
+            factor *= Normalize(src, dst, columns, rows, *in.normalize, &normalised);
+            measured = true;
             break;
         default:
-            factor *= FitToUnit(src, dst, columns, rows);
+            factor *= FitToUnit(src, dst, columns, rows, measured ? &normalised : nullptr);
             break;
         }
         if (status != kern::StsNoErr) {
@@ -205,20 +209,27 @@ double CChain::Run(const CChainInput& in, TGrid<float>& out, int& columns, int& 
             if (report)
                 report(status);
         }
-        if (m_keep && !failed && step < plan.last) {
+        // The output is kept where a later step can change alone: not that of "Normalize", which
+        // only the last fit follows. The next step writes into another grid, reading this one.
+        if (m_keep && !failed && step < plan.last && step != kNormalize) {
             try {
-                CKept copy;
-                copy.step = step;
-                copy.key = plan.prefix[step];
-                copy.grid = TakeGrid(out.size());
-                std::copy(out.begin(), out.end(), copy.grid.begin());
-                copy.columns = columns;
-                copy.rows = rows;
-                copy.factor = factor;
-                copy.normalize = *in.normalize;
-                Store(std::move(copy));
+                CKept kept;
+                kept.step = step;
+                kept.key = plan.prefix[step];
+                kept.columns = columns;
+                kept.rows = rows;
+                kept.factor = factor;
+                kept.normalize = *in.normalize;
+                TGrid<float> next = TakeGrid(out.size());
+                m_kept.emplace_back();
+                // Nothing below throws: the grids only change hands.
+                kept.grid = std::move(out);
+                out = std::move(next);
+                m_kept.back() = std::move(kept);
+                source = m_kept.back().grid.data();
+                Stored();
             } catch (const std::bad_alloc&) {
-                // Keeping is only a saving: without the memory the chain goes on without it.
+                // Keeping is only a saving: without the memory the chain goes on in place.
             }
         }
     }
@@ -233,46 +244,64 @@ std::list<CChain::CKept>::iterator CChain::Find(int step, const CKey& key) {
 }
 
 void CChain::Store(CKept kept) {
-    const std::size_t gridBytes = kept.grid.capacity() * sizeof(float);
-    kept.used = ++m_clock;
     m_kept.push_back(std::move(kept));
-    Trim(gridBytes);
+    Stored();
 }
 
-void CChain::Trim(std::size_t gridBytes) {
-    const std::size_t budget = std::max(kBudgetBytes, 2 * gridBytes);
-    auto bytes = [&] {
-        std::size_t total = 0;
-        for (const CKept& k : m_kept)
-            total += k.grid.capacity() * sizeof(float);
-        return total;
-    };
-    while (!m_kept.empty() && (m_kept.size() > kMaxGrids || bytes() > budget)) {
-        const auto oldest = std::min_element(m_kept.begin(), m_kept.end(),
-                                             [](const CKept& a, const CKept& b) { return a.used < b.used; });
-        GiveBack(std::move(oldest->grid));
-        m_kept.erase(oldest);
+std::size_t CChain::Limit(std::size_t cells) const {
+    const std::size_t gridBytes = std::max<std::size_t>(cells * sizeof(float), 1);
+    return std::min(kMaxGrids, std::max<std::size_t>(2, kBudgetBytes / gridBytes));
+}
+
+std::list<CChain::CKept>::iterator CChain::Oldest() {
+    return std::min_element(m_kept.begin(), m_kept.end(),
+                            [](const CKept& a, const CKept& b) { return a.used < b.used; });
+}
+
+void CChain::Stored() {
+    CKept& newest = m_kept.back();
+    newest.used = ++m_clock;
+    const std::size_t limit = Limit(newest.grid.size());
+    while (m_kept.size() + m_spare.size() > limit) {
+        if (!m_spare.empty())
+            m_spare.pop_back();
+        else
+            m_kept.erase(Oldest());
     }
 }
 
 TGrid<float> CChain::TakeGrid(std::size_t n) {
+    // A grid held back whose size is near: its pages are there already.
+    const auto near = [n](const TGrid<float>& g) { return g.capacity() >= n && g.capacity() / 4 <= n; };
     TGrid<float> grid;
-    if (m_spare.capacity() >= n && m_spare.capacity() / 4 <= n)
-        grid = std::move(m_spare);
-    m_spare = TGrid<float>();
+    const auto fits = std::find_if(m_spare.begin(), m_spare.end(), near);
+    if (fits != m_spare.end()) {
+        grid = std::move(*fits);
+        m_spare.erase(fits);
+    } else {
+        // Grids of another size are of no use now; at the bound, the kept grid used longest ago gives
+        // its pages to the new one.
+        m_spare.clear();
+        if (!m_kept.empty() && m_kept.size() >= Limit(n)) {
+            const auto oldest = Oldest();
+            if (near(oldest->grid))
+                grid = std::move(oldest->grid);
+            m_kept.erase(oldest);
+        }
+    }
     grid.resize(n);
     return grid;
 }
 
 void CChain::GiveBack(TGrid<float>&& grid) {
-    if (grid.capacity() > 0)
-        m_spare = std::move(grid);
-    grid = TGrid<float>();
+    TGrid<float> given = std::move(grid);
+    if (given.capacity() > 0 && m_kept.size() + m_spare.size() < Limit(given.size()))
+        m_spare.push_back(std::move(given));
 }
 
 void CChain::Forget() {
     m_kept.clear();
-    m_spare = TGrid<float>();
+    m_spare.clear();
     m_scratch.Release();
 }
 
@@ -289,7 +318,9 @@ void CChain::DropFrom(int step) {
 }
 
 std::size_t CChain::KeptBytes() const {
-    std::size_t total = m_spare.capacity() * sizeof(float) + m_scratch.Bytes();
+    std::size_t total = m_scratch.Bytes();
+    for (const TGrid<float>& g : m_spare)
+        total += g.capacity() * sizeof(float);
     for (const CKept& k : m_kept)
         total += k.grid.capacity() * sizeof(float);
     return total;

@@ -3,12 +3,15 @@
 // made, so that a change of one setting reruns the chain only from the first stage whose setting
 // changed, and going back to earlier settings finds their result kept.
 //
-// What is kept, and the bound: the output of every stage that ran (a stage switched off changes
-// nothing and has none of its own), each keyed by the settings of the stages up to it, and the
-// results the document showed before. At most kMaxGrids grids are kept, and no more bytes than the
-// larger of kBudgetBytes and two grids; the grid used longest ago goes first. One grid given up is
-// held back for the next grid the chain needs, so that a rerun writes into pages it already has.
-// Nothing is kept until Keep(true): the run of a file's open keeps only its result.
+// What is kept, and the bound: the output of every stage that ran and that a later stage's own
+// setting can follow (a stage switched off changes nothing and has no output of its own; "Normalize"
+// is followed only by the last fit, which has no setting), each keyed by the settings of the stages
+// up to it, and the results the document showed before. Keeping costs no copy: the stage after a
+// kept grid writes into another grid. Besides the document's own grid, a chain holds at most
+// kMaxGrids grids, and no more of them than fit in kBudgetBytes (two at least): kept results, and
+// grids given up that wait for the next grid the chain needs, so that a rerun writes into pages it
+// already has. At the bound the kept grid used longest ago goes first. Nothing is kept until
+// Keep(true): the run of a file's open keeps only its result.
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -88,16 +91,21 @@ private:
     };
 
     std::list<CKept>::iterator Find(int step, const CKey& key);
-    // Moves a grid in among the kept ones; false when it had to be given up at once.
+    // Moves a grid in among the kept ones, as the newest.
     void Store(CKept kept);
-    // A grid of n cells for the next output: the one held back, or a new one.
+    // Marks the last kept grid the newest and gives up grids beyond the bound.
+    void Stored();
+    // How many grids of that many cells a chain may hold.
+    std::size_t Limit(std::size_t cells) const;
+    std::list<CKept>::iterator Oldest();
+    // A grid of n cells for the next output: one held back, the oldest kept one at the bound, or a new
+    // one.
     TGrid<float> TakeGrid(std::size_t n);
     void GiveBack(TGrid<float>&& grid);
-    void Trim(std::size_t gridBytes);
 
     std::list<CKept> m_kept;
     CShown m_shown;
-    TGrid<float> m_spare;
+    std::vector<TGrid<float>> m_spare;
     CScratch m_scratch;
     bool m_keep = false;
     std::uint64_t m_clock = 0;

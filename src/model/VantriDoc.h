@@ -90,9 +90,12 @@ public:
     virtual std::wstring FormatName() const { return std::wstring(); }
     virtual std::wstring ImageType() const { return std::wstring(); }
 
-    // Runs the chain from the raw grid with the current settings into the processed grid and
-    // returns the factor f: the raw counts that the value 1.0 stands for.
+    // Runs the chain with the current settings into the processed grid and returns the factor f: the
+    // raw counts that the value 1.0 stands for.
     double RunChain();
+    // The chain's runs and what they keep. The run of the open keeps nothing; from the first
+    // Surface-menu change on, the document keeps what its stages made.
+    CChain& Chain() { return m_chain; }
 
     // The processed surface as 16-bit counts centred on zero, trunc((h - 0.5) x 65535), at the same
     // column and row of a copy of the raw grid; raw cells outside the processed grid keep their counts.

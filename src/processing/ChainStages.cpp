@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <new>
+#include <optional>
 #include <vector>
 
 #if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
@@ -59,38 +60,77 @@ inline __m128 AddInDouble(__m128 v, __m128d lo, __m128d hi) {
 }
 #endif
 
-void MinMax(const float* v, std::size_t n, float& lo, float& hi) {
-    float l[kLanes], h[kLanes];
-    std::size_t i = 0;
+// The extremes of a run of floats in eight lanes: lane k takes the cells of whole blocks of eight at
+// k, each lane starting from the first value, and lane 0 the cells after the last whole block. The
+// lanes make the same choices however the run is handed over, as long as every piece but the last is
+// a whole number of blocks.
+class CExtremes {
+public:
+    explicit CExtremes(float first) {
 #if VANTRI_CHAIN_SSE2
-    // _mm_min_ps(a, b) is a < b ? a : b, the scalar loop's choice exactly.
-    __m128 l0 = _mm_set1_ps(v[0]), l1 = l0, h0 = l0, h1 = l0;
-    for (; i + kLanes <= n; i += kLanes) {
-        const __m128 a = _mm_loadu_ps(v + i), b = _mm_loadu_ps(v + i + 4);
-        l0 = _mm_min_ps(a, l0);
-        l1 = _mm_min_ps(b, l1);
-        h0 = _mm_max_ps(a, h0);
-        h1 = _mm_max_ps(b, h1);
-    }
-    _mm_storeu_ps(l, l0);
-    _mm_storeu_ps(l + 4, l1);
-    _mm_storeu_ps(h, h0);
-    _mm_storeu_ps(h + 4, h1);
+        m_l0 = m_l1 = m_h0 = m_h1 = _mm_set1_ps(first);
 #else
-    std::fill(l, l + kLanes, v[0]);
-    std::fill(h, h + kLanes, v[0]);
-    for (; i + kLanes <= n; i += kLanes)
-        for (std::size_t k = 0; k < kLanes; ++k) {
-            l[k] = v[i + k] < l[k] ? v[i + k] : l[k];
-            h[k] = v[i + k] > h[k] ? v[i + k] : h[k];
-        }
+        std::fill(m_l, m_l + kLanes, first);
+        std::fill(m_h, m_h + kLanes, first);
 #endif
-    for (; i < n; ++i) {
-        l[0] = std::min(l[0], v[i]);
-        h[0] = std::max(h[0], v[i]);
     }
-    lo = *std::min_element(l, l + kLanes);
-    hi = *std::max_element(h, h + kLanes);
+
+    // Takes v[0 ... n - 1]; n that is not a multiple of 8 ends the run.
+    void Take(const float* v, std::size_t n) {
+        std::size_t i = 0;
+#if VANTRI_CHAIN_SSE2
+        // _mm_min_ps(a, b) is a < b ? a : b, the scalar loop's choice exactly.
+        for (; i + kLanes <= n; i += kLanes) {
+            const __m128 a = _mm_loadu_ps(v + i), b = _mm_loadu_ps(v + i + 4);
+            m_l0 = _mm_min_ps(a, m_l0);
+            m_l1 = _mm_min_ps(b, m_l1);
+            m_h0 = _mm_max_ps(a, m_h0);
+            m_h1 = _mm_max_ps(b, m_h1);
+        }
+#else
+        for (; i + kLanes <= n; i += kLanes)
+            for (std::size_t k = 0; k < kLanes; ++k) {
+                m_l[k] = v[i + k] < m_l[k] ? v[i + k] : m_l[k];
+                m_h[k] = v[i + k] > m_h[k] ? v[i + k] : m_h[k];
+            }
+#endif
+        for (; i < n && m_tailCount < kLanes; ++i)
+            m_tail[m_tailCount++] = v[i];
+    }
+
+    void Result(float& lo, float& hi) const {
+        float l[kLanes], h[kLanes];
+#if VANTRI_CHAIN_SSE2
+        _mm_storeu_ps(l, m_l0);
+        _mm_storeu_ps(l + 4, m_l1);
+        _mm_storeu_ps(h, m_h0);
+        _mm_storeu_ps(h + 4, m_h1);
+#else
+        std::copy(m_l, m_l + kLanes, l);
+        std::copy(m_h, m_h + kLanes, h);
+#endif
+        for (std::size_t i = 0; i < m_tailCount; ++i) {
+            l[0] = std::min(l[0], m_tail[i]);
+            h[0] = std::max(h[0], m_tail[i]);
+        }
+        lo = *std::min_element(l, l + kLanes);
+        hi = *std::max_element(h, h + kLanes);
+    }
+
+private:
+#if VANTRI_CHAIN_SSE2
+    __m128 m_l0, m_l1, m_h0, m_h1;
+#else
+    float m_l[kLanes], m_h[kLanes];
+#endif
+    float m_tail[kLanes] = {}; // the cells after the last whole block
+    std::size_t m_tailCount = 0;
+};
+
+void MinMax(const float* v, std::size_t n, float& lo, float& hi) {
+    CExtremes extremes(v[0]);
+    extremes.Take(v, n);
+    extremes.Result(lo, hi);
 }
 
 double Sum(const float* v, std::size_t n) {
@@ -403,15 +443,20 @@ void EliminateJumpsIn(float* grid, std::size_t w, std::size_t h) {
 } // namespace
 
 double FitToUnit(float* grid, int columns, int rows) {
-    return FitToUnit(grid, grid, columns, rows);
+    return FitToUnit(grid, grid, columns, rows, nullptr);
 }
 
-double FitToUnit(const float* grid, float* out, int columns, int rows) {
+double FitToUnit(const float* grid, float* out, int columns, int rows, const CValueRange* known) {
     const std::size_t n = CellCount(columns, rows);
     if (!grid || !out || n == 0)
         return 1.0;
     float lo, hi;
-    MinMax(grid, n, lo, hi);
+    if (known) {
+        lo = known->lo;
+        hi = known->hi;
+    } else {
+        MinMax(grid, n, lo, hi);
+    }
     const double d = static_cast<double>(hi) - lo;
     if (d > 1.0) {
         // No clamp needed: v - lo never exceeds d, so in double the product exceeds 1 by at most two
@@ -429,10 +474,11 @@ double FitToUnit(const float* grid, float* out, int columns, int rows) {
 }
 
 double Normalize(float* grid, int columns, int rows, CNormalizeState& state) {
-    return Normalize(grid, grid, columns, rows, state);
+    return Normalize(grid, grid, columns, rows, state, nullptr);
 }
 
-double Normalize(const float* grid, float* out, int columns, int rows, CNormalizeState& state) {
+double Normalize(const float* grid, float* out, int columns, int rows, CNormalizeState& state,
+                 CValueRange* range) {
     const std::size_t n = grid && out ? CellCount(columns, rows) : 0;
     if (state.pending) {
         if (n == 0)
@@ -446,13 +492,14 @@ double Normalize(const float* grid, float* out, int columns, int rows, CNormaliz
         state.pending = false;
     } else if (state.span == 1.0 || !(state.span > 0.0)) {
         CopyCells(grid, out, n);
+        if (range && n > 0)
+            MinMax(out, n, range->lo, range->hi);
         return 1.0;
     }
     // A later run may meet values far outside what the span was measured on; a tiny span must not turn
     // them into infinities.
     const double offset = state.offset, span = state.span;
     const double limit = FLT_MAX;
-    std::size_t k = 0;
 #if VANTRI_CHAIN_SSE2
     // _mm_max_pd(a, b) is a > b ? a : b: with the bound first, a NaN passes as std::max lets it.
     const __m128d offsets = _mm_set1_pd(offset), spans = _mm_set1_pd(span);
@@ -460,14 +507,31 @@ double Normalize(const float* grid, float* out, int columns, int rows, CNormaliz
     auto map = [&](__m128d x) {
         return _mm_cvtpd_ps(_mm_min_pd(upper, _mm_max_pd(lower, _mm_div_pd(_mm_sub_pd(x, offsets), spans))));
     };
-    for (; k + 4 <= n; k += 4) {
-        const __m128 v = _mm_loadu_ps(grid + k);
-        _mm_storeu_ps(out + k, _mm_movelh_ps(map(_mm_cvtps_pd(v)), map(_mm_cvtps_pd(_mm_movehl_ps(v, v)))));
-    }
 #endif
-    MapCells(grid + k, out + k, n - k, [=](float v) {
-        return static_cast<float>(std::min(std::max((v - offset) / span, -limit), limit));
-    });
+    // A piece at a time, its extremes taken while it is still in the cache.
+    constexpr std::size_t kPiece = 4096;
+    std::optional<CExtremes> extremes;
+    for (std::size_t from = 0; from < n; from += kPiece) {
+        const std::size_t to = std::min(n, from + kPiece);
+        std::size_t k = from;
+#if VANTRI_CHAIN_SSE2
+        for (; k + 4 <= to; k += 4) {
+            const __m128 v = _mm_loadu_ps(grid + k);
+            _mm_storeu_ps(out + k,
+                          _mm_movelh_ps(map(_mm_cvtps_pd(v)), map(_mm_cvtps_pd(_mm_movehl_ps(v, v)))));
+        }
+#endif
+        MapCells(grid + k, out + k, to - k, [=](float v) {
+            return static_cast<float>(std::min(std::max((v - offset) / span, -limit), limit));
+        });
+        if (range) {
+            if (!extremes)
+                extremes.emplace(out[0]);
+            extremes->Take(out + from, to - from);
+        }
+    }
+    if (extremes)
+        extremes->Result(range->lo, range->hi);
     return span;
 }
 

@@ -9,8 +9,14 @@ namespace doc {
 // onto [0, 1] and returned; a smaller span is only re-centred on 0.5 (when it is off centre by more
 // than 1/16 or leaves [0, 1]) and 1 is returned. An empty grid returns 1.
 double FitToUnit(float* grid, int columns, int rows);
-// The same from grid into out (which may be grid): out receives the grid fitted, or as it is.
-double FitToUnit(const float* grid, float* out, int columns, int rows);
+// The smallest and the largest value of a grid.
+struct CValueRange {
+    float lo = 0.0f, hi = 0.0f;
+};
+
+// The same from grid into out (which may be grid): out receives the grid fitted, or as it is. known,
+// when given, is the grid's range as Normalize measured it.
+double FitToUnit(const float* grid, float* out, int columns, int rows, const CValueRange* known = nullptr);
 
 // What the "Normalize" command measured, re-applied on every later run of the chain.
 struct CNormalizeState {
@@ -24,8 +30,10 @@ struct CNormalizeState {
 // - A flat grid has no span: the state keeps span 1 and the grid is only shifted to 0, once.
 // - An empty grid returns 1 and leaves a pending measurement pending.
 double Normalize(float* grid, int columns, int rows, CNormalizeState& state);
-// The same from grid into out (which may be grid): out receives the grid mapped, or as it is.
-double Normalize(const float* grid, float* out, int columns, int rows, CNormalizeState& state);
+// The same from grid into out (which may be grid): out receives the grid mapped, or as it is. range,
+// when given and the grid is not empty, receives the range of out, measured on the way.
+double Normalize(const float* grid, float* out, int columns, int rows, CNormalizeState& state,
+                 CValueRange* range = nullptr);
 
 // Removes offsets between whole scan rows: a step between the means of two adjacent rows larger than
 // e times the median row-to-row step lifts every following row by it, and the rows at each step are
