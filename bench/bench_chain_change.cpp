@@ -34,9 +34,18 @@ void FullChain(doc::CVantriDoc& d) {
     d.m_normalize.pending = true;
 }
 
-// The inputs of the filter and of "Normalize" under the full chain, and the state "Normalize" measured.
+// The inputs of the filter and of "Normalize" under the full chain, and the states "Normalize" measured
+// with the 3 x 3 mean and with no filter: the states the filter changes below start from.
 Grid g_filterInput, g_normalizeInput;
-doc::CNormalizeState g_measured;
+doc::CNormalizeState g_measuredMean3, g_measuredNone;
+
+doc::CNormalizeState MeasuredWith(doc::FilterType filter) {
+    doc::CVantriDoc& d = *g_doc;
+    FullChain(d);
+    d.m_filter.type = filter;
+    d.Reprocess();
+    return d.m_normalize;
+}
 
 void PrepareInputs() {
     doc::CVantriDoc& d = *g_doc;
@@ -50,9 +59,10 @@ void PrepareInputs() {
     // What the filter left, before the last fit: the input of "Normalize".
     g_normalizeInput = g_filterInput;
     d.m_filter.Apply(g_normalizeInput.data(), d.columns, d.rows);
+    g_measuredMean3 = MeasuredWith(doc::FilterType::Mean3);
+    g_measuredNone = MeasuredWith(doc::FilterType::None);
     FullChain(d);
     d.Reprocess();
-    g_measured = d.m_normalize;
 }
 
 void Alone(benchmark::State& state, const Grid& input, const std::function<void(float*)>& stage) {
@@ -81,9 +91,9 @@ void NormalizeAlone(benchmark::State& state) {
 }
 
 // The steps after the filter alone: "Normalize" with a state measured before, and the last fit.
-void TailAlone(benchmark::State& state) {
-    Alone(state, g_normalizeInput, [](float* g) {
-        doc::CNormalizeState s = g_measured;
+void TailAlone(benchmark::State& state, const doc::CNormalizeState& measured) {
+    Alone(state, g_normalizeInput, [&measured](float* g) {
+        doc::CNormalizeState s = measured;
         benchmark::DoNotOptimize(doc::Normalize(g, kSide, kSide, s));
         benchmark::DoNotOptimize(doc::FitToUnit(g, kSide, kSide));
     });
@@ -170,8 +180,11 @@ void PrintTable(const bench::MeanReporter& reporter, std::ostream& out) {
                   "stage->end", "ratio");
     out << line;
     const double normalize = Mean("Alone/normalize"), median = Mean("Alone/median 5");
-    const double normalizeOn = Mean("Alone/normalize+fit"), tail = Mean("Alone/normalize (measured)+fit");
-    const double afterMedian = median >= 0 && tail >= 0 ? median + tail : -1;
+    const double normalizeOn = Mean("Alone/normalize+fit");
+    const auto afterMedian = [&](const char* tail) {
+        const double rest = Mean(tail);
+        return median >= 0 && rest >= 0 ? median + rest : -1;
+    };
     const struct {
         const char* change;
         double stage, toEnd; // the changed stage alone; it and the stages after it alone
@@ -179,8 +192,8 @@ void PrintTable(const bench::MeanReporter& reporter, std::ostream& out) {
         {"normalize off", normalize, normalize},
         {"normalize on", normalize, normalizeOn},
         {"normalize off+on, kept", normalize >= 0 ? 2 * normalize : -1, -1},
-        {"filter mean 3 -> median 5", median, afterMedian},
-        {"filter off -> median 5", median, afterMedian},
+        {"filter mean 3 -> median 5", median, afterMedian("Alone/normalize (mean 3's)+fit")},
+        {"filter off -> median 5", median, afterMedian("Alone/normalize (no filter's)+fit")},
     };
     for (const auto& r : rows) {
         const double ours = Mean(std::string("Change/") + r.change);
@@ -215,7 +228,8 @@ int Run() {
     WallMs(benchmark::RegisterBenchmark("Alone/normalize", NormalizeAlone));
     WallMs(benchmark::RegisterBenchmark("Alone/median 5", MedianAlone));
     WallMs(benchmark::RegisterBenchmark("Alone/normalize+fit", NormalizeAndFitAlone));
-    WallMs(benchmark::RegisterBenchmark("Alone/normalize (measured)+fit", TailAlone));
+    WallMs(benchmark::RegisterBenchmark("Alone/normalize (mean 3's)+fit", TailAlone, g_measuredMean3));
+    WallMs(benchmark::RegisterBenchmark("Alone/normalize (no filter's)+fit", TailAlone, g_measuredNone));
     WallMs(benchmark::RegisterBenchmark("Change/normalize off", Change, Nothing, NormalizeOff,
                                         static_cast<int>(doc::CChain::kNormalize)));
     WallMs(benchmark::RegisterBenchmark("Change/normalize on", Change, NormalizeOff, NormalizeOn,
