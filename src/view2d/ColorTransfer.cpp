@@ -20,22 +20,6 @@ constexpr std::size_t kLead = 2048;
 
 constexpr float kBelowHalf = 0x1.fffffep-2f;
 
-// The bytes of every grey index in output order, four per entry so that one store writes a pixel.
-struct Packed {
-    std::uint8_t bytes[256][4];
-};
-
-Packed PackTables(const CConverter& converter, const int order[3]) {
-    const float* const tables[3] = {converter.Red(), converter.Green(), converter.Blue()};
-    Packed packed;
-    for (int i = 0; i < 256; ++i) {
-        for (int k = 0; k < 3; ++k)
-            packed.bytes[i][order[k]] = ComponentByte(tables[k][i]);
-        packed.bytes[i][3] = 255;
-    }
-    return packed;
-}
-
 // GreyIndex of N levels. A NaN fails the first compare and goes to 0. Truncating x plus the float
 // just below 0.5 rounds every x in 0..255 half away from zero (checked over all of them), one add
 // in place of a convert back, a subtraction and a compare.
@@ -72,25 +56,28 @@ __attribute__((always_inline)) inline void Indices(const float* grey, int n, flo
         });
 }
 
+// The bytes of every table index in output order, four per entry.
+using Packed = const std::uint8_t (*)[4];
+
 // A 3-byte pixel is stored as 4 bytes whose last one the next pixel overwrites.
 template <std::size_t pixelBytes>
-void Lookup(const unsigned* index, int n, const Packed& packed, std::uint8_t* dst) {
+void Lookup(const unsigned* index, int n, const Packed packed, std::uint8_t* dst) {
     int k = 0;
     for (; k + 4 <= n; k += 4, dst += 4 * pixelBytes) {
-        std::memcpy(dst, packed.bytes[index[k]], 4);
-        std::memcpy(dst + pixelBytes, packed.bytes[index[k + 1]], 4);
-        std::memcpy(dst + 2 * pixelBytes, packed.bytes[index[k + 2]], 4);
-        std::memcpy(dst + 3 * pixelBytes, packed.bytes[index[k + 3]], 4);
+        std::memcpy(dst, packed[index[k]], 4);
+        std::memcpy(dst + pixelBytes, packed[index[k + 1]], 4);
+        std::memcpy(dst + 2 * pixelBytes, packed[index[k + 2]], 4);
+        std::memcpy(dst + 3 * pixelBytes, packed[index[k + 3]], 4);
     }
     for (; k < n; ++k, dst += pixelBytes)
-        std::memcpy(dst, packed.bytes[index[k]], 4);
+        std::memcpy(dst, packed[index[k]], 4);
 }
 
 // 4-byte pixels go out two to a store: the stores, not the loads, limit the lookup.
-template <> void Lookup<4>(const unsigned* index, int n, const Packed& packed, std::uint8_t* dst) {
+template <> void Lookup<4>(const unsigned* index, int n, const Packed packed, std::uint8_t* dst) {
     const auto word = [&](unsigned i) {
         std::uint32_t w;
-        std::memcpy(&w, packed.bytes[i], 4);
+        std::memcpy(&w, packed[i], 4);
         return std::uint64_t(w);
     };
     // The first pixel goes to the lower address.
@@ -107,18 +94,15 @@ template <> void Lookup<4>(const unsigned* index, int n, const Packed& packed, s
         std::memcpy(dst + 8, &second, 8);
     }
     for (; k < n; ++k, dst += 4)
-        std::memcpy(dst, packed.bytes[index[k]], 4);
+        std::memcpy(dst, packed[index[k]], 4);
 }
 
-// The grid's very last pixel is written apart, with its own size, so nothing lands past the end.
+// The very last pixel is written apart, with its own size, so nothing lands past the end.
 template <std::size_t pixelBytes>
-void Transfer(const float* grey, std::size_t count, const CConverter& converter,
-              const CAttenuator& attenuator, const int order[3], std::uint8_t* out) {
+void Transfer(const float* grey, std::size_t count, Packed packed, float gain, float bias,
+              std::uint8_t* out) {
     if (count == 0)
         return;
-    const Packed packed = PackTables(converter, order);
-    const float gain = static_cast<float>(attenuator.Gain());
-    const float bias = static_cast<float>(attenuator.Bias());
     const std::size_t whole = count - 1;
     simd::RunSimd([&](auto bytes) __attribute__((always_inline)) {
         unsigned index[kBlock];
@@ -130,7 +114,7 @@ void Transfer(const float* grey, std::size_t count, const CConverter& converter,
             Lookup<pixelBytes>(index, n, packed, out + first * pixelBytes);
         }
     });
-    std::memcpy(out + whole * pixelBytes, packed.bytes[GreyIndex(grey[whole], gain, bias)], pixelBytes);
+    std::memcpy(out + whole * pixelBytes, packed[GreyIndex(grey[whole], gain, bias)], pixelBytes);
 }
 
 } // namespace
@@ -139,16 +123,32 @@ std::uint8_t ComponentByte(float c) {
     return static_cast<std::uint8_t>(GreyIndex(c, 1.0f, 0.0f));
 }
 
+CTransfer::CTransfer(const CConverter& converter, const CAttenuator& attenuator)
+    : m_gain(static_cast<float>(attenuator.Gain())), m_bias(static_cast<float>(attenuator.Bias())) {
+    const float* const tables[3] = {converter.Red(), converter.Green(), converter.Blue()};
+    for (int i = 0; i < 256; ++i) {
+        for (int k = 0; k < 3; ++k)
+            m_rgb[i][k] = m_bgra[i][2 - k] = ComponentByte(tables[k][i]);
+        m_rgb[i][3] = m_bgra[i][3] = 255;
+    }
+}
+
+void CTransfer::Rgb(const float* grey, std::size_t count, std::uint8_t* rgb) const {
+    Transfer<3>(grey, count, m_rgb, m_gain, m_bias, rgb);
+}
+
+void CTransfer::Bgra(const float* grey, std::size_t count, std::uint8_t* bgra) const {
+    Transfer<4>(grey, count, m_bgra, m_gain, m_bias, bgra);
+}
+
 void TransferRgb(const float* grey, std::size_t columns, std::size_t rows, const CConverter& converter,
                  const CAttenuator& attenuator, std::uint8_t* rgb) {
-    static const int kRgb[3] = {0, 1, 2};
-    Transfer<3>(grey, columns * rows, converter, attenuator, kRgb, rgb);
+    CTransfer(converter, attenuator).Rgb(grey, columns * rows, rgb);
 }
 
 void TransferBgra(const float* grey, std::size_t columns, std::size_t rows, const CConverter& converter,
                   const CAttenuator& attenuator, std::uint8_t* bgra) {
-    static const int kBgra[3] = {2, 1, 0};
-    Transfer<4>(grey, columns * rows, converter, attenuator, kBgra, bgra);
+    CTransfer(converter, attenuator).Bgra(grey, columns * rows, bgra);
 }
 
 } // namespace color

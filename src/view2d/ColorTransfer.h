@@ -24,6 +24,24 @@ inline unsigned GreyIndex(float L, float gain, float bias) {
     return static_cast<unsigned>(t) + (x - static_cast<float>(t) >= 0.5f ? 1u : 0u);
 }
 
+// The transfer of one fill and one brightness/contrast setting, its tables worked out once for the many
+// calls that an image in strips or rows makes. A pixel's bytes depend on its level alone, not on where
+// it stands in a call.
+class CTransfer {
+public:
+    CTransfer(const CConverter& converter, const CAttenuator& attenuator);
+
+    // count levels as 3 bytes red, green, blue each.
+    void Rgb(const float* grey, std::size_t count, std::uint8_t* rgb) const;
+    // count levels as 4 bytes blue, green, red, 255 each.
+    void Bgra(const float* grey, std::size_t count, std::uint8_t* bgra) const;
+
+private:
+    // The bytes of every table index in each order, four per entry so that one store writes a pixel.
+    std::uint8_t m_rgb[256][4], m_bgra[256][4];
+    float m_gain, m_bias;
+};
+
 // The grid (row-major, columns x rows) as 3 bytes red, green, blue per sample.
 void TransferRgb(const float* grey, std::size_t columns, std::size_t rows, const CConverter& converter,
                  const CAttenuator& attenuator, std::uint8_t* rgb);

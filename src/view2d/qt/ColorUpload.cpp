@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cstring>
 #include <qopengl.h>
-#include <type_traits>
 #include <vector>
 
 #include "view2d/ColorTransfer.h"
+#include "view2d/Strips.h"
 
 namespace color {
 
@@ -92,20 +92,8 @@ std::vector<std::uint8_t> ByteLevels(const CConverter& converter, const CAttenua
     return bgra;
 }
 
-void Convert(const float* grey, std::size_t columns, std::size_t rows, const CConverter& converter,
-             const CAttenuator& attenuator, const std::vector<std::uint8_t>&, std::uint8_t* bgra) {
-    TransferBgra(grey, columns, rows, converter, attenuator, bgra);
-}
-
-void Convert(const std::uint8_t* grey, std::size_t columns, std::size_t rows, const CConverter&,
-             const CAttenuator&, const std::vector<std::uint8_t>& levels, std::uint8_t* bgra) {
-    for (std::size_t p = 0, n = columns * rows; p < n; ++p)
-        std::memcpy(bgra + 4 * p, &levels[4 * std::size_t(grey[p])], 4);
-}
-
-template <class T>
-void ThroughProcessor(const T* grey, int columns, int rows, const CConverter& converter,
-                      const CAttenuator& attenuator) {
+// Texture rows made by make as BGRA bytes, a strip at a time, into the bound texture.
+void ThroughProcessor(int columns, int rows, const MakeStrip& make) {
     const CUnpackRows unpack;
     // Stale scale, bias or maps would apply to the finished colours.
     const CPixelTransfer identity(1.0f, 0.0f, false);
@@ -117,17 +105,32 @@ void ThroughProcessor(const T* grey, int columns, int rows, const CConverter& co
     // The unsized RGBA lets the driver choose the layout that matches BGRA bytes.
     if (width != columns || height != rows || format != GL_RGBA)
         glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, columns, rows, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
-    const std::vector<std::uint8_t> levels =
-        std::is_same_v<T, std::uint8_t> ? ByteLevels(converter, attenuator) : std::vector<std::uint8_t>();
+    RunStrips(rows, 4 * static_cast<std::size_t>(columns), kStripBytes, make,
+              [columns](int first, int count, const std::uint8_t* strip) {
+                  glTexSubImage2D(GL_TEXTURE_2D, 0, 0, first, columns, count, GL_BGRA, GL_UNSIGNED_BYTE,
+                                  strip);
+              });
+}
+
+void ThroughProcessor(const float* grey, int columns, int rows, const CConverter& converter,
+                      const CAttenuator& attenuator) {
+    const CTransfer transfer(converter, attenuator);
     const std::size_t line = static_cast<std::size_t>(columns);
-    const int stripRows = static_cast<int>(std::clamp<std::size_t>(kStripBytes / (4 * line), 1, rows));
-    std::vector<std::uint8_t> strip(4 * line * static_cast<std::size_t>(stripRows));
-    for (int first = 0; first < rows; first += stripRows) {
-        const int n = std::min(stripRows, rows - first);
-        Convert(grey + line * static_cast<std::size_t>(first), line, static_cast<std::size_t>(n), converter,
-                attenuator, levels, strip.data());
-        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, first, columns, n, GL_BGRA, GL_UNSIGNED_BYTE, strip.data());
-    }
+    ThroughProcessor(columns, rows, [&](int first, int count, std::uint8_t* bgra) {
+        transfer.Bgra(grey + line * static_cast<std::size_t>(first), line * static_cast<std::size_t>(count),
+                      bgra);
+    });
+}
+
+void ThroughProcessor(const std::uint8_t* grey, int columns, int rows, const CConverter& converter,
+                      const CAttenuator& attenuator) {
+    const std::vector<std::uint8_t> levels = ByteLevels(converter, attenuator);
+    const std::size_t line = static_cast<std::size_t>(columns);
+    ThroughProcessor(columns, rows, [&](int first, int count, std::uint8_t* bgra) {
+        const std::uint8_t* from = grey + line * static_cast<std::size_t>(first);
+        for (std::size_t p = 0, n = line * static_cast<std::size_t>(count); p < n; ++p)
+            std::memcpy(bgra + 4 * p, &levels[4 * std::size_t(from[p])], 4);
+    });
 }
 
 template <class T>

@@ -6,7 +6,8 @@
 // the classic one, but drivers run it on the processor one pixel at a time: Mesa takes about 0.5 s for
 // a 4096 x 4096 grid. The processor path computes the colours with the vectorised transfer, a strip at
 // a time, and hands the driver its native 8-bit BGRA rows, which it stores with a plain copy; the
-// strips stay in the cache between the two. Views use the processor path (bench_color_upload).
+// strips stay in the cache between the two, and a large texture's strips are made on two threads
+// while the driver copies them. Views use the processor path (bench_color_upload).
 #include <cstdint>
 
 #include "view2d/Attenuator.h"
