@@ -1,5 +1,6 @@
 #include "view2d/TextureImage.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -180,6 +181,8 @@ void BoxScale(const float* in, int columns, int rows, float* out, int outWidth, 
 
 void Empty(CTextureImage& out) {
     doc::TGrid<float>().swap(out.texels);
+    out.grid = nullptr;
+    out.columns = out.rows = 0;
     out.width = out.height = 0;
     out.uMax = out.vMax = 0.0f;
     out.resampled = false;
@@ -241,19 +244,31 @@ bool ScaleImage(const float* in, int columns, int rows, float* out, int outWidth
 }
 
 bool BuildTexture(const float* grid, int columns, int rows, doc::FilterType filter, int maxTextureSize,
-                  const Resampler& resample, CTextureImage& out) {
+                  const Resampler& resample, CTextureImage& out, Unfiltered unfiltered) {
     if (!grid || columns < 1 || rows < 1) {
         Empty(out);
         return false;
     }
     const int width = TextureSide(columns, maxTextureSize);
     const int height = TextureSide(rows, maxTextureSize);
+    const bool fits = columns <= width && rows <= height;
+    out.width = width;
+    out.height = height;
+    out.columns = columns;
+    out.rows = rows;
+    out.uMax = fits ? static_cast<float>(columns) / static_cast<float>(width) : 1.0f;
+    out.vMax = fits ? static_cast<float>(rows) / static_cast<float>(height) : 1.0f;
+    out.resampled = !fits;
+    if (fits && filter == doc::FilterType::None && unfiltered == Unfiltered::kInPlace) {
+        doc::TGrid<float>().swap(out.texels);
+        out.grid = grid;
+        return true;
+    }
+    out.grid = nullptr;
     try {
         out.texels.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
-        out.width = width;
-        out.height = height;
         float* texels = out.texels.data();
-        if (columns > width || rows > height) {
+        if (!fits) {
             const bool scaled = resample ? resample(grid, columns, rows, texels, width, height)
                                          : ScaleImage(grid, columns, rows, texels, width, height);
             if (!scaled) {
@@ -261,16 +276,11 @@ bool BuildTexture(const float* grid, int columns, int rows, doc::FilterType filt
                 return false;
             }
             Filter(texels, width, height, filter);
-            out.uMax = out.vMax = 1.0f;
-            out.resampled = true;
             return true;
         }
         std::memcpy(texels, grid, sizeof(float) * static_cast<std::size_t>(columns) * rows);
         Filter(texels, columns, rows, filter);
         SpreadAndPad(texels, columns, rows, width, height);
-        out.uMax = static_cast<float>(columns) / static_cast<float>(width);
-        out.vMax = static_cast<float>(rows) / static_cast<float>(height);
-        out.resampled = false;
         return true;
     } catch (const std::bad_alloc&) {
         Empty(out);
@@ -278,6 +288,49 @@ bool BuildTexture(const float* grid, int columns, int rows, doc::FilterType filt
     } catch (const std::length_error&) {
         Empty(out);
         return false;
+    }
+}
+
+std::vector<float> Levels(const CTextureImage& image) {
+    if (!image.grid)
+        return std::vector<float>(image.texels.begin(), image.texels.end());
+    std::vector<float> levels(static_cast<std::size_t>(image.width) * image.height);
+    std::memcpy(levels.data(), image.grid,
+                sizeof(float) * static_cast<std::size_t>(image.columns) * image.rows);
+    SpreadAndPad(levels.data(), image.columns, image.rows, image.width, image.height);
+    return levels;
+}
+
+void TransferRows(const CTextureImage& image, const color::CTransfer& transfer, int first, int count,
+                  std::uint8_t* bgra) {
+    const std::size_t width = static_cast<std::size_t>(image.width), line = 4 * width;
+    if (!image.grid) {
+        transfer.Bgra(image.texels.data() + first * width, count * width, bgra);
+        return;
+    }
+    const std::size_t columns = static_cast<std::size_t>(image.columns);
+    const int end = first + count, inside = std::min(end, image.rows);
+    int y = first;
+    // Rows as wide as the texture lie one after another in the grid: one call takes them all.
+    if (columns == width && y < inside) {
+        transfer.Bgra(image.grid + y * columns, (inside - y) * columns, bgra);
+        y = inside;
+    }
+    auto surfaceRow = [&](int row, std::uint8_t* out) {
+        transfer.Bgra(image.grid + row * columns, columns, out);
+        const std::uint8_t* edge = out + 4 * (columns - 1);
+        for (std::size_t x = columns; x < width; ++x)
+            std::memcpy(out + 4 * x, edge, 4);
+    };
+    for (; y < inside; ++y)
+        surfaceRow(y, bgra + (y - first) * line);
+    // Below the surface its last row repeats.
+    for (; y < end; ++y) {
+        std::uint8_t* out = bgra + (y - first) * line;
+        if (y == first)
+            surfaceRow(image.rows - 1, out);
+        else
+            std::memcpy(out, out - line, line);
     }
 }
 

@@ -160,14 +160,11 @@ TEST_F(App, ASurfaceCommandChangesTheImageAndMarksTheDocument) {
     auto* document = dynamic_cast<doc::CVantriDoc*>(Frames()[0]->GetDocument());
     auto* view = dynamic_cast<m2D::C2DView*>(Frames()[0]->GetActiveView());
     ASSERT_TRUE(document && view);
-    const std::vector<float> before(view->GetModel().Image().Texture().texels.begin(),
-                                    view->GetModel().Image().Texture().texels.end());
+    const std::vector<float> before = surface::Levels(view->GetModel().Image().Texture());
     EXPECT_FALSE(document->IsModified());
     ASSERT_TRUE(frame.Commands().Execute(doc::ID_FLAT_Y));
     EXPECT_TRUE(document->IsModified());
-    EXPECT_NE(std::vector<float>(view->GetModel().Image().Texture().texels.begin(),
-                                 view->GetModel().Image().Texture().texels.end()),
-              before);
+    EXPECT_NE(surface::Levels(view->GetModel().Image().Texture()), before);
     fw::CCmdState state;
     frame.Commands().Update(doc::ID_FLAT_Y);
     EXPECT_TRUE(frame.Commands().Action(doc::ID_FLAT_Y)->isChecked());

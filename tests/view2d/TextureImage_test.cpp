@@ -6,9 +6,11 @@
 #include <climits>
 #include <cmath>
 #include <random>
+#include <tuple>
 #include <vector>
 
 #include "processing/Filter.h"
+#include "view2d/ColorTransfer.h"
 
 using surface::BuildTexture;
 using F = doc::FilterType;
@@ -170,6 +172,57 @@ TEST(BuildTexture, AnEmptyOrMissingGridEmptiesTheTexture) {
     EXPECT_FALSE(BuildTexture(&sample, 0, 1, F::None, 16384, {}, t));
     EXPECT_FALSE(BuildTexture(&sample, 1, -1, F::None, 16384, {}, t));
     EXPECT_TRUE(t.texels.empty());
+}
+
+// Read in place, an unfiltered surface that fits has the levels of its copy; a filter or an oversize
+// surface still makes texels of its own.
+TEST(BuildTexture, AnUnfilteredSurfaceThatFitsIsReadInPlaceWithTheLevelsOfItsCopy) {
+    const std::vector<float> grid = RandomGrid(300, 200, 6);
+    CTextureImage copy, t;
+    ASSERT_TRUE(BuildTexture(grid.data(), 300, 200, F::None, 16384, {}, copy));
+    ASSERT_TRUE(BuildTexture(grid.data(), 300, 200, F::None, 16384, {}, t, surface::Unfiltered::kInPlace));
+    EXPECT_EQ(t.grid, grid.data());
+    EXPECT_TRUE(t.texels.empty());
+    EXPECT_EQ(std::tie(t.width, t.height, t.uMax, t.vMax),
+              std::tie(copy.width, copy.height, copy.uMax, copy.vMax));
+    EXPECT_EQ(surface::Levels(t), std::vector<float>(copy.texels.begin(), copy.texels.end()));
+    for (const auto& [filter, most] : {std::pair{F::SobelHoriz3, 16384}, std::pair{F::None, 128}}) {
+        ASSERT_TRUE(BuildTexture(grid.data(), 300, 200, filter, most, {}, t, surface::Unfiltered::kInPlace));
+        EXPECT_EQ(t.grid, nullptr);
+        EXPECT_EQ(t.texels.size(), std::size_t(t.width) * t.height);
+    }
+}
+
+// Any run of texture rows through the transfer: rows of the surface, of its padding, both, and rows
+// that start below the surface; read in place and copied, padded on either side or on none, and
+// resampled (600 x 20 into 512 x 32).
+TEST(TransferRows, AnyRunOfRowsIsTheTransferOfTheTexturesLevels) {
+    color::CConverter converter;
+    converter.SetType(color::CConverter::kAmber);
+    const color::CTransfer transfer(converter, color::CAttenuator());
+    const std::pair<int, int> sizes[] = {{1, 1},     {5, 3},     {300, 200}, {256, 256},
+                                         {256, 100}, {100, 256}, {600, 20}};
+    for (const auto& [columns, rows] : sizes)
+        for (surface::Unfiltered unfiltered : {surface::Unfiltered::kInPlace, surface::Unfiltered::kCopy}) {
+            SCOPED_TRACE(testing::Message() << columns << " x " << rows << " " << int(unfiltered));
+            const std::vector<float> grid = RandomGrid(columns, rows, unsigned(columns * rows));
+            CTextureImage t;
+            ASSERT_TRUE(BuildTexture(grid.data(), columns, rows, F::None, 512, {}, t, unfiltered));
+            const std::vector<float> levels = surface::Levels(t);
+            const int w = t.width, h = t.height, r = std::min(rows, h);
+            const std::pair<int, int> runs[] = {{0, h},     {0, 1},     {r - 1, h - r + 1},
+                                                {r, h - r}, {1, h - 1}, {h - 1, 1}};
+            for (const auto& [first, count] : runs) {
+                const std::size_t bytes = std::size_t(4) * w * count;
+                std::vector<std::uint8_t> expected(bytes), seen(bytes + 1, 0xEE); // a guard byte
+                transfer.Bgra(levels.data() + std::size_t(first) * w, std::size_t(w) * count,
+                              expected.data());
+                surface::TransferRows(t, transfer, first, count, seen.data());
+                EXPECT_EQ(seen.back(), 0xEE) << first;
+                seen.pop_back();
+                EXPECT_TRUE(seen == expected) << first << " + " << count;
+            }
+        }
 }
 
 TEST(ScaleImage, HalvingAveragesEachBlockRoundedOnSixteenBitLevels) {

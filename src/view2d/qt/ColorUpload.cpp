@@ -156,4 +156,14 @@ void UploadTexture(const std::uint8_t* grey, int columns, int rows, const CConve
     Upload(grey, GL_UNSIGNED_BYTE, columns, rows, converter, attenuator, path);
 }
 
+void UploadTexture(const surface::CTextureImage& image, const CConverter& converter,
+                   const CAttenuator& attenuator) {
+    if (image.width <= 0 || image.height <= 0 || (!image.grid && image.texels.empty()))
+        return;
+    const CTransfer transfer(converter, attenuator);
+    ThroughProcessor(image.width, image.height, [&](int first, int count, std::uint8_t* bgra) {
+        surface::TransferRows(image, transfer, first, count, bgra);
+    });
+}
+
 } // namespace color

@@ -12,6 +12,7 @@
 
 #include "view2d/Attenuator.h"
 #include "view2d/Converter.h"
+#include "view2d/TextureImage.h"
 
 namespace color {
 
@@ -28,5 +29,9 @@ void UploadTexture(const float* grey, int columns, int rows, const CConverter& c
                    const CAttenuator& attenuator, UploadPath path = UploadPath::kProcessor);
 void UploadTexture(const std::uint8_t* grey, int columns, int rows, const CConverter& converter,
                    const CAttenuator& attenuator, UploadPath path = UploadPath::kProcessor);
+// The texture of a surface, width x height texels, on the processor path: the same texels as an upload
+// of surface::Levels(image), without making them first. An empty image uploads nothing.
+void UploadTexture(const surface::CTextureImage& image, const CConverter& converter,
+                   const CAttenuator& attenuator);
 
 } // namespace color

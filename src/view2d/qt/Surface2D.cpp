@@ -6,6 +6,7 @@
 #include "view2d/qt/ColorUpload.h"
 #include "view2d/qt/GLNames.h"
 #include "view2d/qt/Model2D.h"
+#include "view2d/qt/PlaneView.h"
 #include "view2d/qt/ProfCont.h"
 
 namespace surface {
@@ -19,19 +20,33 @@ bool C2D::Build(const doc::CDataDoc& surface) {
         });
     if (surface.heights.size() < static_cast<std::size_t>(surface.columns) * surface.rows)
         return BuildTexture(nullptr, 0, 0, m_filter, m_nMaxTexture, resample, m_texture);
+    // An unfiltered surface that fits is read where it is, by each upload; Upload makes sure it is
+    // still there.
     return BuildTexture(surface.heights.data(), surface.columns, surface.rows, m_filter, m_nMaxTexture,
-                        resample, m_texture);
+                        resample, m_texture, Unfiltered::kInPlace);
+}
+
+bool C2D::SurfaceInPlace() {
+    if (!m_texture.grid)
+        return true;
+    const m2D::CPlaneView* view = m_pModel ? m_pModel->View() : nullptr;
+    const doc::CDataDoc* surface = view ? view->Surface() : nullptr;
+    if (surface && surface->heights.data() == m_texture.grid && surface->columns == m_texture.columns &&
+        surface->rows == m_texture.rows &&
+        surface->heights.size() >= static_cast<std::size_t>(surface->columns) * surface->rows)
+        return true;
+    // The view shows another surface now (its locked copy, say) that came without a build.
+    return surface && Build(*surface);
 }
 
 void C2D::Upload(int target) {
     const int slot = Slot(target);
-    if (m_texture.width <= 0 || m_texture.height <= 0)
+    if (m_texture.width <= 0 || m_texture.height <= 0 || !SurfaceInPlace())
         return;
     if (!m_names[slot])
         glGenTextures(1, &m_names[slot]);
     glBindTexture(GL_TEXTURE_2D, m_names[slot]);
-    color::UploadTexture(m_texture.texels.data(), m_texture.width, m_texture.height, m_pModel->Converter(),
-                         m_pModel->Attenuator());
+    color::UploadTexture(m_texture, m_pModel->Converter(), m_pModel->Attenuator());
     // Clamped to the edge texels: clamping to the border would blend the image's outermost half texel
     // with the border colour under linear filtering, a dark seam along a texture that the image fills.
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);

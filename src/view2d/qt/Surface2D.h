@@ -39,6 +39,9 @@ public:
 
 private:
     static int Slot(int target) { return target == 1 ? 1 : 0; }
+    // Whether the surface that the texture reads in place is still the view's, built again from the
+    // view's surface when it is not; false when there is nothing to upload.
+    bool SurfaceInPlace();
     void DrawProfiles(const std::list<m2D::CProfLine>& profiles, float hScale, float vScale) const;
 
     doc::FilterType m_filter = doc::FilterType::None;

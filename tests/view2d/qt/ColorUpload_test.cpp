@@ -327,6 +327,30 @@ TEST_F(ColorUpload, LargeGridsArriveWholeThroughStripsAndStorageIsReused) {
     }
 }
 
+// A surface's texture uploaded without its texels being made, padding and all: small, and large enough
+// for two threads.
+TEST_F(ColorUpload, ATextureReadInPlaceArrivesAsTheTransferOfItsLevels) {
+    const CBoundTexture texture(view);
+    ASSERT_TRUE(texture);
+    view.converter.SetType(CConverter::kAmber);
+    for (const auto& [columns, rows] : {std::pair{300, 200}, std::pair{700, 600}}) {
+        std::vector<float> grid(std::size_t(columns) * rows);
+        for (std::size_t p = 0; p < grid.size(); ++p)
+            grid[p] = static_cast<float>((p * 7919) % 1021) / 1020.0f;
+        surface::CTextureImage image;
+        ASSERT_TRUE(surface::BuildTexture(grid.data(), columns, rows, doc::FilterType::None, 16384, {}, image,
+                                          surface::Unfiltered::kInPlace));
+        ASSERT_TRUE(image.grid);
+        color::UploadTexture(image, view.converter, view.attenuator);
+        const std::vector<float> levels = surface::Levels(image);
+        std::vector<std::uint8_t> read(levels.size() * 4), expected(levels.size() * 4);
+        glGetTexImage(GL_TEXTURE_2D, 0, GL_BGRA, GL_UNSIGNED_BYTE, read.data());
+        color::TransferBgra(levels.data(), image.width, image.height, view.converter, view.attenuator,
+                            expected.data());
+        EXPECT_TRUE(read == expected) << columns;
+    }
+}
+
 TEST_F(ColorUpload, AnEmptyGridLeavesTheTextureAlone) {
     const CBoundTexture texture(view);
     ASSERT_TRUE(texture);

@@ -340,20 +340,15 @@ TEST_F(Host, ExportNeitherProposesNorReplacesTheScanItself) {
 TEST_F(Host, ImageFiltersAreRadioCommandsThatRebuildTheTexture) {
     CSurfaceDoc document(128, 128);
     C2DView& view = *Open(document)->GetView();
-    const std::vector<float> before(view.GetModel().Image().Texture().texels.begin(),
-                                    view.GetModel().Image().Texture().texels.end());
+    const std::vector<float> before = surface::Levels(view.GetModel().Image().Texture());
     ASSERT_TRUE(Run(183)); // Sobel 3 x 3 horizontal
     EXPECT_EQ(view.ImageFilter(), doc::FilterType::SobelHoriz3);
     fw::CCmdState state;
     ASSERT_TRUE(view.OnUpdateCommand(183, state));
     EXPECT_TRUE(state.checked);
-    EXPECT_NE(std::vector<float>(view.GetModel().Image().Texture().texels.begin(),
-                                 view.GetModel().Image().Texture().texels.end()),
-              before);
+    EXPECT_NE(surface::Levels(view.GetModel().Image().Texture()), before);
     ASSERT_TRUE(Run(m2D::ID_IMAGE_FILTER_NONE));
-    EXPECT_EQ(std::vector<float>(view.GetModel().Image().Texture().texels.begin(),
-                                 view.GetModel().Image().Texture().texels.end()),
-              before);
+    EXPECT_EQ(surface::Levels(view.GetModel().Image().Texture()), before);
 }
 
 TEST_F(Host, LockedViewKeepsItsCopyUntilUnlocked) {
@@ -361,8 +356,11 @@ TEST_F(Host, LockedViewKeepsItsCopyUntilUnlocked) {
     C2DView& view = *Open(document)->GetView();
     Run(m2D::ID_LOCK_UPDATE);
     EXPECT_TRUE(view.IsLocked());
-    std::fill(document.heights.begin(), document.heights.end(), 1.0f);
+    // A new grid in the document, which a new fill uploads from none of: the copy is what shows.
+    doc::TGrid<float>(document.heights.size(), 1.0f).swap(document.heights);
     document.UpdateAllViews(nullptr, doc::kHintSurface);
+    EXPECT_EQ(Quadrants(view), (std::vector<int>{0, 1, 2, 3}));
+    ASSERT_TRUE(Run(color::ID_FILL_MARINE));
     EXPECT_EQ(Quadrants(view), (std::vector<int>{0, 1, 2, 3}));
     Run(m2D::ID_LOCK_UPDATE);
     EXPECT_FALSE(view.IsLocked());
