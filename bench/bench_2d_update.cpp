@@ -1,12 +1,15 @@
 // A Surface-menu change on a 2048 x 2048 scan shown in a 2D window, until it is on the screen: the
 // chain, the texture build, the upload through the colour transfer and the draw, against the chain
-// alone on the same document. Run under a display (xvfb-run).
+// alone on the same document; and a user going through the filters of the Surface menu one after
+// another. Run under a display (xvfb-run); VANTRI_BENCH_SIDE=4096 in the environment takes a scan of
+// that side instead.
 #include <benchmark/benchmark.h>
 
 #include <QOpenGLWidget>
 #include <QSurfaceFormat>
 #include <QTest>
 #include <cstdio>
+#include <cstdlib>
 #include <iostream>
 #include <qopengl.h>
 
@@ -21,7 +24,13 @@
 
 namespace {
 
-constexpr int kSide = 2048;
+// The scan's side: 2048, or VANTRI_BENCH_SIDE when it is a number from 16 to 8192.
+int Side() {
+    const char* text = std::getenv("VANTRI_BENCH_SIDE");
+    const int side = text ? std::atoi(text) : 0;
+    return side >= 16 && side <= 8192 ? side : 2048;
+}
+const int kSide = Side();
 doc::CVantriDoc* g_doc = nullptr;
 m2D::C2DView* g_view = nullptr;
 
@@ -46,11 +55,32 @@ void Toggle(bool on, bool median, bool toScreen) {
         benchmark::DoNotOptimize(g_view->GetGLWidget()->grabFramebuffer());
 }
 
+// Each change is computed, not found among the results the document keeps: what it kept of the changed
+// stage and after it is dropped first, in both the chain's timing and the screen's.
 void Change(benchmark::State& state, bool median, bool toScreen) {
+    g_doc->Chain().Keep(true);
+    const int step = median ? doc::CChain::kFilter : doc::CChain::kPlane;
     bool on = false;
-    for (auto _ : state)
+    for (auto _ : state) {
+        g_doc->Chain().DropFrom(step);
         Toggle(on = !on, median, toScreen);
+    }
     Toggle(false, median, false);
+}
+
+// The filters of the Surface menu chosen one after another through their commands, each drawn: more
+// of them than the document keeps results of, so that every choice is computed.
+void FilterCycle(benchmark::State& state) {
+    static const int kCommands[] = {doc::ID_FILTER_MEAN3,    doc::ID_FILTER_MEDIAN3, doc::ID_FILTER_GAUSS3,
+                                    doc::ID_FILTER_MEAN5,    doc::ID_FILTER_MEDIAN5, doc::ID_FILTER_GAUSS5,
+                                    doc::ID_FILTER_LOWPASS3, doc::ID_FILTER_SHARPEN, doc::ID_FILTER_MEAN7,
+                                    doc::ID_FILTER_LOWPASS5, doc::ID_FILTER_LAPLACE3};
+    std::size_t next = 0;
+    for (auto _ : state) {
+        g_doc->OnCommand(kCommands[next++ % std::size(kCommands)]);
+        benchmark::DoNotOptimize(g_view->GetGLWidget()->grabFramebuffer());
+    }
+    g_doc->OnCommand(doc::ID_FILTER_NONE);
 }
 
 // The parts of the way to the screen, one at a time.
@@ -95,6 +125,9 @@ void PrintSummary(const bench::MeanReporter& reporter, std::ostream& out) {
     const auto beyond = [](double total, double part) { return total < 0 || part < 0 ? -1.0 : total - part; };
     std::snprintf(line, sizeof line, "beyond the chain: plane fit %s ms, median %s ms\n",
                   bench::Ms(beyond(screen, chain)).c_str(), bench::Ms(beyond(medianScreen, median)).c_str());
+    out << line;
+    std::snprintf(line, sizeof line, "%dx%d a filter after another, chosen and drawn: %s ms\n", kSide, kSide,
+                  bench::Ms(reporter.MeanMs("filter after filter to the screen")).c_str());
     out << line << std::flush;
 }
 
@@ -133,6 +166,7 @@ int Run(int argc, char** argv) {
     bench::WallMs(benchmark::RegisterBenchmark("chain+texture+upload+draw", Change, false, true));
     bench::WallMs(benchmark::RegisterBenchmark("median chain", Change, true, false));
     bench::WallMs(benchmark::RegisterBenchmark("median to the screen", Change, true, true));
+    bench::WallMs(benchmark::RegisterBenchmark("filter after filter to the screen", FilterCycle));
     bench::WallMs(benchmark::RegisterBenchmark("texture build", TextureBuild));
     bench::WallMs(benchmark::RegisterBenchmark("rebuild", Rebuild));
     bench::WallMs(benchmark::RegisterBenchmark("upload", Upload));
