@@ -36,6 +36,9 @@ std::size_t CellCount(int columns, int rows) {
 // array of lanes stays in memory at -O2.
 constexpr std::size_t kLanes = 8;
 
+// From this many cells on, a pass that writes a whole grid writes past the cache.
+constexpr std::size_t kStreamFrom = std::size_t(1) << 21;
+
 // A read a few rows ahead: the processor does not foresee reads a whole row apart.
 inline void Prefetch(const float* p) {
 #if VANTRI_CHAIN_SSE2
@@ -74,6 +77,16 @@ public:
         std::fill(m_h, m_h + kLanes, first);
 #endif
     }
+
+#if VANTRI_CHAIN_SSE2
+    // Takes a whole block of eight: a the first four cells, b the last four.
+    void Take(__m128 a, __m128 b) {
+        m_l0 = _mm_min_ps(a, m_l0);
+        m_l1 = _mm_min_ps(b, m_l1);
+        m_h0 = _mm_max_ps(a, m_h0);
+        m_h1 = _mm_max_ps(b, m_h1);
+    }
+#endif
 
     // Takes v[0 ... n - 1]; n that is not a multiple of 8 ends the run.
     void Take(const float* v, std::size_t n) {
@@ -508,27 +521,39 @@ double Normalize(const float* grid, float* out, int columns, int rows, CNormaliz
         return _mm_cvtpd_ps(_mm_min_pd(upper, _mm_max_pd(lower, _mm_div_pd(_mm_sub_pd(x, offsets), spans))));
     };
 #endif
-    // A piece at a time, its extremes taken while it is still in the cache.
-    constexpr std::size_t kPiece = 4096;
+    // Eight cells at a time, their extremes taken from the registers. A large grid's cells go straight
+    // to memory: the processor need not read the lines it is about to overwrite.
     std::optional<CExtremes> extremes;
-    for (std::size_t from = 0; from < n; from += kPiece) {
-        const std::size_t to = std::min(n, from + kPiece);
-        std::size_t k = from;
+    std::size_t k = 0;
 #if VANTRI_CHAIN_SSE2
-        for (; k + 4 <= to; k += 4) {
-            const __m128 v = _mm_loadu_ps(grid + k);
-            _mm_storeu_ps(out + k,
-                          _mm_movelh_ps(map(_mm_cvtps_pd(v)), map(_mm_cvtps_pd(_mm_movehl_ps(v, v)))));
+    const bool stream = n >= kStreamFrom && reinterpret_cast<std::uintptr_t>(out) % 16 == 0;
+    for (; k + kLanes <= n; k += kLanes) {
+        const __m128 v = _mm_loadu_ps(grid + k), w = _mm_loadu_ps(grid + k + 4);
+        const __m128 a = _mm_movelh_ps(map(_mm_cvtps_pd(v)), map(_mm_cvtps_pd(_mm_movehl_ps(v, v))));
+        const __m128 b = _mm_movelh_ps(map(_mm_cvtps_pd(w)), map(_mm_cvtps_pd(_mm_movehl_ps(w, w))));
+        if (stream) {
+            _mm_stream_ps(out + k, a);
+            _mm_stream_ps(out + k + 4, b);
+        } else {
+            _mm_storeu_ps(out + k, a);
+            _mm_storeu_ps(out + k + 4, b);
         }
-#endif
-        MapCells(grid + k, out + k, to - k, [=](float v) {
-            return static_cast<float>(std::min(std::max((v - offset) / span, -limit), limit));
-        });
         if (range) {
             if (!extremes)
-                extremes.emplace(out[0]);
-            extremes->Take(out + from, to - from);
+                extremes.emplace(_mm_cvtss_f32(a));
+            extremes->Take(a, b);
         }
+    }
+    if (stream)
+        _mm_sfence();
+#endif
+    MapCells(grid + k, out + k, n - k, [=](float v) {
+        return static_cast<float>(std::min(std::max((v - offset) / span, -limit), limit));
+    });
+    if (range && n > 0) {
+        if (!extremes)
+            extremes.emplace(out[0]);
+        extremes->Take(out + k, n - k);
     }
     if (extremes)
         extremes->Result(range->lo, range->hi);

@@ -130,6 +130,44 @@ TEST(Normalize, StretchesOnceThenReappliesTheSameMapping) {
     EXPECT_EQ(g, Cells(4, 0.75f));
 }
 
+// A grid large enough to be written past the cache, with cells far outside the measured span and an
+// odd count: every cell is the formula's, in place and into another grid, and the range reported on
+// the way is the output's.
+TEST(Normalize, ALargeGridGetsEveryCellOfTheFormulaAndItsRange) {
+    const int w = 1451, h = 1447;
+    std::mt19937 rng(3);
+    std::uniform_real_distribution<float> value(-0.2f, 1.3f);
+    Cells g(static_cast<std::size_t>(w) * h);
+    for (float& v : g)
+        v = value(rng);
+    g[12345] = 4.0e30f;
+    g[777] = -3.0e35f;
+    doc::CNormalizeState state;
+    state.pending = true;
+    Cells into(g.size(), 0.0f), inPlace = g;
+    doc::CValueRange range;
+    const double span = doc::Normalize(g.data(), into.data(), w, h, state, &range);
+    EXPECT_EQ(span, static_cast<double>(4.0e30f) - static_cast<double>(-3.0e35f));
+    // Again with a tiny span, which sends most cells to the float range's ends.
+    state.span = 1e-40;
+    doc::CValueRange tinyRange;
+    doc::Normalize(inPlace.data(), inPlace.data(), w, h, state, &tinyRange);
+    for (const auto& [out, off, sp, r] :
+         {std::tuple(&into, static_cast<double>(-3.0e35f), span, range),
+          std::tuple(&inPlace, static_cast<double>(-3.0e35f), 1e-40, tinyRange)}) {
+        std::size_t wrong = 0;
+        for (std::size_t k = 0; k < g.size(); ++k) {
+            const float expected =
+                static_cast<float>(std::min(std::max((g[k] - off) / sp, -double(FLT_MAX)), double(FLT_MAX)));
+            wrong += std::memcmp(&expected, &(*out)[k], sizeof expected) != 0;
+        }
+        EXPECT_EQ(wrong, 0u);
+        const auto [lo, hi] = std::minmax_element(out->begin(), out->end());
+        EXPECT_EQ(r.lo, *lo);
+        EXPECT_EQ(r.hi, *hi);
+    }
+}
+
 TEST(EliminateJumps, LiftsTheRowsAfterAStepAndRebuildsTheStepRows) {
     // One step; 70 columns span several of the blocks the typical steps are gathered in.
     Cells g = Stepped(70, 8, {0, 0, 0, 0, 1.0f, 0, 0, 0});
