@@ -355,7 +355,26 @@ int AsOrdinaryUser(const std::function<int()>& check) {
 }
 } // namespace
 
+// A folder for the test that the ordinary user of AsOrdinaryUser can reach, whatever the folders above
+// the build allow (a clone in a folder of mode 0700, say); removed at the end.
+struct CReachableFolder {
+    fs::path path = fs::temp_directory_path() / ("vantri-document-test-" + std::to_string(::getpid()));
+    CReachableFolder() {
+        fs::remove_all(path);
+        fs::create_directories(path);
+        fs::permissions(path, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                  fs::perms::others_read | fs::perms::others_exec);
+    }
+    ~CReachableFolder() {
+        std::error_code ignored;
+        fs::permissions(path / "locked", fs::perms::owner_all, fs::perm_options::add, ignored);
+        fs::remove_all(path, ignored);
+    }
+};
+
 TEST_F(DocumentTest, SaveRefusesAFileOrFolderItMayNotWriteAndKeepsTheOwner) {
+    const CReachableFolder reachable;
+    dir = reachable.path;
     AddTextTemplate();
     WriteAll(dir / "ro.txt", "old");
     fs::permissions(dir / "ro.txt", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
