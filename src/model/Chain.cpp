@@ -96,7 +96,80 @@ CPlan PlanOf(const CChainInput& in) {
     return plan;
 }
 
+// Every chain, for the process budget; the clock orders the use of grids across them.
+std::vector<CChain*>& Chains() {
+    static std::vector<CChain*> chains;
+    return chains;
+}
+std::uint64_t g_clock = 0;
+std::size_t g_processBudget = std::size_t(2) << 30;
+
+std::size_t GridBytes(const TGrid<float>& grid) {
+    return grid.capacity() * sizeof(float);
+}
+
 } // namespace
+
+CChain::CChain() {
+    Chains().push_back(this);
+}
+
+CChain::~CChain() {
+    auto& chains = Chains();
+    chains.erase(std::remove(chains.begin(), chains.end(), this), chains.end());
+}
+
+std::size_t CChain::ProcessBudget() {
+    return g_processBudget;
+}
+
+std::size_t CChain::SetProcessBudget(std::size_t bytes) {
+    const std::size_t before = g_processBudget;
+    g_processBudget = bytes;
+    return before;
+}
+
+std::size_t CChain::HeldBytes() const {
+    std::size_t total = 0;
+    for (const CKept& k : m_kept)
+        total += GridBytes(k.grid);
+    for (const TGrid<float>& g : m_spare)
+        total += GridBytes(g);
+    return total;
+}
+
+std::size_t CChain::ProcessBytes() {
+    std::size_t total = 0;
+    for (const CChain* chain : Chains())
+        total += chain->HeldBytes();
+    return total;
+}
+
+void CChain::FitProcessBudget(const CKept* keep) {
+    std::size_t total = ProcessBytes();
+    while (total > g_processBudget) {
+        // Grids held back go first, then the kept grid used longest ago.
+        const auto spares = std::find_if(Chains().begin(), Chains().end(),
+                                         [](const CChain* chain) { return !chain->m_spare.empty(); });
+        if (spares != Chains().end()) {
+            total -= GridBytes((*spares)->m_spare.back());
+            (*spares)->m_spare.pop_back();
+            continue;
+        }
+        CChain* owner = nullptr;
+        std::list<CKept>::iterator oldest;
+        for (CChain* chain : Chains())
+            for (auto k = chain->m_kept.begin(); k != chain->m_kept.end(); ++k)
+                if (&*k != keep && (!owner || k->used < oldest->used)) {
+                    owner = chain;
+                    oldest = k;
+                }
+        if (!owner)
+            return;
+        total -= GridBytes(oldest->grid);
+        owner->m_kept.erase(oldest);
+    }
+}
 
 double CChain::Run(const CChainInput& in, TGrid<float>& out, int& columns, int& rows,
                    const std::function<void(int)>& report) {
@@ -134,13 +207,14 @@ double CChain::Run(const CChainInput& in, TGrid<float>& out, int& columns, int& 
             *in.normalize = kept->normalize;
         if (from == plan.last) {
             // The whole result: it becomes the document's grid again.
-            GiveBack(std::move(out));
+            TGrid<float> shown = std::move(out);
             out = std::move(kept->grid);
             m_kept.erase(kept);
+            GiveBack(std::move(shown));
             m_shown = CShown{true, plan.last, plan.prefix[plan.last], columns, rows, factor, *in.normalize};
             return factor;
         }
-        kept->used = ++m_clock;
+        kept->used = ++g_clock;
         source = kept->grid.data();
         const std::size_t n = Cells(columns, rows);
         if (out.capacity() < n)
@@ -260,7 +334,7 @@ std::list<CChain::CKept>::iterator CChain::Oldest() {
 
 void CChain::Stored() {
     CKept& newest = m_kept.back();
-    newest.used = ++m_clock;
+    newest.used = ++g_clock;
     const std::size_t limit = Limit(newest.grid.size());
     while (m_kept.size() + m_spare.size() > limit) {
         if (!m_spare.empty())
@@ -268,6 +342,7 @@ void CChain::Stored() {
         else
             m_kept.erase(Oldest());
     }
+    FitProcessBudget(&newest);
 }
 
 TGrid<float> CChain::TakeGrid(std::size_t n) {

@@ -10,8 +10,10 @@
 // kept grid writes into another grid. Besides the document's own grid, a chain holds at most
 // kMaxGrids grids, and no more of them than fit in kBudgetBytes (two at least): kept results, and
 // grids given up that wait for the next grid the chain needs, so that a rerun writes into pages it
-// already has. At the bound the kept grid used longest ago goes first. Nothing is kept until
-// Keep(true): the run of a file's open keeps only its result.
+// already has. At the bound the kept grid used longest ago goes first. The chains of all documents
+// together hold no more than the process budget (ProcessBudget, 2 GiB unless set), the grid used
+// longest ago in any of them going first. Nothing is kept until Keep(true): the run of a file's open
+// keeps only its result. Chains are used from one thread.
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -51,6 +53,18 @@ public:
 
     static constexpr std::size_t kMaxGrids = 6;
     static constexpr std::size_t kBudgetBytes = std::size_t(384) << 20;
+
+    CChain();
+    ~CChain();
+    CChain(const CChain&) = delete;
+    CChain& operator=(const CChain&) = delete;
+
+    // The bytes that the kept grids and the grids held back of all chains may take together; setting
+    // it returns the budget before (a machine with little memory may lower it).
+    static std::size_t ProcessBudget();
+    static std::size_t SetProcessBudget(std::size_t bytes);
+    // The bytes of grids that all chains hold.
+    static std::size_t ProcessBytes();
 
     // Runs the chain into out, sets columns and rows, and returns the factor f: the raw counts that
     // 1.0 stands for. A stage that fails is reported through report(status) and leaves the grid as it
@@ -93,8 +107,13 @@ private:
     std::list<CKept>::iterator Find(int step, const CKey& key);
     // Moves a grid in among the kept ones, as the newest.
     void Store(CKept kept);
-    // Marks the last kept grid the newest and gives up grids beyond the bound.
+    // Marks the last kept grid the newest and gives up grids beyond the bounds; the newest stays.
     void Stored();
+    // The bytes of this chain's kept grids and grids held back.
+    std::size_t HeldBytes() const;
+    // Gives up grids of any chain, those held back first, until all fit in the process budget; keep
+    // stays.
+    static void FitProcessBudget(const CKept* keep);
     // How many grids of that many cells a chain may hold.
     std::size_t Limit(std::size_t cells) const;
     std::list<CKept>::iterator Oldest();
@@ -108,7 +127,6 @@ private:
     std::vector<TGrid<float>> m_spare;
     CScratch m_scratch;
     bool m_keep = false;
-    std::uint64_t m_clock = 0;
 };
 
 } // namespace doc

@@ -234,4 +234,37 @@ TEST(Chain, AFailedRunIsNotKeptAndMemoryStaysWithinItsBound) {
     EXPECT_EQ(chain.KeptBytes(), 0u);
 }
 
+TEST(Chain, TheChainsOfAllDocumentsStayWithinTheProcessBudget) {
+    std::mt19937 rng(21);
+    CDocSettings a, b;
+    NewRaw(a, rng);
+    NewRaw(b, rng);
+    const std::size_t grid = 64 * 64 * sizeof(float); // the largest raw grid that NewRaw makes
+    struct CBudget {
+        std::size_t before;
+        explicit CBudget(std::size_t bytes) : before(CChain::SetProcessBudget(bytes)) {}
+        ~CBudget() { CChain::SetProcessBudget(before); }
+    } budget(5 * grid);
+    CChain first, second;
+    first.Keep(true);
+    second.Keep(true);
+    TGrid<float> gridA, gridB;
+    int c = 0, r = 0;
+    for (int change = 0; change < 60; ++change) {
+        CDocSettings& d = change % 2 ? a : b;
+        CChain& chain = change % 2 ? first : second;
+        Change(d, rng);
+        CDocSettings whole = d;
+        CChain fresh;
+        TGrid<float> expected;
+        int ec = 0, er = 0;
+        const double f = fresh.Run(whole.Input(), expected, ec, er, nullptr);
+        const double factor = chain.Run(d.Input(), change % 2 ? gridA : gridB, c, r, nullptr);
+        ASSERT_TRUE(SameBits(change % 2 ? gridA : gridB, expected)) << "change " << change;
+        ASSERT_EQ(factor, f);
+        ASSERT_LE(CChain::ProcessBytes(), 5 * grid) << "change " << change;
+    }
+    EXPECT_GT(first.KeptGrids() + second.KeptGrids(), 2u);
+}
+
 } // namespace
