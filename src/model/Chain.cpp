@@ -393,12 +393,7 @@ void CChain::DropFrom(int step) {
 }
 
 std::size_t CChain::KeptBytes() const {
-    std::size_t total = m_scratch.Bytes();
-    for (const TGrid<float>& g : m_spare)
-        total += g.capacity() * sizeof(float);
-    for (const CKept& k : m_kept)
-        total += k.grid.capacity() * sizeof(float);
-    return total;
+    return HeldBytes() + m_scratch.Bytes();
 }
 
 } // namespace doc

@@ -13,6 +13,7 @@
 #include <cstddef>
 #include <cstring>
 
+#include "processing/Quantise.h"
 #include "processing/Scratch.h"
 #include "processing/kernels/Kernels.h"
 
@@ -93,6 +94,36 @@ int RunBands(const float* src, int columns, int rows, const CMargins& m, CScratc
         loaded = carried;
     }
     return kern::StsNoErr;
+}
+
+// RunBands on the 16-bit counts of the cells: each source row is quantised on its way in,
+// kernel(const std::int16_t* origin, int step, std::int16_t* out, int outStep, kern::KSize roi) writes a
+// band's counts into a buffer of the scratch, and they come back into dst's rows as floats plus add.
+// dst may be src. Uses the scratch's slots 0 and 1.
+template <typename Kernel>
+int RunQuantisedBands(const float* src, float* dst, int columns, int rows, const CMargins& m,
+                      CScratch& scratch, float add, Kernel kernel) {
+    const int outStep = BandStep<std::int16_t>(columns);
+    const int inStep = BandStep<std::int16_t>(static_cast<long long>(columns) + m.left + m.right);
+    if (outStep == 0 || inStep == 0)
+        return kern::StsNoMem;
+    const std::size_t outRows = static_cast<std::size_t>(BandRows(inStep, m, rows));
+    auto* out = static_cast<std::int16_t*>(scratch.Take(1, outRows * static_cast<std::size_t>(outStep)));
+    if (!out)
+        return kern::StsNoMem;
+    return RunBands<std::int16_t>(
+        src, columns, rows, m, scratch,
+        [columns](const float* row, std::int16_t* cells) { QuantiseRow(row, cells, columns); },
+        [&](const std::int16_t* origin, int step, int first, int count) {
+            const int status = kernel(origin, step, out, outStep, kern::KSize{columns, count});
+            if (status == kern::StsNoErr)
+                for (int k = 0; k < count; ++k)
+                    UnquantiseRow(BandRow(out, outStep, k),
+                                  dst +
+                                      static_cast<std::size_t>(first + k) * static_cast<std::size_t>(columns),
+                                  columns, add);
+            return status;
+        });
 }
 
 } // namespace doc

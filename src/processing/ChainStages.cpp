@@ -79,7 +79,8 @@ public:
     }
 
 #if VANTRI_CHAIN_SSE2
-    // Takes a whole block of eight: a the first four cells, b the last four.
+    // Takes a whole block of eight: a the first four cells, b the last four. _mm_min_ps(a, b) is
+    // a < b ? a : b, the scalar loop's choice exactly.
     void Take(__m128 a, __m128 b) {
         m_l0 = _mm_min_ps(a, m_l0);
         m_l1 = _mm_min_ps(b, m_l1);
@@ -92,14 +93,8 @@ public:
     void Take(const float* v, std::size_t n) {
         std::size_t i = 0;
 #if VANTRI_CHAIN_SSE2
-        // _mm_min_ps(a, b) is a < b ? a : b, the scalar loop's choice exactly.
-        for (; i + kLanes <= n; i += kLanes) {
-            const __m128 a = _mm_loadu_ps(v + i), b = _mm_loadu_ps(v + i + 4);
-            m_l0 = _mm_min_ps(a, m_l0);
-            m_l1 = _mm_min_ps(b, m_l1);
-            m_h0 = _mm_max_ps(a, m_h0);
-            m_h1 = _mm_max_ps(b, m_h1);
-        }
+        for (; i + kLanes <= n; i += kLanes)
+            Take(_mm_loadu_ps(v + i), _mm_loadu_ps(v + i + 4));
 #else
         for (; i + kLanes <= n; i += kLanes)
             for (std::size_t k = 0; k < kLanes; ++k) {

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "processing/Bands.h"
-#include "processing/Quantise.h"
 #include "processing/RobustRange.h"
 #include "processing/kernels/KernelTable.h"
 
@@ -236,27 +235,11 @@ int CFilter::Apply(const float* src, float* dst, int columns, int rows, CScratch
 
     int status = StsNoErr;
     if (plan.integer) {
-        // The kernel's 16-bit output rows of a band, turned back into floats in the output's rows.
-        const int outStep = BandStep<std::int16_t>(columns);
-        const int bandRows = BandRows(
-            BandStep<std::int16_t>(static_cast<long long>(columns) + plan.left + plan.right), margins, rows);
-        auto* out =
-            outStep ? work.Take<std::int16_t>(1, static_cast<std::size_t>(bandRows) * outStep / 2) : nullptr;
-        if (!out)
-            return StsNoMem;
         const float half = plan.back == Back::UnitPlusHalf ? 0.5f : 0.0f;
-        status = RunBands<std::int16_t>(
-            src, columns, rows, margins, work,
-            [&](const float* row, std::int16_t* cells) { QuantiseRow(row, cells, columns); },
-            [&](const std::int16_t* origin, int step, int first, int count) {
-                const int s = Run16s(type, kernel, origin, step, out, outStep, {columns, count});
-                if (s == StsNoErr)
-                    for (int k = 0; k < count; ++k)
-                        UnquantiseRow(
-                            reinterpret_cast<const std::int16_t*>(reinterpret_cast<const char*>(out) +
-                                                                  static_cast<std::size_t>(k) * outStep),
-                            line(first + k), columns, half);
-                return s;
+        status = RunQuantisedBands(
+            src, dst, columns, rows, margins, work, half,
+            [&](const std::int16_t* origin, int step, std::int16_t* out, int outStep, KSize roi) {
+                return Run16s(type, kernel, origin, step, out, outStep, roi);
             });
     } else {
         const long long rowBytes = static_cast<long long>(columns) * static_cast<long long>(sizeof(float));

@@ -1,14 +1,11 @@
 #include "processing/Morphology.h"
 
 #include <algorithm>
-#include <climits>
-#include <cmath>
 #include <cstdint>
 #include <new>
 #include <vector>
 
 #include "processing/Bands.h"
-#include "processing/Quantise.h"
 #include "processing/kernels/KernelTable.h"
 
 namespace doc {
@@ -45,33 +42,15 @@ int CMorphology::Apply(const float* src, float* dst, int columns, int rows, CScr
     // The element works on the 16-bit counts of the cells. The maximum (or minimum) of counts turned
     // back into floats is the float of their maximum: the way back keeps their order.
     const CMargins margins{ax, ay, w - 1 - ax, h - 1 - ay};
-    const int outStep = BandStep<std::int16_t>(columns);
-    const int bandRows =
-        BandRows(BandStep<std::int16_t>(static_cast<long long>(columns) + w - 1), margins, rows);
-    auto* out =
-        outStep ? work.Take<std::int16_t>(1, static_cast<std::size_t>(bandRows) * outStep / 2) : nullptr;
-    if (!out)
-        return StsNoMem;
-    return RunBands<std::int16_t>(
-        src, columns, rows, margins, work,
-        [&](const float* row, std::int16_t* cells) { QuantiseRow(row, cells, columns); },
-        [&](const std::int16_t* origin, int step, int first, int count) {
-            const KSize roi{columns, count};
+    return RunQuantisedBands(
+        src, dst, columns, rows, margins, work, 0.0f,
+        [&](const std::int16_t* origin, int step, std::int16_t* out, int outStep, KSize roi) {
             const CKernelTable& K = Kernels();
-            int status;
             if (custom)
-                status = dilate ? K.dilate16s(origin, step, out, outStep, roi, mask.data(), {w, h}, {ax, ay})
-                                : K.erode16s(origin, step, out, outStep, roi, mask.data(), {w, h}, {ax, ay});
-            else
-                status = dilate ? K.dilate3x3_16s(origin, step, out, outStep, roi)
-                                : K.erode3x3_16s(origin, step, out, outStep, roi);
-            if (status == StsNoErr)
-                for (int k = 0; k < count; ++k)
-                    UnquantiseRow(BandRow(out, outStep, k),
-                                  dst +
-                                      static_cast<std::size_t>(first + k) * static_cast<std::size_t>(columns),
-                                  columns);
-            return status;
+                return dilate ? K.dilate16s(origin, step, out, outStep, roi, mask.data(), {w, h}, {ax, ay})
+                              : K.erode16s(origin, step, out, outStep, roi, mask.data(), {w, h}, {ax, ay});
+            return dilate ? K.dilate3x3_16s(origin, step, out, outStep, roi)
+                          : K.erode3x3_16s(origin, step, out, outStep, roi);
         });
 }
 
