@@ -189,11 +189,11 @@ std::size_t WholeBlocks(std::size_t n) {
 
 // Replaces every cell z of row i by cell(z, rowTerm(i), j).
 template <typename RowTerm, typename Cell>
-void MapRows(float* grid, std::size_t w, std::size_t h, RowTerm rowTerm, Cell cell) {
+void MapRows(float* grid, std::size_t w, std::size_t h, std::size_t firstRow, RowTerm rowTerm, Cell cell) {
     const std::size_t body = WholeBlocks(w);
     for (std::size_t i = 0; i < h; ++i) {
         float* row = grid + i * w;
-        const double t = rowTerm(i);
+        const double t = rowTerm(firstRow + i);
         for (std::size_t j = 0; j < body; ++j)
             row[j] = cell(row[j], t, j);
         for (std::size_t j = body; j < w; ++j)
@@ -250,7 +250,9 @@ void RowMeanMoments(const float* grid, std::size_t w, std::size_t h, double (&z)
 
 // Each model is evaluated in double, in the order of its formula, and subtracted; the parts that
 // depend on x alone are computed once per column.
-void SubtractModel(float* grid, std::size_t w, std::size_t h, PlaneModel mode, const double* k) {
+// Rows of the grid count from firstRow: a band of a larger grid.
+void SubtractModel(float* grid, std::size_t w, std::size_t h, std::size_t firstRow, PlaneModel mode,
+                   const double* k) {
     std::vector<double> perColumnBuffer(w);
     double* perColumn = perColumnBuffer.data();
     const double a = k[0], b = k[1], c = k[2];
@@ -260,7 +262,7 @@ void SubtractModel(float* grid, std::size_t w, std::size_t h, PlaneModel mode, c
         for (std::size_t j = 0; j < w; ++j)
             perColumn[j] = a * static_cast<double>(j + 1);
         MapRows(
-            grid, w, h, [=](std::size_t i) { return b * static_cast<double>(i + 1); },
+            grid, w, h, firstRow, [=](std::size_t i) { return b * static_cast<double>(i + 1); },
             [=](double z, double by, std::size_t j) { return to(z - (c + (by + perColumn[j]))); });
         break;
     case PlaneModel::ParabolaX: // z - ((c - 0.5) + x*(b + x*a))
@@ -269,12 +271,12 @@ void SubtractModel(float* grid, std::size_t w, std::size_t h, PlaneModel mode, c
             perColumn[j] = c + x * (b + x * a);
         }
         MapRows(
-            grid, w, h, [](std::size_t) { return 0.0; },
+            grid, w, h, firstRow, [](std::size_t) { return 0.0; },
             [=](double z, double, std::size_t j) { return to(z - perColumn[j]); });
         break;
     case PlaneModel::ParabolaY: // z - ((c - 0.5) + y*(b + y*a))
         MapRows(
-            grid, w, h,
+            grid, w, h, firstRow,
             [=](std::size_t i) {
                 const double y = static_cast<double>(i + 1);
                 return c + y * (b + y * a);
@@ -288,7 +290,7 @@ void SubtractModel(float* grid, std::size_t w, std::size_t h, PlaneModel mode, c
             perColumn[j] = x * (c + x * a);
         }
         MapRows(
-            grid, w, h,
+            grid, w, h, firstRow,
             [=](std::size_t i) {
                 const double y = static_cast<double>(i + 1);
                 return e + b * (y * y) + d * y;
@@ -367,31 +369,48 @@ bool CPlaneFit::NormalEquations(const float* grid, int columns, int rows,
     }
 }
 
-void CPlaneFit::Apply(float* grid, int columns, int rows) const {
+bool CPlaneFit::Coefficients(const float* grid, int columns, int rows, double (&k)[5]) const {
     if (!grid || !Solvable(mode, columns, rows))
-        return;
+        return false;
     try {
         Matrix system;
         if (!NormalEquations(grid, columns, rows, system))
-            return;
+            return false;
         // Cramer's rule: coefficient c is D_c / D, D_c with column c replaced by the right-hand side.
         const int n = system.Rows();
         const double d = calc_determinant(system, n);
         if (d == 0.0 || !std::isfinite(d))
-            return;
+            return false;
         const double inverse = 1.0 / d;
-        double k[5];
         for (int c = 0; c < n; ++c) {
             system.SwapColumns(c, n);
             k[c] = inverse * calc_determinant(system, n);
             system.SwapColumns(c, n);
             if (!std::isfinite(k[c]))
-                return;
+                return false;
         }
         k[n - 1] -= 0.5; // the residual is centred on 0.5
-        SubtractModel(grid, static_cast<std::size_t>(columns), static_cast<std::size_t>(rows), mode, k);
+        return true;
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+}
+
+void CPlaneFit::SubtractBand(float* band, int columns, int firstRow, int bandRows,
+                             const double (&k)[5]) const {
+    if (!band || columns <= 0 || bandRows <= 0 || firstRow < 0)
+        return;
+    try {
+        SubtractModel(band, static_cast<std::size_t>(columns), static_cast<std::size_t>(bandRows),
+                      static_cast<std::size_t>(firstRow), mode, k);
     } catch (const std::bad_alloc&) {
     }
+}
+
+void CPlaneFit::Apply(float* grid, int columns, int rows) const {
+    double k[5];
+    if (Coefficients(grid, columns, rows, k))
+        SubtractBand(grid, columns, 0, rows, k);
 }
 
 } // namespace doc

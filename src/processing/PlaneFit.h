@@ -23,6 +23,12 @@ public:
     // for no model or an unknown one, a singular system (too few rows or columns for the model), or
     // when memory runs out.
     void Apply(float* grid, int columns, int rows) const;
+    // Apply in two steps, for a grid that is worked on one band of rows at a time: the model's
+    // coefficients (in the order below, the constant less 0.5), false where Apply leaves the grid as
+    // it is; then their subtraction from rows firstRow .. firstRow + bandRows - 1 of the grid, held
+    // in band.
+    bool Coefficients(const float* grid, int columns, int rows, double (&k)[5]) const;
+    void SubtractBand(float* band, int columns, int firstRow, int bandRows, const double (&k)[5]) const;
 
     // The augmented normal equations of the model (n + 1 columns, n rows, the right-hand side last),
     // in the order of the coefficients above. False for no model or an unknown one, an empty grid, or

@@ -1,5 +1,5 @@
 // The core stays free of Qt, and libraries use only those to their left:
-// processing, framework core -> model -> formats -> view3d core -> view2d core -> cli.
+// processing, framework core -> model -> formats, analysis core -> view3d core -> view2d core -> cli.
 // The Qt side sits over the core: framework/qt -> view3d/qt -> view2d/qt, analysis/qt -> app.
 // The thumbnailer reads the formats on its own, and nothing else uses it.
 #include <gtest/gtest.h>
@@ -21,9 +21,10 @@ const std::map<std::string, std::set<std::string>> kAllowed = {
     {"framework", {"framework"}},
     {"model", {"model", "framework", "processing"}},
     {"formats", {"formats", "model", "framework", "processing"}},
+    {"analysis", {"analysis", "model", "framework", "processing"}},
     {"view3d", {"view3d", "formats", "model", "framework", "processing"}},
     {"view2d", {"view2d", "view3d", "formats", "model", "framework", "processing"}},
-    {"cli", {"cli", "view2d", "view3d", "formats", "model", "framework", "processing"}},
+    {"cli", {"cli", "analysis", "view2d", "view3d", "formats", "model", "framework", "processing"}},
 };
 
 // The cores every window folder may use: all but the command-line tool.
