@@ -7,6 +7,7 @@
 #include <iterator>
 
 #include "framework/fwText.h"
+#include "model/phSize.h"
 
 namespace cli {
 
@@ -72,12 +73,9 @@ CJsonObject& CJsonObject::Add(const char* key, long long number) {
     return *this;
 }
 
-CJsonObject& CJsonObject::Add(const char* key, double number) {
-    Key(key);
-    if (!std::isfinite(number)) {
-        m_body += "null"; // JSON has no infinities
-        return *this;
-    }
+std::string JsonNumber(double number) {
+    if (!std::isfinite(number))
+        return "null"; // JSON has no infinities
     // The shortest of 15 to 17 digits that reads back as the same double, as "%.*g" writes it in the
     // C number format whatever the locale.
     char text[32];
@@ -89,7 +87,30 @@ CJsonObject& CJsonObject::Add(const char* key, double number) {
         if (back == number)
             break;
     }
-    m_body.append(text, end);
+    return std::string(text, end);
+}
+
+CJsonObject& CJsonObject::Add(const char* key, double number) {
+    Key(key);
+    m_body += JsonNumber(number);
+    return *this;
+}
+
+CJsonObject& CJsonObject::Add(const char* key, const std::optional<double>& number) {
+    Key(key);
+    m_body += number ? JsonNumber(*number) : std::string("null");
+    return *this;
+}
+
+CJsonObject& CJsonObject::Add(const char* key, const std::vector<double>& numbers) {
+    Key(key);
+    m_body += "[";
+    for (std::size_t k = 0; k < numbers.size(); ++k) {
+        if (k)
+            m_body += ", ";
+        m_body += JsonNumber(numbers[k]);
+    }
+    m_body += "]";
     return *this;
 }
 
@@ -97,6 +118,13 @@ CJsonObject& CJsonObject::Add(const char* key, const CJsonObject& object) {
     Key(key);
     m_body += object.Text();
     return *this;
+}
+
+CJsonObject QuantityJson(ph::Size size) {
+    CJsonObject object;
+    object.Add("value", size.value()).Add("unit", std::wstring(size.unit()));
+    object.Add("text", std::wstring(size.str(3)));
+    return object;
 }
 
 } // namespace cli

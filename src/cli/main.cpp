@@ -17,6 +17,7 @@
 
 #include "cli/Json.h"
 #include "cli/Settings.h"
+#include "cli/Stats.h"
 #include "formats/DocTypes.h"
 #include "framework/fwMessage.h"
 #include "framework/fwText.h"
@@ -35,6 +36,8 @@ const char kUsage[] =
     "       vantri-cli process FILE [--image K] [SETTING...] (--out FILE | --dump csv | --dump f32le)\n"
     "       vantri-cli export FILE [--image K] [--bmp OUT] [--fill gray|amber|marine|forest] [--negative]\n"
     "                  [--contrast N] [--brightness N] [SETTING...]\n"
+    "       vantri-cli stats FILE... [--image K] [SETTING...] [--bins N] [--levels M] [--adjust-plane] "
+    "[--csv]\n"
     "SETTING, applied in the order given as the Surface menu applies it:\n"
     "  --jumps  --normalize  --flatten none|y|x|yx\n"
     "  --plane none|plane|parabola-x|parabola-y|paraboloid\n"
@@ -44,7 +47,10 @@ const char kUsage[] =
     "           lowpass3|lowpass5|sharpen\n"
     "export writes the processed surface as a 32-bit BMP picture, one pixel a sample, row 0 at the top,\n"
     "through the colour fill (gray by default) with contrast and brightness N steps up or down (-99..99).\n"
-    "OUT defaults to FILE with its extension replaced by .bmp, and by -K.bmp for an image K above 0.\n";
+    "OUT defaults to FILE with its extension replaced by .bmp, and by -K.bmp for an image K above 0.\n"
+    "stats prints the statistics window's roughness of every image (or image K) of each FILE as a JSON\n"
+    "line, with the histogram of N bins and the bearing curve of M levels when asked, and the ISO 25178\n"
+    "height parameters; --csv prints a table of Ra, Rq, Sk and Ks instead.\n";
 
 int Usage(const char* problem) {
     if (problem)
@@ -56,13 +62,6 @@ int Usage(const char* problem) {
 void Print(const std::string& line) {
     std::fwrite(line.data(), 1, line.size(), stdout);
     std::fputc('\n', stdout);
-}
-
-cli::CJsonObject SizeJson(ph::Size size) {
-    cli::CJsonObject object;
-    object.Add("value", size.value()).Add("unit", std::wstring(size.unit()));
-    object.Add("text", std::wstring(size.str(3)));
-    return object;
 }
 
 // Opens a path as the application does and returns the documents of its group, first image first.
@@ -91,9 +90,9 @@ int Info(doc::CSurfaceApp& app, const std::vector<std::string>& files) {
                 .Add("rows", static_cast<long long>(d->rows))
                 .Add("raw_columns", static_cast<long long>(d->m_rawColumns))
                 .Add("raw_rows", static_cast<long long>(d->m_rawRows))
-                .Add("width", SizeJson(d->width))
-                .Add("height", SizeJson(d->height))
-                .Add("range", SizeJson(d->range));
+                .Add("width", cli::QuantityJson(d->width))
+                .Add("height", cli::QuantityJson(d->height))
+                .Add("range", cli::QuantityJson(d->range));
             Print(object.Text());
         }
         std::fflush(stdout);
@@ -459,6 +458,50 @@ int Export(doc::CSurfaceApp& app, const std::vector<std::string>& args) {
     return 0;
 }
 
+// Every image (or image K) of each file, opened as info opens them and corrected as process corrects
+// them; a file that fails to open, lacks image K or refuses a setting makes the status 1, and the
+// others are still printed.
+int Stats(doc::CSurfaceApp& app, const std::vector<std::string>& args) {
+    cli::CStatsOptions options;
+    const std::string problem = cli::ParseStatsOptions(args, options);
+    if (!problem.empty())
+        return Usage(problem.c_str());
+    int status = 0;
+    cli::CStatsCsv table;
+    for (const std::string& file : options.files) {
+        const int failedBefore = app.FailedOpens();
+        const std::vector<doc::CVantriDoc*> group = OpenGroup(app, file);
+        if (app.FailedOpens() != failedBefore || group.empty())
+            status = 1;
+        std::vector<doc::CVantriDoc*> chosen = group;
+        if (options.image >= 0 && !group.empty()) {
+            chosen.clear();
+            if (doc::CVantriDoc* d = FindImage(group, options.image)) {
+                chosen.push_back(d);
+            } else {
+                std::fprintf(stderr, "vantri-cli: %s has no image %d\n", file.c_str(), options.image);
+                status = 1;
+            }
+        }
+        for (doc::CVantriDoc* d : chosen) {
+            if (!ApplySettings(*d, options.settings)) {
+                status = 1;
+                continue;
+            }
+            if (options.csv)
+                table.Add(fw::FromUtf8(file), d->image, *d);
+            else
+                Print(cli::StatsJson(fw::FromUtf8(file), d->image, *d, options));
+        }
+        std::fflush(stdout);
+    }
+    if (options.csv) {
+        const std::string text = table.Text();
+        std::fwrite(text.data(), 1, text.size(), stdout);
+    }
+    return status;
+}
+
 int Run(const std::string& command, const std::vector<std::string>& args) {
     if (command == "--help" || command == "-h") {
         std::fputs(kUsage, stdout);
@@ -474,6 +517,8 @@ int Run(const std::string& command, const std::vector<std::string>& args) {
         return Process(app, args);
     if (command == "export")
         return Export(app, args);
+    if (command == "stats")
+        return Stats(app, args);
     return Usage("unknown command");
 }
 

@@ -2,7 +2,9 @@
 
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <clocale>
+#include <cmath>
 #include <locale.h>
 
 #include <cstdint>
@@ -263,9 +265,10 @@ TEST_F(CliTest, OutputIsTheSameInEveryLocale) {
     const std::string files[] = {three, one, ntmdt, nanotop,
                                  std::string(VANTRI_TEST_DATA) + "/real/scilab4spm__data1.007"};
 
-    std::vector<std::string> commands = {"info"};
+    std::vector<std::string> commands = {"info", "stats --bins 9 --levels 7 --adjust-plane", "stats --csv"};
     for (const std::string& file : files) {
-        commands.front() += " '" + file + "'";
+        for (std::size_t k = 0; k < 3; ++k)
+            commands[k] += " '" + file + "'";
         commands.push_back("dump '" + file + "' --format csv");
     }
     for (const std::string& command : commands) {
@@ -476,4 +479,71 @@ TEST_F(CliTest, ExportRefusesBadOptionsAndReportsWhatItCannotDo) {
     run = Cli("export '" + scan + "'");
     EXPECT_EQ(run.status, 2);
     EXPECT_EQ(ReadBytes(scan), ReadBytes(one));
+}
+
+namespace {
+
+// The number after "key": in a JSON line (the first one), or NaN.
+double JsonNumberAfter(const std::string& line, const std::string& key) {
+    const std::size_t at = line.find("\"" + key + "\": ");
+    if (at == std::string::npos)
+        return std::nan("");
+    return std::strtod(line.c_str() + at + key.size() + 4, nullptr);
+}
+
+// How many numbers the array after "key": holds.
+std::size_t JsonArrayLength(const std::string& line, const std::string& key) {
+    const std::size_t open = line.find("\"" + key + "\": [");
+    if (open == std::string::npos)
+        return 0;
+    const std::size_t close = line.find(']', open);
+    const std::string body = line.substr(open, close - open);
+    return static_cast<std::size_t>(std::count(body.begin(), body.end(), ',')) + 1;
+}
+
+} // namespace
+
+TEST_F(CliTest, StatsPrintsEachImagesRoughnessGraphsAndIsoHeights) {
+    const std::string real = std::string(VANTRI_TEST_DATA) + "/real/scilab4spm__data1.007";
+    CRun run = Cli("stats '" + three + "' '" + real + "' --bins 16 --levels 9 --plane plane");
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::vector<std::string> lines = Lines(run.out);
+    ASSERT_EQ(lines.size(), 5u); // three images, then two
+    for (const std::string& line : lines) {
+        SCOPED_TRACE(line.substr(0, 200));
+        EXPECT_EQ(JsonArrayLength(line, "fractions"), 16u);
+        EXPECT_EQ(JsonArrayLength(line.substr(line.find("\"bearing\"")), "fractions"), 9u);
+        EXPECT_NE(line.find("\"caption\": \"Height histogram (\u2206H = "), std::string::npos);
+        EXPECT_NE(line.find("\"caption\": \"Bearing curve (Hmax = "), std::string::npos);
+        // Sz spans the highest peak to the lowest valley; Sa is Ra.
+        const std::string iso = line.substr(line.find("\"iso25178\""));
+        EXPECT_NEAR(JsonNumberAfter(iso, "sz\": {\"value"),
+                    JsonNumberAfter(iso, "sp\": {\"value") + JsonNumberAfter(iso, "sv\": {\"value"),
+                    1e-9 * 1e3);
+        EXPECT_GT(JsonNumberAfter(line, "ks"), 1.0);
+    }
+    // The real scan's height image: skewed by its grains, the pane's text the number to two places.
+    const std::string& height = lines[3];
+    char text[32];
+    std::snprintf(text, sizeof text, "\"sk_text\": \"%.2f\"", JsonNumberAfter(height, "sk"));
+    EXPECT_NE(height.find(text), std::string::npos);
+
+    // One image of each file, as a table in one unit.
+    run = Cli("stats --csv --image 1 '" + three + "' '" + real + "'");
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::vector<std::string> rows = Lines(run.out);
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0].rfind("file,image,Ra", 0), 0u);
+    EXPECT_NE(rows[1].find(",1,"), std::string::npos);
+
+    // A missing image fails that file only; bad options are usage errors.
+    run = Cli("stats --image 2 '" + three + "' '" + real + "'");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(Lines(run.out).size(), 1u);
+    EXPECT_NE(run.err.find("has no image 2"), std::string::npos);
+    for (const char* bad : {"--bins 0", "--levels x", "--bins", "--frobnicate", ""}) {
+        run = Cli(std::string("stats ") + bad + (std::strlen(bad) ? " '" + one + "'" : std::string()));
+        EXPECT_EQ(run.status, 2) << bad;
+        EXPECT_TRUE(run.out.empty()) << bad;
+    }
 }
