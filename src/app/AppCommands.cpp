@@ -4,6 +4,8 @@
 #include <QMenu>
 #include <QMenuBar>
 
+#include "analysis/qt/StatView.h"
+#include "analysis/qt/Statistics.h"
 #include "framework/fwCommand.h"
 #include "framework/qt/fwCommandTable.h"
 #include "model/SurfaceCommands.h"
@@ -158,6 +160,7 @@ void AddRecentFiles(QMenu* file, fw::CCommandTable& commands) {
 
 void RegisterAppCommands(fw::CCommandTable& commands) {
     m2D::Register2DCommands(commands);
+    statist::RegisterStatisticsCommands(commands);
     commands.AddAll(kCommands);
     for (int k = 0; k < kRecentFiles; ++k)
         commands.Add(ID_FILE_MRU_FILE1 + k, QStringLiteral("Recent File"),
@@ -283,6 +286,8 @@ std::vector<int> ToolBarButtons(int toolBar) {
                 color::ID_FILL_CUSTOM};
     case 133:
         return {ID_LOG_SCALE};
+    case 136:
+        return {statist::ID_HEIGHT_HISTOGRAM, statist::ID_BEARING_CURVE, statist::ID_ADJUST_PLANE};
     default:
         return {};
     }

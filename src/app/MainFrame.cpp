@@ -21,6 +21,8 @@
 #include <QUrl>
 #include <algorithm>
 
+#include "analysis/qt/StatView.h"
+#include "analysis/qt/Statistics.h"
 #include "app/AppCommands.h"
 #include "app/Placement.h"
 #include "framework/fwApp.h"
@@ -87,6 +89,9 @@ const std::map<int, const char*>& ButtonLetters() {
         {doc::ID_NORMALIZE, "No"},
         {m2D::ID_PROFILE, "Pf"},
         {doc::ID_STATISTICS, "St"},
+        {statist::ID_HEIGHT_HISTOGRAM, "Hi"},
+        {statist::ID_BEARING_CURVE, "Be"},
+        {statist::ID_ADJUST_PLANE, "AP"},
         {m2D::ID_LOCK_UPDATE, "LU"},
         {m2D::ID_FLIP_VERTICALLY, "\u2195"},
         {m2D::ID_FLIP_HORIZONTALLY, "\u2194"},
@@ -389,6 +394,10 @@ bool CMainFrame::OnCommand(int id) {
     case ID_VIEW_2D:
         OpenNewView();
         return true;
+    case doc::ID_STATISTICS:
+        if (fw::CChildFrame* active = GetActiveFrame(); active && active->GetDocument())
+            statist::OpenStatistics(*active->GetDocument(), active);
+        return true;
     case ID_WINDOW_CASCADE:
         Cascade();
         return true;
@@ -419,6 +428,7 @@ bool CMainFrame::OnUpdateCommand(int id, fw::CCmdState& state) const {
         state.enabled = true;
         state.checked = statusBar()->isVisible();
         return true;
+    case doc::ID_STATISTICS:
     case ID_VIEW_2D: {
         const fw::CChildFrame* active = GetActiveFrame();
         state.enabled = active && active->GetDocument() &&

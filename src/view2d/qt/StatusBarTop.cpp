@@ -3,7 +3,13 @@
 #include <QHBoxLayout>
 #include <QLabel>
 
-CStatusBarTop::CStatusBarTop(const QStringList& panes, QWidget* parent) : QFrame(parent) {
+CStatusBarTop::CStatusBarTop(const QStringList& panes, QWidget* parent)
+    : CStatusBarTop(std::vector<CPane>(), parent) {
+    for (const QString& text : panes)
+        AddPane({text, 0, true});
+}
+
+CStatusBarTop::CStatusBarTop(const std::vector<CPane>& panes, QWidget* parent) : QFrame(parent) {
     // A size smaller than the window's text, as status bars use: the seven panes of an image window
     // then fit over the width of a small image.
     QFont small = font();
@@ -12,16 +18,25 @@ CStatusBarTop::CStatusBarTop(const QStringList& panes, QWidget* parent) : QFrame
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(1, 1, 1, 1);
     layout->setSpacing(1);
-    for (const QString& text : panes) {
-        auto* pane = new QLabel(text, this);
-        pane->setFrameShape(QFrame::Panel);
-        pane->setFrameShadow(QFrame::Sunken);
-        pane->setTextFormat(Qt::PlainText);
-        layout->addWidget(pane);
-        m_panes.push_back(pane);
-    }
     layout->addStretch(1);
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    for (const CPane& pane : panes)
+        AddPane(pane);
+}
+
+void CStatusBarTop::AddPane(const CPane& pane) {
+    auto* label = new QLabel(pane.text, this);
+    if (pane.border) {
+        label->setFrameShape(QFrame::Panel);
+        label->setFrameShadow(QFrame::Sunken);
+    }
+    label->setTextFormat(Qt::PlainText);
+    if (pane.width > 0)
+        label->setMinimumWidth(pane.width);
+    // Before the stretch that keeps the panes at the left.
+    auto* row = static_cast<QHBoxLayout*>(layout());
+    row->insertWidget(row->count() - 1, label);
+    m_panes.push_back(label);
 }
 
 void CStatusBarTop::SetPaneText(int pane, const QString& text) {

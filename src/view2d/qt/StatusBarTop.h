@@ -13,10 +13,20 @@ public:
     // One pane per text, in order.
     explicit CStatusBarTop(const QStringList& panes, QWidget* parent = nullptr);
 
+    // A pane with its style: a caption without a border, or a sunken value pane at least `width`
+    // pixels wide (a longer text still shows whole).
+    struct CPane {
+        QString text;
+        int width = 0;
+        bool border = true;
+    };
+    explicit CStatusBarTop(const std::vector<CPane>& panes, QWidget* parent = nullptr);
+
     int PaneCount() const { return static_cast<int>(m_panes.size()); }
     void SetPaneText(int pane, const QString& text);
     QString PaneText(int pane) const;
 
 private:
+    void AddPane(const CPane& pane);
     std::vector<QLabel*> m_panes;
 };

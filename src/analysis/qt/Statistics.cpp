@@ -1,0 +1,31 @@
+#include "analysis/qt/Statistics.h"
+
+#include <iterator>
+
+#include "analysis/qt/StatChildFrame.h"
+#include "analysis/qt/StatView.h"
+#include "framework/qt/fwCommandTable.h"
+#include "framework/qt/fwMDIDocTemplate.h"
+
+namespace statist {
+
+void RegisterStatisticsCommands(fw::CCommandTable& commands) {
+    using fw::CmdStyle;
+    static const fw::CCommandText kCommands[] = {
+        {ID_HEIGHT_HISTOGRAM, "Height histogram", "Height histogram\nHeight histogram", CmdStyle::Check},
+        {ID_BEARING_CURVE, "Bearing curve", "Bearing curve\nBearing curve", CmdStyle::Check},
+        {ID_ADJUST_PLANE, "Adjust plane", "Adjust plane\nAdjust plane", CmdStyle::Check},
+    };
+    commands.AddAll(kCommands);
+}
+
+CChildFrame* OpenStatistics(fw::CDocument& document, fw::CChildFrame* pattern) {
+    // The window is the same for the three scan types: one maker serves them all.
+    static const fw::CFrameMaker maker(fw::MakeFrame<CChildFrame>(), fw::CViewFactory());
+    auto* frame = static_cast<CChildFrame*>(maker.CreateNewFrame(document, pattern));
+    if (frame)
+        fw::CFrameMaker::InitialUpdateFrame(frame, document);
+    return frame;
+}
+
+} // namespace statist
