@@ -1,6 +1,7 @@
 // The statistics window on the virtual display: opening, the toggles, re-binning on resize, the lock,
 // printing, and what it shows of a real scan against vantri-cli stats.
 #include <QPrinter>
+#include <charconv>
 #include <cstdio>
 #include <random>
 
@@ -107,6 +108,15 @@ TEST_F(StatHost, AFlatSurfaceShowsNoSkewnessAndStillDraws) {
     EXPECT_EQ(frame->PaneText(CChildFrame::kPaneKs), QStringLiteral("n/a"));
     EXPECT_EQ(frame->View()->Histogram().largest, 0.0);
     EXPECT_FALSE(Screen(*frame->View()).isNull());
+
+    // A single line of samples has no plane; its slope is taken out along the line.
+    CRoughDoc line(300, 1, 0.0f);
+    frame = OpenStats(line);
+    ASSERT_NE(frame, nullptr);
+    EXPECT_TRUE(frame->PaneText(CChildFrame::kPaneRa).startsWith(QStringLiteral("0.00 ")));
+    Run(statist::ID_ADJUST_PLANE);
+    EXPECT_GT(frame->View()->Bearing().Count(), 0);
+    EXPECT_FALSE(Screen(*frame->View()).isNull());
 }
 
 TEST_F(StatHost, HidingTheOnlyGraphShowsTheOther) {
@@ -136,16 +146,19 @@ TEST_F(StatHost, ResizingRebinsWithoutPreparingTheHeightsAgain) {
     const int bins = view.Histogram().Count(), levels = view.Bearing().Count();
     const int prepared = view.Preparations();
     EXPECT_EQ(prepared, 1);
-    // Two pixels wider: one more bin (each graph has half the width); the levels stay.
+    // Two pixels wider: one more bin (each graph has half the width; a pixel of the window is
+    // devicePixelRatio pixels of the view); the levels stay.
+    const int ratio = qRound(view.devicePixelRatioF());
     frame->resize(frame->width() + 2, frame->height());
     QTest::qWait(50);
-    EXPECT_EQ(view.Histogram().Count(), bins + 1);
+    EXPECT_EQ(view.Histogram().Count(), bins + ratio);
+    EXPECT_EQ(view.Histogram().Count(), view.GetClientWidth() / 2 - 60);
     EXPECT_EQ(view.Bearing().Count(), levels);
     // One pixel taller: one more level; the bins stay.
     frame->resize(frame->width(), frame->height() + 1);
     QTest::qWait(50);
-    EXPECT_EQ(view.Histogram().Count(), bins + 1);
-    EXPECT_EQ(view.Bearing().Count(), levels + 1);
+    EXPECT_EQ(view.Histogram().Count(), bins + ratio);
+    EXPECT_EQ(view.Bearing().Count(), levels + ratio);
     EXPECT_EQ(view.Preparations(), prepared);
     // Adjusting the plane prepares again and removes the tilt: the heights span less.
     const float before = view.Bearing().yMax;
@@ -235,11 +248,14 @@ TEST_F(StatHost, ARealScanShowsWhatTheCommandLinePrints) {
     // The tallest bin: the window's F is the largest of the printed fractions.
     const std::size_t open = line.find("\"fractions\": [") + 14;
     const std::string fractions = line.substr(open, line.find(']', open) - open);
+    // Read in the C number format, whatever locale the window's test runs in.
     double largest = 0.0;
-    for (const char* p = fractions.c_str(); *p;) {
-        char* end = nullptr;
-        largest = std::max(largest, std::strtod(p, &end));
-        p = *end ? end + 1 : end;
+    for (const char *p = fractions.c_str(), *last = p + fractions.size(); p < last;) {
+        double fraction = 0.0;
+        const std::from_chars_result read = std::from_chars(p, last, fraction);
+        ASSERT_EQ(read.ec, std::errc());
+        largest = std::max(largest, fraction);
+        p = read.ptr + (read.ptr < last ? 2 : 0); // past ", "
     }
     EXPECT_EQ(largest, view.Histogram().largest);
 }
