@@ -11,6 +11,7 @@
 #include "model/SurfaceCommands.h"
 #include "view2d/qt/FillCommands.h"
 #include "view2d/qt/View2D.h"
+#include "view3d/qt/View3D.h"
 
 namespace mframe {
 
@@ -161,6 +162,7 @@ void AddRecentFiles(QMenu* file, fw::CCommandTable& commands) {
 void RegisterAppCommands(fw::CCommandTable& commands) {
     m2D::Register2DCommands(commands);
     statist::RegisterStatisticsCommands(commands);
+    m3D::Register3DCommands(commands);
     commands.AddAll(kCommands);
     for (int k = 0; k < kRecentFiles; ++k)
         commands.Add(ID_FILE_MRU_FILE1 + k, QStringLiteral("Recent File"),
@@ -286,6 +288,10 @@ std::vector<int> ToolBarButtons(int toolBar) {
                 color::ID_FILL_CUSTOM};
     case 133:
         return {ID_LOG_SCALE};
+    case 134:
+        return {m2D::ID_FLIP_VERTICALLY, m2D::ID_FLIP_HORIZONTALLY, m2D::ID_TURN_90, 0, m2D::ID_VIEW_RULERS};
+    case 135:
+        return {m3D::ID_PROJECTION_ORTHO, m3D::ID_PROJECTION_PERSPECTIVE};
     case 136:
         return {statist::ID_HEIGHT_HISTOGRAM, statist::ID_BEARING_CURVE, statist::ID_ADJUST_PLANE};
     default:

@@ -36,10 +36,12 @@
 #include "model/VantriDocTemplate.h"
 #include "model/WindowException.h"
 #include "view2d/qt/AttToolBar.h"
+#include "view2d/qt/Bump.h"
 #include "view2d/qt/FillCommands.h"
 #include "view2d/qt/PlaneChildFrame.h"
 #include "view2d/qt/PlaneView.h"
 #include "view2d/qt/View2D.h"
+#include "view3d/qt/View3D.h"
 
 namespace mframe {
 
@@ -92,6 +94,8 @@ const std::map<int, const char*>& ButtonLetters() {
         {statist::ID_HEIGHT_HISTOGRAM, "Hi"},
         {statist::ID_BEARING_CURVE, "Be"},
         {statist::ID_ADJUST_PLANE, "AP"},
+        {m3D::ID_PROJECTION_ORTHO, "Or"},
+        {m3D::ID_PROJECTION_PERSPECTIVE, "Pe"},
         {m2D::ID_LOCK_UPDATE, "LU"},
         {m2D::ID_FLIP_VERTICALLY, "\u2195"},
         {m2D::ID_FLIP_HORIZONTALLY, "\u2194"},
@@ -398,6 +402,20 @@ bool CMainFrame::OnCommand(int id) {
         if (fw::CChildFrame* active = GetActiveFrame(); active && active->GetDocument())
             statist::OpenStatistics(*active->GetDocument(), active);
         return true;
+    case ID_VIEW_3D:
+        if (fw::CChildFrame* active = GetActiveFrame(); active && active->GetDocument())
+            m3D::Open3D(*active->GetDocument(), active);
+        return true;
+    case ID_VIEW_BUMP:
+        if (fw::CChildFrame* active = GetActiveFrame(); active && active->GetDocument()) {
+            try {
+                bump::OpenBump(*active->GetDocument(), active);
+            } catch (const doc::CWindowException& e) {
+                fw::MessageBox(QString::fromUtf8(e.what()).toStdWString(), fw::MsgButtons::Ok,
+                               fw::MsgIcon::Exclamation);
+            }
+        }
+        return true;
     case ID_WINDOW_CASCADE:
         Cascade();
         return true;
@@ -429,6 +447,8 @@ bool CMainFrame::OnUpdateCommand(int id, fw::CCmdState& state) const {
         state.checked = statusBar()->isVisible();
         return true;
     case doc::ID_STATISTICS:
+    case ID_VIEW_3D:
+    case ID_VIEW_BUMP:
     case ID_VIEW_2D: {
         const fw::CChildFrame* active = GetActiveFrame();
         state.enabled = active && active->GetDocument() &&

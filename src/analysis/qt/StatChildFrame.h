@@ -2,15 +2,13 @@
 // The frame of the statistics window: the roughness panes along its top, the graphs' view under them.
 #include <QString>
 
-#include "framework/qt/AdvChildFrame.h"
-
-class CStatusBarTop;
+#include "framework/qt/PaneChildFrame.h"
 
 namespace statist {
 
 class CStatView;
 
-class CChildFrame : public CAdvChildFrame {
+class CChildFrame : public CPaneChildFrame {
     Q_OBJECT
 public:
     // The panes: " Roughness", then " Ra:", " Rq:", " Sk:" and " Ks:" each followed by its value.
@@ -23,19 +21,12 @@ public:
     explicit CChildFrame(fw::CDocument* document, QWidget* parent = nullptr);
 
     CStatView* View() const { return m_pView; }
-    CStatusBarTop* StatusBar() const { return m_pStatus; }
-    void SetPaneText(int pane, const QString& text);
-    QString PaneText(int pane) const;
-
-    // The document's title followed by " : Statistics", and " : n" for the n-th of its windows.
-    void OnUpdateFrameTitle() override;
     WindowKind Kind() const override { return kKindStatistics; }
 
 protected:
     void changeEvent(QEvent* event) override;
 
 private:
-    CStatusBarTop* m_pStatus = nullptr;
     CStatView* m_pView = nullptr;
 };
 

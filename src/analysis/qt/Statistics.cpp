@@ -20,12 +20,7 @@ void RegisterStatisticsCommands(fw::CCommandTable& commands) {
 }
 
 CChildFrame* OpenStatistics(fw::CDocument& document, fw::CChildFrame* pattern) {
-    // The window is the same for the three scan types: one maker serves them all.
-    static const fw::CFrameMaker maker(fw::MakeFrame<CChildFrame>(), fw::CViewFactory());
-    auto* frame = static_cast<CChildFrame*>(maker.CreateNewFrame(document, pattern));
-    if (frame)
-        fw::CFrameMaker::InitialUpdateFrame(frame, document);
-    return frame;
+    return fw::OpenFrame<CChildFrame>(document, pattern);
 }
 
 } // namespace statist

@@ -46,6 +46,23 @@ private:
     CViewFactory m_view;
 };
 
+// A new frame of class TFrame with its views on the document, made like the document's other windows
+// (pattern is the active frame), updated, shown and activated; null when there is no main frame. A
+// frame whose initial update throws is closed and the exception passed on.
+template <class TFrame> TFrame* OpenFrame(CDocument& doc, CChildFrame* pattern) {
+    static const CFrameMaker maker(MakeFrame<TFrame>(), CViewFactory());
+    auto* frame = static_cast<TFrame*>(maker.CreateNewFrame(doc, pattern));
+    if (!frame)
+        return nullptr;
+    try {
+        CFrameMaker::InitialUpdateFrame(frame, doc);
+    } catch (...) {
+        frame->DestroyFrame();
+        throw;
+    }
+    return frame;
+}
+
 template <class TBase = CDocTemplate> class TMDIDocTemplate : public TBase {
 public:
     // The arguments after the factories are those of the base template.

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <qopengl.h>
+
+#include "view2d/qt/ProfCont.h"
 
 namespace surface {
 
@@ -47,6 +50,76 @@ bool CPlane::WindowToSurface(double x, double y, int windowHeight, double& u, do
 void CPlane::SurfaceToQuad(double u, double v, double& qx, double& qy) const {
     qx = (u - 0.5) * m_nColumns;
     qy = (0.5 - v) * m_nRows;
+}
+
+namespace {
+
+// A square marker of `pixels` screen pixels round (x, y), in quad units of (px, py) per pixel.
+void Square(double x, double y, double pixels, double px, double py) {
+    const double dx = pixels * px * 0.5, dy = pixels * py * 0.5;
+    glBegin(GL_QUADS);
+    glVertex2d(x - dx, y - dy);
+    glVertex2d(x + dx, y - dy);
+    glVertex2d(x + dx, y + dy);
+    glVertex2d(x - dx, y + dy);
+    glEnd();
+}
+
+} // namespace
+
+void CPlaneDrawer::DrawProfiles(const std::list<m2D::CProfLine>& profiles, float hScale, float vScale) const {
+    if (profiles.empty() || !(hScale > 0.0f) || !(vScale > 0.0f))
+        return;
+    // Quad units per screen pixel; turned by 90 degrees the scales swap axes.
+    double px = 1.0 / hScale, py = 1.0 / vScale;
+    if (Rotated())
+        std::swap(px, py);
+    for (const m2D::CProfLine& line : profiles) {
+        if (!line.start.IsSet())
+            continue;
+        double x0, y0, x1, y1;
+        SurfaceToQuad(line.start.x, line.start.y, x0, y0);
+        if (!line.end.IsSet())
+            continue; // the rubber line is the view's: it follows the cursor
+        SurfaceToQuad(line.end.x, line.end.y, x1, y1);
+        const bool lit = line.highlight != 0;
+        glLineWidth(2.0f);
+        glColor3f(0.0f, 0.7f, 0.0f);
+        glBegin(GL_LINES);
+        glVertex2d(x0, y0);
+        glVertex2d(x1, y1);
+        glEnd();
+        glLineWidth(1.0f);
+        for (int end = 0; end < 2; ++end) {
+            const double x = end ? x1 : x0, y = end ? y1 : y0;
+            const float outer = lit ? 0.0f : 0.3f, inner = lit ? 1.0f : 0.9f;
+            glColor3f(outer, outer, outer);
+            Square(x, y, 7, px, py);
+            glColor3f(inner, inner, inner);
+            Square(x, y, 5, px, py);
+            glColor3f(0.0f, 0.7f, 0.0f);
+            Square(x, y, 3, px, py);
+        }
+        if (line.cutStart.IsSet() && line.cutEnd.IsSet()) {
+            double c0x, c0y, c1x, c1y;
+            SurfaceToQuad(line.cutStart.x, line.cutStart.y, c0x, c0y);
+            SurfaceToQuad(line.cutEnd.x, line.cutEnd.y, c1x, c1y);
+            glColor3f(1.0f, 0.0f, 0.0f);
+            glBegin(GL_LINES);
+            glVertex2d(c0x, c0y);
+            glVertex2d(c1x, c1y);
+            glEnd();
+            for (int end = 0; end < 2; ++end) {
+                const double x = end ? c1x : c0x, y = end ? c1y : c0y;
+                const float ring = lit ? 1.0f : 0.9f;
+                glColor3f(ring, ring, ring);
+                Square(x, y, 5, px, py);
+                glColor3f(1.0f, 0.0f, 0.0f);
+                Square(x, y, 3, px, py);
+            }
+        }
+    }
+    glColor3f(1.0f, 1.0f, 1.0f);
 }
 
 } // namespace surface

@@ -91,6 +91,11 @@ public:
     // The texture's size, 0 before the first build.
     virtual int TextureWidth() const = 0;
     virtual int TextureHeight() const = 0;
+
+protected:
+    // The finished profile lines over the image, in the quad's coordinates of the current projection,
+    // with their end marks; the scales make marker sizes whole pixels.
+    void DrawProfiles(const std::list<m2D::CProfLine>& profiles, float hScale, float vScale) const;
 };
 
 // A drawer that belongs to an image model.

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "framework/fwDocument.h"
+#include "framework/qt/StatusBarTop.h"
 #include "framework/qt/fwMDIFrame.h"
 #include "model/VantriDoc.h"
 #include "model/VantriDocTemplate.h"
@@ -13,7 +14,6 @@
 #include "view2d/qt/FillCommands.h"
 #include "view2d/qt/Model2D.h"
 #include "view2d/qt/PlaneView.h"
-#include "view2d/qt/StatusBarTop.h"
 #include "view2d/qt/VRView.h"
 
 namespace m2D {

@@ -42,7 +42,6 @@ private:
     // Whether the surface that the texture reads in place is still the view's, built again from the
     // view's surface when it is not; false when there is nothing to upload.
     bool SurfaceInPlace();
-    void DrawProfiles(const std::list<m2D::CProfLine>& profiles, float hScale, float vScale) const;
 
     doc::FilterType m_filter = doc::FilterType::None;
     int m_nMaxTexture = 1 << 14;

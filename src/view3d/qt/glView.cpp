@@ -270,10 +270,14 @@ void CglView::UpdateViewport() {
     } else {
         m_hScroll.nPos = m_hScroll.nMin;
     }
-    m_viewport = QRect(x, y, width, height);
+    ApplyViewport(QRect(x, y, width, height));
+}
+
+void CglView::ApplyViewport(const QRect& viewport) {
+    m_viewport = viewport;
     CCurrentContext current(m_pSurface);
     if (current)
-        glViewport(x, y, width, height);
+        glViewport(viewport.x(), viewport.y(), viewport.width(), viewport.height());
 }
 
 void CglView::OnHScroll(Scroll code, int trackPos) {

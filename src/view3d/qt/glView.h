@@ -149,6 +149,8 @@ protected:
 
     // After the client was resized (and the bars and viewport followed).
     virtual void OnSizeChanged() {}
+    // Sets the viewport of the view's context, kept for every later drawing and for printing's aspect.
+    void ApplyViewport(const QRect& viewport);
     // The off-screen context of the print job in progress, or null.
     CPrintContext* PrintContext() const { return m_print.get(); }
 

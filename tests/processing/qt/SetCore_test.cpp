@@ -31,8 +31,17 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
     }
     // Replaces a box's text as a user would: select it all and type.
+    // Waits up to a second for the widget to have the focus: on a loaded machine the window system
+    // activates the dialog a little after it is shown.
+    static bool Focused(QWidget* widget) {
+        for (int k = 0; k < 100 && !widget->hasFocus(); ++k)
+            QTest::qWait(10);
+        return widget->hasFocus();
+    }
     static void Type(QSpinBox* spin, const char* text) {
+        spin->activateWindow();
         spin->setFocus();
+        Focused(spin);
         spin->selectAll();
         QTest::keyClick(spin, Qt::Key_Delete);
         QTest::keyClicks(spin, QString::fromLatin1(text));
@@ -134,7 +143,7 @@ TEST_F(SetCore, RefusesWhatIsNotAnIntegerInRange) {
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_EQ(recorder.Texts(), (std::vector<std::wstring>{L"Please enter an integer between 1 and 256.",
                                                            L"Please enter an integer."}));
-    EXPECT_TRUE(dialog.WidthSpin()->hasFocus());
+    EXPECT_TRUE(Focused(dialog.WidthSpin()));
 
     // Leaving a box puts its last value back.
     Type(dialog.HeightSpin(), "5");

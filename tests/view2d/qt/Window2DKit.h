@@ -12,12 +12,12 @@
 #include <string>
 #include <vector>
 
+#include "framework/qt/StatusBarTop.h"
 #include "framework/qt/fwCommandTable.h"
 #include "framework/qt/fwMDIDocTemplate.h"
 #include "framework/qt/fwMDIFrame.h"
 #include "model/VantriDoc.h"
 #include "view2d/ColorTransfer.h"
-#include "view2d/qt/StatusBarTop.h"
 #include "view2d/qt/VRView.h"
 #include "view2d/qt/View2D.h"
 

@@ -1,4 +1,4 @@
-#include "view2d/qt/StatusBarTop.h"
+#include "framework/qt/StatusBarTop.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
