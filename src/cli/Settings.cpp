@@ -121,4 +121,17 @@ SettingParse ParseSetting(const std::vector<std::string>& args, std::size_t& i,
     return SettingParse::Taken;
 }
 
+std::string ParseArguments(const std::vector<std::string>& args, std::vector<CSetting>& settings,
+                           const std::function<std::string(std::size_t& i)>& option) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        std::string problem;
+        const SettingParse parsed = ParseSetting(args, i, settings, problem);
+        if (parsed == SettingParse::NotASetting)
+            problem = option(i);
+        if (!problem.empty())
+            return problem;
+    }
+    return std::string();
+}
+
 } // namespace cli

@@ -1,6 +1,7 @@
 #pragma once
 // The correction settings of "vantri-cli process", turned into the Surface-menu commands that the
 // application's menu would send, in the order given.
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -21,6 +22,12 @@ enum class SettingParse { NotASetting, Taken, Invalid };
 // says what is wrong.
 SettingParse ParseSetting(const std::vector<std::string>& args, std::size_t& i,
                           std::vector<CSetting>& settings, std::string& problem);
+
+// Walks a command's arguments: the settings go into settings in the order given, and every other
+// argument to option, with its index (advanced past a value the option takes), which returns what is
+// wrong or an empty text. The first problem, or an empty text.
+std::string ParseArguments(const std::vector<std::string>& args, std::vector<CSetting>& settings,
+                           const std::function<std::string(std::size_t& i)>& option);
 
 // "WxH" (anchor in the middle) or "WxH@AX,AY"; sizes 1 to 256 and the anchor inside.
 bool ParseKernel(const std::string& text, doc::CKernelDialogValues& kernel);

@@ -1,5 +1,5 @@
 // vantri-cli: the headless face of the application's core. It opens scan files exactly as the
-// application does and prints, dumps, re-saves or exports them as pictures.
+// application does and prints, dumps, re-saves or exports them as pictures or as solids to print.
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "cli/Json.h"
+#include "cli/Mesh.h"
 #include "cli/Settings.h"
 #include "cli/Stats.h"
 #include "formats/DocTypes.h"
@@ -38,6 +39,7 @@ const char kUsage[] =
     "                  [--contrast N] [--brightness N] [SETTING...]\n"
     "       vantri-cli stats FILE... [--image K] [SETTING...] [--bins N] [--levels M] [--adjust-plane] "
     "[--csv]\n"
+    "       vantri-cli mesh FILE [--image K] [SETTING...] --stl OUT [--ascii]\n"
     "SETTING, applied in the order given as the Surface menu applies it:\n"
     "  --jumps  --normalize  --flatten none|y|x|yx\n"
     "  --plane none|plane|parabola-x|parabola-y|paraboloid\n"
@@ -50,7 +52,9 @@ const char kUsage[] =
     "OUT defaults to FILE with its extension replaced by .bmp, and by -K.bmp for an image K above 0.\n"
     "stats prints the statistics window's roughness of every image (or image K) of each FILE as a JSON\n"
     "line, with the histogram of N bins and the bearing curve of M levels when asked, and the ISO 25178\n"
-    "height parameters; --csv prints a table of Ra, Rq, Sk and Ks instead.\n";
+    "height parameters; --csv prints a table of Ra, Rq, Sk and Ks instead.\n"
+    "mesh writes the processed surface as the 3D view models it, closed by four walls and a flat bottom\n"
+    "at height 0, as a solid to the STL file OUT: binary, or text with --ascii.\n";
 
 int Usage(const char* problem) {
     if (problem)
@@ -502,6 +506,31 @@ int Stats(doc::CSurfaceApp& app, const std::vector<std::string>& args) {
     return status;
 }
 
+// The processed surface of one image as a closed solid in an STL file.
+int Mesh(doc::CSurfaceApp& app, const std::vector<std::string>& args) {
+    cli::CMeshOptions options;
+    const std::string problem = cli::ParseMeshOptions(args, options);
+    if (!problem.empty())
+        return Usage(problem.c_str());
+    std::error_code ignored;
+    if (std::filesystem::equivalent(options.file, options.stl, ignored)) {
+        std::fprintf(stderr, "vantri-cli: %s would overwrite the scan itself; name another with --stl\n",
+                     options.stl.c_str());
+        return 2;
+    }
+    COptions image;
+    image.file = options.file;
+    image.image = options.image;
+    doc::CVantriDoc* d = OpenImage(app, image);
+    if (!d || !ApplySettings(*d, options.settings))
+        return 1;
+    std::string failure;
+    if (cli::WriteSurfaceStl(*d, options, failure))
+        return 0;
+    std::fprintf(stderr, "vantri-cli: %s\n", failure.c_str());
+    return 1;
+}
+
 int Run(const std::string& command, const std::vector<std::string>& args) {
     if (command == "--help" || command == "-h") {
         std::fputs(kUsage, stdout);
@@ -519,6 +548,8 @@ int Run(const std::string& command, const std::vector<std::string>& args) {
         return Export(app, args);
     if (command == "stats")
         return Stats(app, args);
+    if (command == "mesh")
+        return Mesh(app, args);
     return Usage("unknown command");
 }
 

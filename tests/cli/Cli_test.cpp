@@ -16,10 +16,12 @@
 #include <iterator>
 #include <sstream>
 
+#include "common/StlFile.h"
 #include "data/NanoScopeGen.h"
 #include "data/NtMdtGen.h"
 #include "data/SpmGen.h"
 #include "view2d/ColorTransfer.h"
+#include "view3d/ModelFormulas.h"
 
 namespace {
 
@@ -546,4 +548,96 @@ TEST_F(CliTest, StatsPrintsEachImagesRoughnessGraphsAndIsoHeights) {
         EXPECT_EQ(run.status, 2) << bad;
         EXPECT_TRUE(run.out.empty()) << bad;
     }
+}
+
+namespace {
+
+// The processed surface of a command's scan as vantri-cli prints it.
+std::vector<float> Processed(const std::string& args) {
+    const CRun run = Cli("process " + args + " --dump f32le");
+    std::vector<float> heights(run.out.size() / 4);
+    std::memcpy(heights.data(), run.out.data(), heights.size() * 4);
+    return heights;
+}
+
+// The facets of the solid of a grid whose edges stand above 0: two a cell, four a wall segment and the
+// bottom's 2 (nx + ny) - 6.
+std::uint64_t FacetsAboveZero(int nx, int ny) {
+    return 2 * std::uint64_t(nx - 1) * (ny - 1) + 4 * std::uint64_t(nx + ny - 2) +
+           2 * std::uint64_t(nx + ny) - 6;
+}
+
+} // namespace
+
+TEST_F(CliTest, MeshWritesTheProcessedSurfaceAsAClosedSolid) {
+    // A setting and another image, and the first image as it opens.
+    const std::string out = (dir / "model.stl").string(), text = (dir / "model-text.stl").string();
+    for (const std::string& args : {"'" + three + "' --image 2 --filter mean3", "'" + three + "'"}) {
+        SCOPED_TRACE(args);
+        CRun run = Cli("mesh " + args + " --stl '" + out + "'");
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.err, "");
+        const teststl::CStl stl = teststl::ReadStl(out);
+        ASSERT_TRUE(stl.ok) << stl.error;
+        const std::vector<float> h = Processed(args);
+        ASSERT_EQ(h.size(), 24u);
+        // An edge point at 0 is its own foot: the two wall triangles meeting there would have no area.
+        std::uint64_t dropped = 0;
+        for (int i = 0; i < 4; ++i)
+            for (int j = 0; j < 6; ++j)
+                if ((i == 0 || i == 3 || j == 0 || j == 5) && h[j + std::size_t(i) * 6] == 0)
+                    dropped += 2;
+        EXPECT_EQ(stl.count, FacetsAboveZero(6, 4) - dropped);
+        const teststl::CSolid solid = teststl::CheckSolid(stl.facets);
+        EXPECT_EQ(solid.openEdges, 0u);
+        EXPECT_EQ(solid.degenerate, 0u);
+        EXPECT_EQ(solid.wrongNormals, 0u);
+        EXPECT_GT(solid.volume, 0.0);
+        // The surface comes first, cell by cell, at the processed heights.
+        for (int i = 0; i < 3; ++i)
+            for (int j = 0; j < 5; ++j) {
+                const teststl::CFacet& f = stl.facets[2 * (j + 5 * i)];
+                EXPECT_EQ(f.v[0], (teststl::CPoint{testmodel::X(j, 6), testmodel::Y(i, 4),
+                                                   testmodel::Z(h[j + std::size_t(i) * 6], 6)}));
+            }
+        // The text form holds the same facets, and the same bytes in every locale.
+        run = Cli("mesh " + args + " --ascii --stl '" + text + "'", "LC_ALL=C ");
+        ASSERT_EQ(run.status, 0) << run.err;
+        const teststl::CStl ascii = teststl::ReadStl(text);
+        ASSERT_TRUE(ascii.ok && ascii.ascii) << ascii.error;
+        ASSERT_EQ(ascii.facets.size(), stl.facets.size());
+        EXPECT_EQ(
+            std::memcmp(ascii.facets.data(), stl.facets.data(), stl.facets.size() * sizeof(teststl::CFacet)),
+            0);
+        const std::string c = teststl::ReadBytes(text);
+        if (HasLocale("de_DE.UTF-8")) {
+            ASSERT_EQ(Cli("mesh " + args + " --ascii --stl '" + text + "'", "LC_ALL=de_DE.UTF-8 ").status, 0);
+            EXPECT_TRUE(teststl::ReadBytes(text) == c);
+        }
+    }
+}
+
+TEST_F(CliTest, MeshRefusesBadOptionsAndReportsWhatItCannotWrite) {
+    const std::string to = " --stl '" + (dir / "m.stl").string() + "'";
+    for (const std::string& options :
+         {std::string(), std::string(" --stl"), to + " --image", to + " --image -1", to + " --image x",
+          to + " --bmp", to + " --filter blur", to + " '" + one + "'"})
+        EXPECT_EQ(Cli("mesh '" + three + "'" + options).status, 2) << options;
+    EXPECT_EQ(Cli("mesh" + to).status, 2);
+    // The scan itself is never written over.
+    const std::string scan = teststl::ReadBytes(one);
+    CRun run = Cli("mesh '" + one + "' --stl '" + one + "'");
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find("would overwrite the scan itself"), std::string::npos) << run.err;
+    EXPECT_TRUE(teststl::ReadBytes(one) == scan);
+
+    EXPECT_EQ(Cli("mesh '" + three + "' --image 7" + to).status, 1);
+    EXPECT_EQ(Cli("mesh '" + (dir / "missing.001").string() + "'" + to).status, 1);
+    const fs::path nowhere = dir / "no" / "such" / "m.stl";
+    run = Cli("mesh '" + three + "' --stl '" + nowhere.string() + "'");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("Cannot create a file in " + nowhere.parent_path().string()), std::string::npos)
+        << run.err;
+    EXPECT_FALSE(fs::exists(nowhere));
+    EXPECT_FALSE(fs::exists(dir / "m.stl"));
 }

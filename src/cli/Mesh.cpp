@@ -1,0 +1,72 @@
+#include "cli/Mesh.h"
+
+#include <charconv>
+
+#include "framework/fwText.h"
+#include "model/DataDoc.h"
+#include "view3d/Mesh.h"
+#include "view3d/Stl.h"
+
+namespace cli {
+
+std::string ParseMeshOptions(const std::vector<std::string>& args, CMeshOptions& options) {
+    bool file = false;
+    const std::string problem = ParseArguments(args, options.settings, [&](std::size_t& i) -> std::string {
+        const std::string& a = args[i];
+        const std::string* value = i + 1 < args.size() ? &args[i + 1] : nullptr;
+        if (a == "--image") {
+            const char* end = value ? value->data() + value->size() : nullptr;
+            // No image numbers beyond a million: the readers stop far below that.
+            if (!value || value->empty() || std::from_chars(value->data(), end, options.image).ptr != end ||
+                options.image < 0 || options.image > 1000000)
+                return "--image needs a number of 0 or more";
+            ++i;
+        } else if (a == "--stl") {
+            if (!value || value->empty())
+                return "--stl needs a file name";
+            options.stl = *value;
+            ++i;
+        } else if (a == "--ascii") {
+            options.ascii = true;
+        } else if (a.size() > 1 && a[0] == '-') {
+            return "unknown option " + a;
+        } else if (file) {
+            return "only one FILE is taken";
+        } else {
+            options.file = a;
+            file = true;
+        }
+        return std::string();
+    });
+    if (!problem.empty())
+        return problem;
+    if (!file)
+        return "FILE is missing";
+    if (options.stl.empty())
+        return "mesh needs --stl OUT";
+    return std::string();
+}
+
+bool WriteSurfaceStl(const doc::CDataDoc& processed, const CMeshOptions& options, std::string& problem) {
+    const int columns = processed.columns, rows = processed.rows;
+    if (columns < 1 || rows < 1 || processed.heights.size() != std::size_t(columns) * std::size_t(rows)) {
+        problem = options.file + " has no surface to model";
+        return false;
+    }
+    // The normals are the views' shading: a solid's facets carry their own.
+    surface::CMeshGrid mesh;
+    surface::BuildVertices(processed.heights.data(), columns, rows, mesh);
+    if (mesh.Empty()) {
+        problem = "a model of " + std::to_string(columns) + " x " + std::to_string(rows) +
+                  " points is more than this machine can hold";
+        return false;
+    }
+    std::wstring why;
+    if (surface::WriteStl(options.stl, mesh,
+                          options.ascii ? surface::StlFormat::Ascii : surface::StlFormat::Binary, why))
+        return true;
+    problem = fw::ToUtf8(why);
+    return false;
+}
+
+} // namespace cli
