@@ -215,7 +215,7 @@ void BuildDocMenu(QMenuBar& bar, fw::CCommandTable& commands) {
            {color::ID_FILL_POSITIVE, color::ID_FILL_NEGATIVE, 0, color::ID_FILL_GRAY, color::ID_FILL_AMBER,
             color::ID_FILL_MARINE, color::ID_FILL_FOREST, 0, color::ID_FILL_CUSTOM});
     image->addMenu(m2D::CreateImageFilterMenu(commands, image));
-    Sub(image, "Export to", commands, {m2D::ID_EXPORT_BMP});
+    Sub(image, "Export to", commands, {m2D::ID_EXPORT_BMP, m3D::ID_EXPORT_STL});
     QMenu* surface = Top(bar, "&Surface");
     AddAll(surface, commands, {doc::ID_JUMPS});
     for (int popup :

@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
@@ -20,11 +21,15 @@
 #include <qopengl.h>
 
 #include "framework/fwDocument.h"
+#include "framework/fwMessage.h"
+#include "framework/fwText.h"
 #include "framework/qt/fwCommandTable.h"
 #include "framework/qt/fwMDIDocTemplate.h"
 #include "framework/qt/fwMDIFrame.h"
+#include "framework/qt/fwQtPath.h"
 #include "model/DataDoc.h"
 #include "model/UpdateHint.h"
+#include "view3d/Stl.h"
 #include "view3d/qt/glContext.h"
 #include "view3d/qt/glLight.h"
 
@@ -303,6 +308,9 @@ bool C3DView::OnCommand(int id) {
     case ID_LOCK_UPDATE:
         SetLocked(!IsLocked());
         return true;
+    case ID_EXPORT_STL:
+        OnExportStl();
+        return true;
     case ID_VIEW_PROPERTIES: {
         std::unique_ptr<QDialog> sheet = MakeOptionsSheet();
         sheet->exec();
@@ -329,9 +337,37 @@ bool C3DView::OnUpdateCommand(int id, fw::CCmdState& state) const {
     case ID_VIEW_PROPERTIES:
         state.enabled = true;
         return true;
+    case ID_EXPORT_STL:
+        state.enabled = m_model.Mesh().Mesh().columns >= 2 && m_model.Mesh().Mesh().rows >= 2;
+        return true;
     default:
         return gl::CglView::OnUpdateCommand(id, state);
     }
+}
+
+// STL export
+
+void C3DView::OnExportStl() {
+    const fw::CDocument* document = GetDocument();
+    QString name = document ? QString::fromStdWString(document->GetTitle()).trimmed() : QString();
+    name = name.section(QLatin1Char(' '), 0, 0);
+    const int dot = name.lastIndexOf(QLatin1Char('.'));
+    name = (dot > 0 ? name.left(dot) : name) + QStringLiteral(".stl");
+    const QString path = exportPrompt ? exportPrompt(name)
+                                      : QFileDialog::getSaveFileName(this, QStringLiteral("Export to"), name,
+                                                                     QStringLiteral("STL solid (*.stl)"));
+    if (!path.isEmpty())
+        ExportStl(path);
+}
+
+bool C3DView::ExportStl(const QString& path) {
+    // The system's bytes of the path, as the scan readers take them.
+    std::wstring problem;
+    if (surface::WriteStl(fw::ToUtf8(fw::FromQPath(path)), m_model.Mesh().Mesh(), surface::StlFormat::Binary,
+                          problem))
+        return true;
+    fw::MessageBox(problem, fw::MsgButtons::Ok, fw::MsgIcon::Exclamation);
+    return false;
 }
 
 // The "Options" sheet

@@ -2,6 +2,8 @@
 // The 3D window: the surface as a lit mesh standing on a box whose walls drop to height 0, turned with
 // the mouse like a trackball, in orthographic or perspective projection.
 #include <QPointF>
+#include <QString>
+#include <functional>
 #include <memory>
 
 #include "framework/qt/PaneChildFrame.h"
@@ -22,6 +24,7 @@ enum Command3D : int {
     ID_PROJECTION_ORTHO = 32856,
     ID_PROJECTION_PERSPECTIVE = 32857,
     ID_LOCK_UPDATE = 32894,
+    ID_EXPORT_STL = 32849, // "Export to" "*.stl", beside the image windows' "*.bmp"
 };
 
 class C3DView;
@@ -96,8 +99,12 @@ public:
     std::unique_ptr<QDialog> MakeOptionsSheet();
     // Shading as the smoothing option says, in the view's context.
     void ApplySmoothing();
-    // How long the last frame took to draw, in milliseconds.
-    double LastFrameMs() const { return m_lastFrameMs; }
+    // The export command: asks for a file ending in ".stl" and writes the model as a closed solid
+    // for 3D printing; a failure is shown and leaves no file.
+    void OnExportStl();
+    bool ExportStl(const QString& path);
+    // Asks for the export file, proposing a name; empty when cancelled. A save dialog by default.
+    std::function<QString(const QString& initialName)> exportPrompt;
 
     void OnPrint(QPainter& painter, QPrinter& printer) override;
 
@@ -125,7 +132,6 @@ private:
     bool m_bUpperHalf = false;
     bool m_bDragging = false;
     QRect m_modelViewport;
-    double m_lastFrameMs = 0.0;
 };
 
 class CChildFrame : public CPaneChildFrame {

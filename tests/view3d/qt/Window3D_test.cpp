@@ -5,12 +5,15 @@
 #include <QOpenGLWidget>
 #include <QPrinter>
 #include <QTest>
+#include <cstring>
 #include <gtest/gtest.h>
 
+#include "framework/fwMessage.h"
 #include "framework/qt/fwCommandTable.h"
 #include "framework/qt/fwMDIFrame.h"
 #include "model/UpdateHint.h"
 #include "model/VantriDoc.h"
+#include "view3d/Stl.h"
 #include "view3d/qt/View3D.h"
 
 namespace {
@@ -181,6 +184,37 @@ TEST_F(Window3D, ALargeSurfaceTurnsAsItsPreviewAndRestsWhole) {
     EXPECT_NE(view.Model().azimuth, azimuth);
     QTest::mouseRelease(client, Qt::LeftButton, Qt::NoModifier, start + QPoint(30, 0));
     EXPECT_FALSE(view.Dragging());
+}
+
+TEST_F(Window3D, TheModelExportsAsAClosedSolid) {
+    CGridDoc document(30, 20, 0.4f);
+    document.heights[45] = 0.9f;
+    m3D::CChildFrame* frame = Open(document);
+    ASSERT_NE(frame, nullptr);
+    m3D::C3DView& view = *frame->View();
+    const QString path = QStringLiteral(VANTRI_TEST_OUT) + QStringLiteral("/model.stl");
+    QFile::remove(path);
+    QString proposed;
+    view.exportPrompt = [&](const QString& name) {
+        proposed = name;
+        return path;
+    };
+    ASSERT_TRUE(main.Commands().Execute(m3D::ID_EXPORT_STL));
+    EXPECT_EQ(proposed, QStringLiteral("grid.stl"));
+    // Binary: 80 bytes, the count, 50 bytes a facet; as many facets as the solid of the model has.
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    ASSERT_GE(bytes.size(), 84);
+    quint32 count = 0;
+    std::memcpy(&count, bytes.constData() + 80, 4);
+    EXPECT_EQ(count, surface::StlFacetCount(view.Model().Mesh().Mesh()));
+    EXPECT_EQ(bytes.size(), 84 + 50 * static_cast<qint64>(count));
+    // A folder that does not exist: a message, and no file.
+    fw::CMessageRecorder recorder;
+    fw::CScopedMessages scoped(recorder);
+    EXPECT_FALSE(view.ExportStl(QStringLiteral(VANTRI_TEST_OUT) + QStringLiteral("/no/such/folder/m.stl")));
+    EXPECT_EQ(recorder.Texts().size(), 1u);
 }
 
 TEST_F(Window3D, PrintingAndCopyDrawGreyWallsOnWhite) {
