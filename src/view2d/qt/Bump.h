@@ -72,6 +72,8 @@ class CBumpView : public m2D::TView<CModel> {
     Q_OBJECT
 public:
     explicit CBumpView(QWidget* parent = nullptr) : m2D::TView<CModel>(parent) {}
+    // "Bump View", "Light" and "Material".
+    m2D::COptionsPage::Kind OptionsKind() const override { return m2D::COptionsPage::kBump; }
 };
 
 class CChildFrame : public m2D::TPlaneChildFrame<CBumpView> {

@@ -2,6 +2,7 @@
 
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QDialog>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -421,8 +422,11 @@ bool CPlaneView::OnCommand(int id) {
         gl::CglView::OnFilePrint(printer);
         return true;
     }
-    case ID_VIEW_PROPERTIES:
-        return true; // answered, and disabled until the window has its options page
+    case ID_VIEW_PROPERTIES: {
+        std::unique_ptr<QDialog> sheet = MakeOptionsSheet(*this, OptionsKind());
+        sheet->exec();
+        return true;
+    }
     default:
         return gl::CglView::OnCommand(id);
     }
@@ -446,7 +450,7 @@ bool CPlaneView::OnUpdateCommand(int id, fw::CCmdState& state) const {
         state.checked = IsLocked();
         return true;
     case ID_VIEW_PROPERTIES:
-        state.enabled = false;
+        state.enabled = Surface() != nullptr;
         return true;
     default:
         return gl::CglView::OnUpdateCommand(id, state);

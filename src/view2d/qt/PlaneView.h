@@ -15,6 +15,7 @@
 #include "model/UpdateHint.h"
 #include "view2d/BmpFile.h"
 #include "view2d/Zoom.h"
+#include "view2d/qt/OptionsPage.h"
 #include "view2d/qt/PlaneModel.h"
 #include "view2d/qt/ProfCont.h"
 #include "view3d/qt/glView.h"
@@ -115,6 +116,8 @@ public:
     void OnEndPrinting() override;
 
     CPlaneChildFrame* Frame() const;
+    // The page the "Options" sheet shows for this window.
+    virtual COptionsPage::Kind OptionsKind() const { return COptionsPage::k2D; }
     // Deletes the drawer's textures and lists in the view's context; the model's owner calls it while
     // the model still exists.
     void ReleaseGL();
