@@ -3,22 +3,19 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
-#include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
-#include <QTabWidget>
-#include <QVBoxLayout>
 #include <cwchar>
 
 #include "view2d/ViewOptions.h"
 #include "view2d/qt/PlaneChildFrame.h"
 #include "view2d/qt/PlaneView.h"
 #include "view2d/qt/VRView.h"
+#include "view3d/qt/OptionsSheet.h"
 #include "view3d/qt/glLight.h"
 
 namespace m2D {
@@ -278,32 +275,18 @@ void COptionsPage::Apply() {
 }
 
 std::unique_ptr<QDialog> MakeOptionsSheet(CPlaneView& view, COptionsPage::Kind kind) {
-    auto sheet = std::make_unique<QDialog>(&view);
-    sheet->setWindowTitle(QStringLiteral("Options"));
-    auto* layout = new QVBoxLayout(sheet.get());
-    auto* tabs = new QTabWidget(sheet.get());
-    auto* page = new COptionsPage(view, kind, tabs);
-    tabs->addTab(page, page->windowTitle());
-    if (kind == COptionsPage::kBump) {
-        tabs->addTab(new gl::CLight(tabs), QStringLiteral("Light"));
-        tabs->addTab(new gl::CMaterial(tabs), QStringLiteral("Material"));
-    }
-    layout->addWidget(tabs);
-    auto* buttons = new QDialogButtonBox(
-        QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Apply, sheet.get());
-    layout->addWidget(buttons);
-    QDialog* dialog = sheet.get();
-    QObject::connect(buttons->button(QDialogButtonBox::Apply), &QPushButton::clicked, dialog,
-                     [page] { page->Apply(); });
-    QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, [dialog, page] {
-        page->Apply();
-        dialog->accept();
-    });
-    QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, [dialog, page] {
-        page->Discard();
-        dialog->reject();
-    });
-    return sheet;
+    // The page, once the sheet has made it.
+    auto page = std::make_shared<COptionsPage*>(nullptr);
+    return gl::MakeOptionsSheet(
+        &view,
+        [&](QWidget* tabs) {
+            *page = new COptionsPage(view, kind, tabs);
+            std::vector<QWidget*> pages{*page};
+            if (kind == COptionsPage::kBump)
+                pages.insert(pages.end(), {new gl::CLight(tabs), new gl::CMaterial(tabs)});
+            return pages;
+        },
+        [page] { (*page)->Apply(); }, [page] { (*page)->Discard(); });
 }
 
 } // namespace m2D

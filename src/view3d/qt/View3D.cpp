@@ -30,6 +30,7 @@
 #include "model/DataDoc.h"
 #include "model/UpdateHint.h"
 #include "view3d/Stl.h"
+#include "view3d/qt/OptionsSheet.h"
 #include "view3d/qt/glContext.h"
 #include "view3d/qt/glLight.h"
 
@@ -442,30 +443,19 @@ private:
 } // namespace
 
 std::unique_ptr<QDialog> C3DView::MakeOptionsSheet() {
-    auto sheet = std::make_unique<QDialog>(this);
-    sheet->setWindowTitle(QStringLiteral("Options"));
-    auto* layout = new QVBoxLayout(sheet.get());
-    auto* tabs = new QTabWidget(sheet.get());
-    auto* page = new CProperties(m_model, tabs);
-    tabs->addTab(page, page->windowTitle());
-    tabs->addTab(new gl::CLight(tabs), QStringLiteral("Light"));
-    tabs->addTab(new gl::CMaterial(tabs), QStringLiteral("Material"));
-    layout->addWidget(tabs);
-    auto* buttons = new QDialogButtonBox(
-        QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Apply, sheet.get());
-    layout->addWidget(buttons);
-    auto apply = [this, page] {
-        if (page->Apply())
-            ApplySmoothing();
-        RedrawWindow();
-    };
-    QObject::connect(buttons->button(QDialogButtonBox::Apply), &QPushButton::clicked, sheet.get(), apply);
-    QObject::connect(buttons, &QDialogButtonBox::accepted, sheet.get(), [sheet = sheet.get(), apply] {
-        apply();
-        sheet->accept();
-    });
-    QObject::connect(buttons, &QDialogButtonBox::rejected, sheet.get(), &QDialog::reject);
-    return sheet;
+    // The page, once the sheet has made it.
+    auto page = std::make_shared<CProperties*>(nullptr);
+    return gl::MakeOptionsSheet(
+        this,
+        [&](QWidget* tabs) {
+            *page = new CProperties(m_model, tabs);
+            return std::vector<QWidget*>{*page, new gl::CLight(tabs), new gl::CMaterial(tabs)};
+        },
+        [this, page] {
+            if ((*page)->Apply())
+                ApplySmoothing();
+            RedrawWindow();
+        });
 }
 
 // The frame

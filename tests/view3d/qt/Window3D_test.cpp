@@ -1,9 +1,15 @@
 // The 3D window on the virtual display: the trackball's rules, a level surface's even light, the
 // viewport's aspect, the lock, the drag's preview, and a printed page with grey walls on white.
 #include <QApplication>
+#include <QCheckBox>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QMdiArea>
 #include <QOpenGLWidget>
 #include <QPrinter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
 #include <QTest>
 #include <cstring>
 #include <gtest/gtest.h>
@@ -184,6 +190,46 @@ TEST_F(Window3D, ALargeSurfaceTurnsAsItsPreviewAndRestsWhole) {
     EXPECT_NE(view.Model().azimuth, azimuth);
     QTest::mouseRelease(client, Qt::LeftButton, Qt::NoModifier, start + QPoint(30, 0));
     EXPECT_FALSE(view.Dragging());
+}
+
+TEST_F(Window3D, TheOptionsSheetSetsProjectionAndSmoothingOnly) {
+    CGridDoc document(20, 20);
+    m3D::CChildFrame* frame = Open(document);
+    ASSERT_NE(frame, nullptr);
+    m3D::C3DView& view = *frame->View();
+    std::unique_ptr<QDialog> sheet = view.MakeOptionsSheet();
+    EXPECT_EQ(sheet->windowTitle(), QStringLiteral("Options"));
+    auto* tabs = sheet->findChild<QTabWidget*>();
+    ASSERT_NE(tabs, nullptr);
+    ASSERT_EQ(tabs->count(), 3);
+    EXPECT_EQ(tabs->tabText(0), QStringLiteral("3D View"));
+    EXPECT_EQ(tabs->tabText(2), QStringLiteral("Material"));
+    QRadioButton* ortho = nullptr;
+    for (QRadioButton* radio : sheet->findChildren<QRadioButton*>()) {
+        if (radio->text() == QStringLiteral("Orthographical"))
+            ortho = radio;
+        if (radio->text() == QStringLiteral("Textured") || radio->text() == QStringLiteral("Mixed")) {
+            EXPECT_FALSE(radio->isEnabled());
+        }
+    }
+    ASSERT_NE(ortho, nullptr);
+    QCheckBox* smoothing = nullptr;
+    for (QCheckBox* box : sheet->findChildren<QCheckBox*>()) {
+        if (box->text() == QStringLiteral("Smoothing")) {
+            smoothing = box;
+        } else if (box->parentWidget() == tabs->widget(0)) {
+            EXPECT_FALSE(box->isEnabled()) << box->text().toStdString();
+        }
+    }
+    ASSERT_NE(smoothing, nullptr);
+    ortho->setChecked(true);
+    smoothing->setChecked(false);
+    sheet->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Apply)->click();
+    EXPECT_EQ(view.Model().projection, m3D::CModel::kOrthographic);
+    EXPECT_FALSE(view.Model().smoothing);
+    fw::CCmdState state;
+    view.OnUpdateCommand(m3D::ID_PROJECTION_ORTHO, state);
+    EXPECT_TRUE(state.checked);
 }
 
 TEST_F(Window3D, TheModelExportsAsAClosedSolid) {
