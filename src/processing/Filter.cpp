@@ -5,7 +5,9 @@
 #include <cmath>
 #include <vector>
 
+#include "processing/AutoCorrelation.h"
 #include "processing/Bands.h"
+#include "processing/Fourier.h"
 #include "processing/RobustRange.h"
 #include "processing/kernels/KernelTable.h"
 
@@ -220,6 +222,11 @@ int CFilter::Apply(float* grid, int columns, int rows, CScratch* scratch) {
 }
 
 int CFilter::Apply(const float* src, float* dst, int columns, int rows, CScratch* scratch) {
+    // The spectral windows' types report their own sizes and failures and need no kernel.
+    if (type == F::Spectrum)
+        return fourier::AmplitudeSpectrum(src, dst, columns, rows);
+    if (type == F::AutoCorrelation)
+        return AutoCorrelation(src, dst, columns, rows);
     CPlan plan{};
     if (!src || !dst || columns <= 0 || rows <= 0 || !PlanOf(type, kernel, plan))
         return StsNoErr;

@@ -16,6 +16,8 @@ enum Status : int {
     StsStep = -14,
     StsMaskSize = -33,
     StsAnchor = -34,
+    // FFTW made no plan for a transform of that size.
+    StsFftPlan = -60,
 };
 
 // The user's text of a status ("Invalid mask size", ...); empty for an unknown code.

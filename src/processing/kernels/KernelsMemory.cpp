@@ -29,6 +29,8 @@ const wchar_t* StatusText(int status) {
         return L"Invalid mask size";
     case StsAnchor:
         return L"Anchor point is outside the mask";
+    case StsFftPlan:
+        return L"The Fourier transform of this size could not be planned";
     default:
         return L"";
     }
