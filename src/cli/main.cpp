@@ -18,12 +18,14 @@
 #include "cli/Json.h"
 #include "cli/Mesh.h"
 #include "cli/Settings.h"
+#include "cli/Spectral.h"
 #include "cli/Stats.h"
 #include "formats/DocTypes.h"
 #include "framework/fwMessage.h"
 #include "framework/fwText.h"
 #include "model/SurfaceApp.h"
 #include "model/VantriDoc.h"
+#include "processing/kernels/Kernels.h"
 #include "view2d/Attenuator.h"
 #include "view2d/BmpFile.h"
 #include "view2d/ColorTransfer.h"
@@ -40,6 +42,9 @@ const char kUsage[] =
     "       vantri-cli stats FILE... [--image K] [SETTING...] [--bins N] [--levels M] [--adjust-plane] "
     "[--csv]\n"
     "       vantri-cli mesh FILE [--image K] [SETTING...] --stl OUT [--ascii]\n"
+    "       vantri-cli spectrum FILE [--image K] [SETTING...] [--linear] [--max-texture N] [--dump "
+    "csv|f32le]\n"
+    "       vantri-cli acf FILE [--image K] [SETTING...] [--max-texture N] [--dump csv|f32le]\n"
     "SETTING, applied in the order given as the Surface menu applies it:\n"
     "  --jumps  --normalize  --flatten none|y|x|yx\n"
     "  --plane none|plane|parabola-x|parabola-y|paraboloid\n"
@@ -54,7 +59,10 @@ const char kUsage[] =
     "line, with the histogram of N bins and the bearing curve of M levels when asked, and the ISO 25178\n"
     "height parameters; --csv prints a table of Ra, Rq, Sk and Ks instead.\n"
     "mesh writes the processed surface as the 3D view models it, closed by four walls and a flat bottom\n"
-    "at height 0, as a solid to the STL file OUT: binary, or text with --ascii.\n";
+    "at height 0, as a solid to the STL file OUT: binary, or text with --ascii.\n"
+    "spectrum and acf print the spectrum (logarithmic unless --linear) or auto-correlation window's\n"
+    "texture of the processed surface as a JSON line, or with --dump its display levels, row 0 first;\n"
+    "N, the largest texture side, is a power of two (8192 by default).\n";
 
 int Usage(const char* problem) {
     if (problem)
@@ -531,6 +539,42 @@ int Mesh(doc::CSurfaceApp& app, const std::vector<std::string>& args) {
     return 1;
 }
 
+// The spectrum or auto-correlation window's texture of one image.
+int Spectral(doc::CSurfaceApp& app, const std::vector<std::string>& args, bool correlation) {
+    cli::CSpectralOptions options;
+    options.correlation = correlation;
+    const std::string problem = cli::ParseSpectralOptions(args, options);
+    if (!problem.empty())
+        return Usage(problem.c_str());
+    COptions image;
+    image.file = options.file;
+    image.image = options.image;
+    doc::CVantriDoc* d = OpenImage(app, image);
+    if (!d || !ApplySettings(*d, options.settings))
+        return 1;
+    if (d->heights.size() != static_cast<std::size_t>(d->columns) * static_cast<std::size_t>(d->rows)) {
+        std::fprintf(stderr, "vantri-cli: %s has no surface\n", options.file.c_str());
+        return 1;
+    }
+    fourier::CSpectralTexture texture;
+    const int status = correlation ? fourier::BuildCorrelation(d->heights.data(), d->columns, d->rows,
+                                                               options.maxTexture, texture)
+                                   : fourier::BuildSpectrum(d->heights.data(), d->columns, d->rows,
+                                                            options.maxTexture, !options.linear, texture);
+    if (status != 0) {
+        std::fprintf(stderr, "vantri-cli: %s: %s\n", options.file.c_str(),
+                     fw::ToUtf8(doc::kern::StatusText(status)).c_str());
+        return 1;
+    }
+    if (options.dump.empty()) {
+        Print(cli::SpectralJson(fw::FromUtf8(options.file), d->image, texture, options));
+    } else {
+        const std::string bytes = cli::RegionBytes(texture, options.dump);
+        std::fwrite(bytes.data(), 1, bytes.size(), stdout);
+    }
+    return 0;
+}
+
 int Run(const std::string& command, const std::vector<std::string>& args) {
     if (command == "--help" || command == "-h") {
         std::fputs(kUsage, stdout);
@@ -550,6 +594,8 @@ int Run(const std::string& command, const std::vector<std::string>& args) {
         return Stats(app, args);
     if (command == "mesh")
         return Mesh(app, args);
+    if (command == "spectrum" || command == "acf")
+        return Spectral(app, args, command == "acf");
     return Usage("unknown command");
 }
 

@@ -16,6 +16,7 @@
 #include <iterator>
 #include <sstream>
 
+#include "analysis/Spectrum.h"
 #include "common/StlFile.h"
 #include "data/NanoScopeGen.h"
 #include "data/NtMdtGen.h"
@@ -640,4 +641,98 @@ TEST_F(CliTest, MeshRefusesBadOptionsAndReportsWhatItCannotWrite) {
         << run.err;
     EXPECT_FALSE(fs::exists(nowhere));
     EXPECT_FALSE(fs::exists(dir / "m.stl"));
+}
+
+namespace {
+
+// The csv dump's numbers, row by row.
+std::vector<float> CsvFloats(const std::string& text, int& lines) {
+    std::vector<float> values;
+    lines = 0;
+    for (const std::string& line : Lines(text)) {
+        ++lines;
+        std::istringstream cells(line);
+        for (std::string cell; std::getline(cells, cell, ',');)
+            values.push_back(std::strtof(cell.c_str(), nullptr));
+    }
+    return values;
+}
+
+// The region of a texture as the dump writes it.
+std::vector<float> Region(const fourier::CSpectralTexture& t) {
+    std::vector<float> region;
+    for (int y = 0; y < t.RegionHeight(); ++y)
+        region.insert(region.end(), t.texels.begin() + y * t.width,
+                      t.texels.begin() + y * t.width + t.RegionWidth());
+    return region;
+}
+
+} // namespace
+
+TEST_F(CliTest, SpectrumAndAcfPrintTheTexturesTheLibraryBuilds) {
+    const std::string noWisdom = "VANTRI_FFTW_WISDOM=off ";
+    for (const std::string& extra : {std::string(), std::string(" --max-texture 4")}) {
+        SCOPED_TRACE(extra);
+        const std::string args = "'" + three + "' --image 2 --filter mean3";
+        const std::vector<float> heights = Processed(args);
+        for (const std::string command : {"spectrum", "spectrum --linear", "acf"}) {
+            SCOPED_TRACE(command);
+            const CRun run = Cli(command + " " + args + extra, noWisdom);
+            ASSERT_EQ(run.status, 0) << run.err;
+            const std::string line = Lines(run.out).at(0);
+            const int columns = static_cast<int>(JsonNumberAfter(line, "columns"));
+            const int rows = static_cast<int>(JsonNumberAfter(line, "rows"));
+            ASSERT_EQ(heights.size(), static_cast<std::size_t>(columns) * rows);
+            fourier::CSpectralTexture t;
+            const bool acf = command == "acf";
+            const int max = extra.empty() ? 8192 : 4;
+            ASSERT_EQ(
+                acf ? fourier::BuildCorrelation(heights.data(), columns, rows, max, t)
+                    : fourier::BuildSpectrum(heights.data(), columns, rows, max, command == "spectrum", t),
+                0);
+            EXPECT_EQ(JsonNumberAfter(line, "texture_width"), t.width);
+            EXPECT_EQ(JsonNumberAfter(line, "texture_height"), t.height);
+            EXPECT_EQ(JsonNumberAfter(line, "s_max"), t.sMax);
+            EXPECT_EQ(JsonNumberAfter(line, "t_max"), t.tMax);
+            EXPECT_EQ(JsonNumberAfter(line, "factor"), t.factor);
+            EXPECT_NE(line.find(t.resampled ? "\"resampled\": true" : "\"resampled\": false"),
+                      std::string::npos);
+            EXPECT_EQ(t.resampled, !extra.empty());
+            if (!acf) {
+                EXPECT_EQ(JsonNumberAfter(line, "max_amplitude"), t.maxAmplitude);
+                EXPECT_NE(line.find("\"max_at\": {\"column\": " + std::to_string(t.maxColumn) +
+                                    ", \"row\": " + std::to_string(t.maxRow) + "}"),
+                          std::string::npos)
+                    << line;
+                EXPECT_NE(line.find(command == "spectrum" ? "\"log\": true" : "\"log\": false"),
+                          std::string::npos);
+            } else {
+                EXPECT_EQ(line.find("max_at"), std::string::npos);
+            }
+            int lines = 0;
+            const CRun csv = Cli(command + " " + args + extra + " --dump csv", noWisdom);
+            ASSERT_EQ(csv.status, 0) << csv.err;
+            EXPECT_EQ(CsvFloats(csv.out, lines), Region(t));
+            EXPECT_EQ(lines, t.RegionHeight());
+            const CRun f32 = Cli(command + " " + args + extra + " --dump f32le", noWisdom);
+            std::vector<float> raw(f32.out.size() / 4);
+            std::memcpy(raw.data(), f32.out.data(), raw.size() * 4);
+            EXPECT_EQ(raw, Region(t));
+        }
+    }
+}
+
+TEST_F(CliTest, SpectrumAndAcfRefuseBadOptions) {
+    for (const std::string& options :
+         {std::string(" --max-texture 3"), std::string(" --max-texture 1"), std::string(" --max-texture"),
+          std::string(" --max-texture x"), std::string(" --dump"), std::string(" --dump png"),
+          std::string(" --image -1"), std::string(" --filter blur"), " '" + one + "'",
+          std::string(" --stl x")}) {
+        EXPECT_EQ(Cli("spectrum '" + three + "'" + options).status, 2) << options;
+        EXPECT_EQ(Cli("acf '" + three + "'" + options).status, 2) << options;
+    }
+    EXPECT_EQ(Cli("acf '" + three + "' --linear").status, 2);
+    EXPECT_EQ(Cli("spectrum").status, 2);
+    EXPECT_EQ(Cli("spectrum '" + three + "' --image 7").status, 1);
+    EXPECT_EQ(Cli("acf '" + (dir / "missing.001").string() + "'").status, 1);
 }
