@@ -21,6 +21,7 @@
 #include <QUrl>
 #include <algorithm>
 
+#include "analysis/qt/Spectra.h"
 #include "analysis/qt/StatView.h"
 #include "analysis/qt/Statistics.h"
 #include "app/AppCommands.h"
@@ -407,9 +408,18 @@ bool CMainFrame::OnCommand(int id) {
             m3D::Open3D(*active->GetDocument(), active);
         return true;
     case ID_VIEW_BUMP:
+    case doc::ID_FOURIER:
+    case doc::ID_AUTOCORRELATION:
+        // Image windows, which a frame too narrow for any scale refuses.
         if (fw::CChildFrame* active = GetActiveFrame(); active && active->GetDocument()) {
             try {
-                bump::OpenBump(*active->GetDocument(), active);
+                fw::CDocument& document = *active->GetDocument();
+                if (id == ID_VIEW_BUMP)
+                    bump::OpenBump(document, active);
+                else if (id == doc::ID_FOURIER)
+                    fourier::OpenSpectrum(document, active);
+                else
+                    correl::OpenCorrelation(document, active);
             } catch (const doc::CWindowException& e) {
                 fw::MessageBox(QString::fromUtf8(e.what()).toStdWString(), fw::MsgButtons::Ok,
                                fw::MsgIcon::Exclamation);
@@ -447,6 +457,8 @@ bool CMainFrame::OnUpdateCommand(int id, fw::CCmdState& state) const {
         state.checked = statusBar()->isVisible();
         return true;
     case doc::ID_STATISTICS:
+    case doc::ID_FOURIER:
+    case doc::ID_AUTOCORRELATION:
     case ID_VIEW_3D:
     case ID_VIEW_BUMP:
     case ID_VIEW_2D: {

@@ -19,6 +19,8 @@ public:
     // The bar inside a bar view of the given size, and the ruler from 0 to the height span along it.
     // Returns the bar's rectangle.
     CArea layout(const ph::Size& heightSpan, float viewWidth, float viewHeight, bool print);
+    // The same with the ruler running from start to end (end below start counts down).
+    CArea layout(const ph::Size& start, const ph::Size& end, float viewWidth, float viewHeight, bool print);
 
     // The ruler and the unit text of the span.
     void draw(bool print, IPainter& painter) const override;

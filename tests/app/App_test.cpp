@@ -332,11 +332,6 @@ TEST_F(App, EveryCommandHasItsTexts) {
     }
     EXPECT_EQ(frame.Commands().Action(57601)->statusTip(), QStringLiteral("Open an existing document"));
     EXPECT_EQ(frame.Commands().Action(263)->statusTip(), QStringLiteral("Close all opened documents"));
-    // The windows later work builds are not offered yet.
-    for (int id : {32847, 32896}) {
-        frame.Commands().Update(id);
-        EXPECT_FALSE(frame.Commands().Action(id)->isEnabled()) << id;
-    }
 }
 
 } // namespace

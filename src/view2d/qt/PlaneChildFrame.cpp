@@ -108,6 +108,16 @@ CVRView* CPlaneChildFrame::MakeBar() {
     return new CVRView(m_pView);
 }
 
+void CPlaneChildFrame::RemakeBar() {
+    if (!m_pBar)
+        return;
+    const bool shown = m_pSplit->BarShown();
+    delete m_pBar.data();
+    m_pBar = MakeBar();
+    m_pSplit->SetPanes(m_pView, m_pBar);
+    m_pSplit->ShowBar(shown);
+}
+
 CVRView* CPlaneChildFrame::BarView() const {
     return m_pSplit->BarShown() ? m_pBar.data() : nullptr;
 }

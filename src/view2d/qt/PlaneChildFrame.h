@@ -103,6 +103,9 @@ protected:
     void Init(CPlaneView* view);
     // Makes the bar of this kind of window (the 2D window's by default).
     virtual CVRView* MakeBar();
+    // The bar made again by MakeBar: a derived frame's constructor calls it, since the base's
+    // construction could only make the base's bar.
+    void RemakeBar();
     void resizeEvent(QResizeEvent* event) override;
 
 private:

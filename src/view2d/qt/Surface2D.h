@@ -37,6 +37,13 @@ public:
     int TextureHeight() const override { return m_texture.height; }
     const CTextureImage& Texture() const { return m_texture; }
 
+protected:
+    // For drawers that make their texels otherwise (the spectrum's, the correlation's): the texture to
+    // fill, the largest side it may have, and the uploads to redo.
+    CTextureImage& MutableTexture() { return m_texture; }
+    int MaxTexture() const { return m_nMaxTexture; }
+    void MarkStale() { m_bStale[0] = m_bStale[1] = true; }
+
 private:
     static int Slot(int target) { return target == 1 ? 1 : 0; }
     // Whether the surface that the texture reads in place is still the view's, built again from the

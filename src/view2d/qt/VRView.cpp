@@ -138,14 +138,19 @@ void CVRView::Draw(int width, int height, bool print) {
     const doc::CDataDoc* surface = GetSurface();
     if (!surface || width <= 0 || height <= 0)
         return;
-    rulers::CVR& ruler = m_model.Ruler();
-    ruler.set_placement(m_model.Props().m_nBarOrigin);
-    m_rect = ruler.layout(surface->range, static_cast<float>(width), static_cast<float>(height), print);
+    m_rect =
+        LayoutRuler(m_model.Ruler(), *surface, static_cast<float>(width), static_cast<float>(height), print);
     m_model.m_nHeight = static_cast<int>(m_rect.height);
     m_model.Bar().Draw(RenderTarget, m_rect);
     glViewport(0, 0, width, height);
     rulers::CGLPainter painter(0, 0, width, height, print);
-    ruler.draw(print, painter);
+    m_model.Ruler().draw(print, painter);
+}
+
+rulers::CArea CVRView::LayoutRuler(rulers::CVR& ruler, const doc::CDataDoc& surface, float width,
+                                   float height, bool print) {
+    ruler.set_placement(m_model.Props().m_nBarOrigin);
+    return ruler.layout(surface.range, width, height, print);
 }
 
 void CVRView::DrawScene() {

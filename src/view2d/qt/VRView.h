@@ -88,6 +88,10 @@ public:
 protected:
     void InitGL() override;
     void DrawScene() override;
+    // Lays the ruler along the bar of a view of the given size and returns the bar's rectangle: by
+    // default the surface's height range, from the bar's own origin.
+    virtual rulers::CArea LayoutRuler(rulers::CVR& ruler, const doc::CDataDoc& surface, float width,
+                                      float height, bool print);
 
 private:
     void Draw(int width, int height, bool print);
