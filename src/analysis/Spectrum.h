@@ -4,10 +4,13 @@
 // vantri-cli prints it; nothing else decides these rules.
 #include <vector>
 
+#include "processing/GridAllocator.h"
+
 namespace fourier {
 
 struct CSpectralTexture {
-    std::vector<float> texels; // width x height, row-major, every value finite and in [0, 1]
+    // width x height, row-major, every value finite and in [0, 1]. A build reuses the buffer it finds.
+    doc::TGrid<float> texels;
     int width = 0, height = 0; // texture size
     int columns = 0, rows = 0; // the surface's size
     float sMax = 0, tMax = 0;  // texture-coordinate extents of the filtered region

@@ -51,6 +51,17 @@ __attribute__((always_inline)) inline void HalveLanes(const float* r0, const flo
         level(d, r1 + L);
         const Ints low = a + b, high = c + d;
         Ints even, odd;
+        // Clang spells GCC's two-vector shuffle with the indices as arguments.
+#if defined(__clang__)
+        if constexpr (L == 4) {
+            even = __builtin_shufflevector(low, high, 0, 2, 4, 6);
+            odd = __builtin_shufflevector(low, high, 1, 3, 5, 7);
+        } else {
+            static_assert(L == 8, "four or eight lanes");
+            even = __builtin_shufflevector(low, high, 0, 2, 4, 6, 8, 10, 12, 14);
+            odd = __builtin_shufflevector(low, high, 1, 3, 5, 7, 9, 11, 13, 15);
+        }
+#else
         if constexpr (L == 4) {
             even = __builtin_shuffle(low, high, Ints{0, 2, 4, 6});
             odd = __builtin_shuffle(low, high, Ints{1, 3, 5, 7});
@@ -59,6 +70,7 @@ __attribute__((always_inline)) inline void HalveLanes(const float* r0, const flo
             even = __builtin_shuffle(low, high, Ints{0, 2, 4, 6, 8, 10, 12, 14});
             odd = __builtin_shuffle(low, high, Ints{1, 3, 5, 7, 9, 11, 13, 15});
         }
+#endif
         const Ints mean = (even + odd + 2) >> 1 >> 1;
         Floats f;
         simd::Convert(f, mean);

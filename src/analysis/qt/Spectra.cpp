@@ -12,8 +12,12 @@ bool CAnalysisImage::Build(const doc::CDataDoc& surface) {
     SetSurfaceSize(surface.columns, surface.rows);
     MarkStale();
     CTextureImage& texture = MutableTexture();
+    // The texels go back and forth between the analysis and the texture: one buffer for every rebuild.
+    doc::TGrid<float> texels;
+    texels.swap(texture.texels);
     texture = CTextureImage();
     m_texture = fourier::CSpectralTexture();
+    m_texture.texels.swap(texels);
     const std::size_t cells =
         std::size_t(std::max(surface.columns, 0)) * std::size_t(std::max(surface.rows, 0));
     if (cells == 0 || surface.heights.size() < cells)
@@ -26,7 +30,7 @@ bool CAnalysisImage::Build(const doc::CDataDoc& surface) {
         return false;
     }
     // The texture the view uploads: the analysis's texels, as they are.
-    texture.texels.assign(m_texture.texels.begin(), m_texture.texels.end());
+    texture.texels.swap(m_texture.texels);
     texture.width = m_texture.width;
     texture.height = m_texture.height;
     texture.uMax = m_texture.sMax;

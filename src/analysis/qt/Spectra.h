@@ -19,7 +19,8 @@ public:
 
     // What the display scaling multiplied by (1 when the display needs none).
     float Factor() const { return m_texture.factor; }
-    // What vantri-cli prints for the same surface: the texels, sizes, extents and factor.
+    // What vantri-cli prints for the same surface: sizes, extents and factor (the texels are the
+    // texture's).
     const fourier::CSpectralTexture& Spectral() const { return m_texture; }
 
 protected:
