@@ -1,7 +1,7 @@
 #pragma once
-// The textures of the spectrum and auto-correlation windows: the processed surface through filter type
-// 37 or 38 into a power-of-two grid, scaled for display. The windows upload what this makes and
-// vantri-cli prints it; nothing else decides these rules.
+// The textures of the spectrum and auto-correlation windows: the processed surface through the
+// spectrum's or the correlation's filter into a power-of-two grid, scaled for display. The windows
+// upload what this makes and vantri-cli prints it: one place decides how.
 #include <vector>
 
 #include "processing/GridAllocator.h"

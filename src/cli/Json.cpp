@@ -114,6 +114,18 @@ CJsonObject& CJsonObject::Add(const char* key, const std::vector<double>& number
     return *this;
 }
 
+CJsonObject& CJsonObject::Add(const char* key, bool value) {
+    Key(key);
+    m_body += value ? "true" : "false";
+    return *this;
+}
+
+CJsonObject& CJsonObject::AddNull(const char* key) {
+    Key(key);
+    m_body += "null";
+    return *this;
+}
+
 CJsonObject& CJsonObject::Add(const char* key, const CJsonObject& object) {
     Key(key);
     m_body += object.Text();

@@ -18,6 +18,8 @@ public:
     CJsonObject& Add(const char* key, double number);
     CJsonObject& Add(const char* key, const std::optional<double>& number);
     CJsonObject& Add(const char* key, const std::vector<double>& numbers);
+    CJsonObject& Add(const char* key, bool value);
+    CJsonObject& AddNull(const char* key);
     CJsonObject& Add(const char* key, const CJsonObject& object);
     std::string Text() const { return "{" + m_body + "}"; }
 

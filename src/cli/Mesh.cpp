@@ -10,37 +10,22 @@
 namespace cli {
 
 std::string ParseMeshOptions(const std::vector<std::string>& args, CMeshOptions& options) {
-    bool file = false;
     const std::string problem = ParseArguments(args, options.settings, [&](std::size_t& i) -> std::string {
         const std::string& a = args[i];
-        const std::string* value = i + 1 < args.size() ? &args[i + 1] : nullptr;
-        if (a == "--image") {
-            const char* end = value ? value->data() + value->size() : nullptr;
-            // No image numbers beyond a million: the readers stop far below that.
-            if (!value || value->empty() || std::from_chars(value->data(), end, options.image).ptr != end ||
-                options.image < 0 || options.image > 1000000)
-                return "--image needs a number of 0 or more";
-            ++i;
-        } else if (a == "--stl") {
-            if (!value || value->empty())
+        if (a == "--stl") {
+            if (i + 1 >= args.size() || args[i + 1].empty())
                 return "--stl needs a file name";
-            options.stl = *value;
-            ++i;
+            options.stl = args[++i];
         } else if (a == "--ascii") {
             options.ascii = true;
-        } else if (a.size() > 1 && a[0] == '-') {
-            return "unknown option " + a;
-        } else if (file) {
-            return "only one FILE is taken";
         } else {
-            options.file = a;
-            file = true;
+            return FileOrImage(args, i, options.file, options.image);
         }
         return std::string();
     });
     if (!problem.empty())
         return problem;
-    if (!file)
+    if (options.file.empty())
         return "FILE is missing";
     if (options.stl.empty())
         return "mesh needs --stl OUT";

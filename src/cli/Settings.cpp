@@ -1,5 +1,7 @@
 #include "cli/Settings.h"
 
+#include <charconv>
+
 #include <cstdio>
 #include <cstring>
 #include <utility>
@@ -131,6 +133,26 @@ std::string ParseArguments(const std::vector<std::string>& args, std::vector<CSe
         if (!problem.empty())
             return problem;
     }
+    return std::string();
+}
+
+std::string FileOrImage(const std::vector<std::string>& args, std::size_t& i, std::string& file, int& image) {
+    const std::string& a = args[i];
+    if (a == "--image") {
+        const std::string* value = i + 1 < args.size() ? &args[i + 1] : nullptr;
+        const char* end = value ? value->data() + value->size() : nullptr;
+        // No image numbers beyond a million: the readers stop far below that.
+        if (!value || value->empty() || std::from_chars(value->data(), end, image).ptr != end || image < 0 ||
+            image > 1000000)
+            return "--image needs a number of 0 or more";
+        ++i;
+        return std::string();
+    }
+    if (a.size() > 1 && a[0] == '-')
+        return "unknown option " + a;
+    if (!file.empty())
+        return "only one FILE is taken";
+    file = a;
     return std::string();
 }
 

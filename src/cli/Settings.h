@@ -29,6 +29,11 @@ SettingParse ParseSetting(const std::vector<std::string>& args, std::size_t& i,
 std::string ParseArguments(const std::vector<std::string>& args, std::vector<CSetting>& settings,
                            const std::function<std::string(std::size_t& i)>& option);
 
+// What every command of one FILE takes besides its own options, at args[i]: "--image K" (0 to a
+// million; i is advanced past K), the one FILE, and the refusal of any other option. The problem, or
+// an empty text.
+std::string FileOrImage(const std::vector<std::string>& args, std::size_t& i, std::string& file, int& image);
+
 // "WxH" (anchor in the middle) or "WxH@AX,AY"; sizes 1 to 256 and the anchor inside.
 bool ParseKernel(const std::string& text, doc::CKernelDialogValues& kernel);
 

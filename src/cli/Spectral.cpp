@@ -9,19 +9,12 @@
 namespace cli {
 
 std::string ParseSpectralOptions(const std::vector<std::string>& args, CSpectralOptions& options) {
-    bool file = false;
     const std::string problem = ParseArguments(args, options.settings, [&](std::size_t& i) -> std::string {
         const std::string& a = args[i];
         const std::string* value = i + 1 < args.size() ? &args[i + 1] : nullptr;
-        const char* end = value ? value->data() + value->size() : nullptr;
-        if (a == "--image") {
-            // No image numbers beyond a million: the readers stop far below that.
-            if (!value || value->empty() || std::from_chars(value->data(), end, options.image).ptr != end ||
-                options.image < 0 || options.image > 1000000)
-                return "--image needs a number of 0 or more";
-            ++i;
-        } else if (a == "--max-texture") {
+        if (a == "--max-texture") {
             int n = 0;
+            const char* end = value ? value->data() + value->size() : nullptr;
             if (!value || value->empty() || std::from_chars(value->data(), end, n).ptr != end || n < 2 ||
                 (n & (n - 1)) != 0)
                 return "--max-texture needs a power of two from 2";
@@ -34,19 +27,14 @@ std::string ParseSpectralOptions(const std::vector<std::string>& args, CSpectral
             ++i;
         } else if (a == "--linear" && !options.correlation) {
             options.linear = true;
-        } else if (a.size() > 1 && a[0] == '-') {
-            return "unknown option " + a;
-        } else if (file) {
-            return "only one FILE is taken";
         } else {
-            options.file = a;
-            file = true;
+            return FileOrImage(args, i, options.file, options.image);
         }
         return std::string();
     });
     if (!problem.empty())
         return problem;
-    return file ? std::string() : "FILE is missing";
+    return options.file.empty() ? "FILE is missing" : std::string();
 }
 
 std::string SpectralJson(const std::wstring& file, int image, const fourier::CSpectralTexture& texture,
@@ -60,27 +48,18 @@ std::string SpectralJson(const std::wstring& file, int image, const fourier::CSp
         .Add("texture_height", static_cast<long long>(texture.height))
         .Add("s_max", static_cast<double>(texture.sMax))
         .Add("t_max", static_cast<double>(texture.tMax))
-        .Add("resampled", static_cast<long long>(texture.resampled))
+        .Add("resampled", texture.resampled)
         .Add("factor", static_cast<double>(texture.factor));
-    std::string text = object.Text();
-    // The writer has no booleans and no null object: those few are spliced in as it lays keys out.
-    text.pop_back();
-    const std::string resampled = "\"resampled\": ";
-    const std::size_t at = text.find(resampled) + resampled.size();
-    text.replace(at, 1, texture.resampled ? "true" : "false");
     if (!options.correlation) {
-        text += ", \"log\": ";
-        text += options.linear ? "false" : "true";
-        text += ", \"max_amplitude\": " + JsonNumber(texture.maxAmplitude) + ", \"max_at\": ";
+        object.Add("log", !options.linear).Add("max_amplitude", static_cast<double>(texture.maxAmplitude));
         if (texture.maxColumn < 0)
-            text += "null";
+            object.AddNull("max_at");
         else
-            text += CJsonObject()
-                        .Add("column", static_cast<long long>(texture.maxColumn))
-                        .Add("row", static_cast<long long>(texture.maxRow))
-                        .Text();
+            object.Add("max_at", CJsonObject()
+                                     .Add("column", static_cast<long long>(texture.maxColumn))
+                                     .Add("row", static_cast<long long>(texture.maxRow)));
     }
-    return text + "}";
+    return object.Text();
 }
 
 std::string RegionBytes(const fourier::CSpectralTexture& texture, const std::string& format) {

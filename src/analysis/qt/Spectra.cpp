@@ -95,15 +95,6 @@ rulers::CArea CFourierVRView::LayoutRuler(rulers::CVR& ruler, const doc::CDataDo
     return ruler.layout(ph::Size(0.0, L"dB"), ph::Size(-80.0, L"dB"), width, height, print);
 }
 
-CChildFrame::CChildFrame(fw::CDocument* document, QWidget* parent)
-    : m2D::TPlaneChildFrame<CFourierView>(document, parent) {
-    RemakeBar();
-}
-
-m2D::CVRView* CChildFrame::MakeBar() {
-    return new CFourierVRView(GetView());
-}
-
 CChildFrame* OpenSpectrum(fw::CDocument& document, fw::CChildFrame* pattern) {
     return fw::OpenFrame<CChildFrame>(document, pattern);
 }
@@ -120,15 +111,6 @@ rulers::CArea CCorrelVRView::LayoutRuler(rulers::CVR& ruler, const doc::CDataDoc
     auto* image = dynamic_cast<CCorrelView*>(Model().Image());
     const float factor = image ? image->GetModel().Analysis().Factor() : 1.0f;
     return ruler.layout(ph::Size(1.0 / factor, L""), width, height, print);
-}
-
-CChildFrame::CChildFrame(fw::CDocument* document, QWidget* parent)
-    : m2D::TPlaneChildFrame<CCorrelView>(document, parent) {
-    RemakeBar();
-}
-
-m2D::CVRView* CChildFrame::MakeBar() {
-    return new CCorrelVRView(GetView());
 }
 
 CChildFrame* OpenCorrelation(fw::CDocument& document, fw::CChildFrame* pattern) {

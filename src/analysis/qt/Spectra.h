@@ -2,6 +2,8 @@
 // The spectrum and auto-correlation windows: the 2D window's machinery (magnification, rulers, fills,
 // height bar, printing, copy, export, options) showing, instead of the surface, its amplitude spectrum
 // or its circular auto-correlation as computed for a texture, with a height bar of their own.
+#include <utility>
+
 #include "analysis/Spectrum.h"
 #include "view2d/qt/Model2D.h"
 #include "view2d/qt/PlaneChildFrame.h"
@@ -74,6 +76,25 @@ private:
     TImage m_analysis{this};
 };
 
+// The frame of an analysis window: the image frame with the window's own height bar.
+template <class TView, class TBar> class TAnalysisFrame : public TPlaneChildFrame<TView> {
+public:
+    TAnalysisFrame(fw::CDocument* document, QString suffix, WindowKind kind, QWidget* parent)
+        : TPlaneChildFrame<TView>(document, parent), m_suffix(std::move(suffix)), m_kind(kind) {
+        // The base's construction could only make the base's bar.
+        this->RemakeBar();
+    }
+    QString TitleSuffix() const override { return m_suffix; }
+    WindowKind Kind() const override { return m_kind; }
+
+protected:
+    CVRView* MakeBar() override { return new TBar(this->GetView()); }
+
+private:
+    QString m_suffix;
+    WindowKind m_kind;
+};
+
 } // namespace m2D
 
 namespace fourier {
@@ -105,15 +126,12 @@ protected:
                               bool print) override;
 };
 
-class CChildFrame : public m2D::TPlaneChildFrame<CFourierView> {
+class CChildFrame : public m2D::TAnalysisFrame<CFourierView, CFourierVRView> {
     Q_OBJECT
 public:
-    explicit CChildFrame(fw::CDocument* document, QWidget* parent = nullptr);
-    QString TitleSuffix() const override { return QStringLiteral(" : Spectrum"); }
-    WindowKind Kind() const override { return kKindFourier; }
-
-protected:
-    m2D::CVRView* MakeBar() override;
+    // Titled " : Spectrum".
+    explicit CChildFrame(fw::CDocument* document, QWidget* parent = nullptr)
+        : TAnalysisFrame(document, QStringLiteral(" : Spectrum"), kKindFourier, parent) {}
 };
 
 CChildFrame* OpenSpectrum(fw::CDocument& document, fw::CChildFrame* pattern);
@@ -141,15 +159,12 @@ protected:
                               bool print) override;
 };
 
-class CChildFrame : public m2D::TPlaneChildFrame<CCorrelView> {
+class CChildFrame : public m2D::TAnalysisFrame<CCorrelView, CCorrelVRView> {
     Q_OBJECT
 public:
-    explicit CChildFrame(fw::CDocument* document, QWidget* parent = nullptr);
-    QString TitleSuffix() const override { return QStringLiteral(" : Auto correlation"); }
-    WindowKind Kind() const override { return kKindCorrelation; }
-
-protected:
-    m2D::CVRView* MakeBar() override;
+    // Titled " : Auto correlation".
+    explicit CChildFrame(fw::CDocument* document, QWidget* parent = nullptr)
+        : TAnalysisFrame(document, QStringLiteral(" : Auto correlation"), kKindCorrelation, parent) {}
 };
 
 CChildFrame* OpenCorrelation(fw::CDocument& document, fw::CChildFrame* pattern);

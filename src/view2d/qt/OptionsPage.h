@@ -61,7 +61,6 @@ private:
     QComboBox* m_barOrigin = nullptr;
     QCheckBox* m_smoothing = nullptr;
     QCheckBox* m_grid = nullptr;
-    bool m_bCopying = false;
 };
 
 // The modal sheet titled "Options": the view's page, and for the relief the "Light" and "Material" pages;

@@ -97,9 +97,13 @@ doc::CDataDoc* C3DView::GetSurface() {
     return dynamic_cast<doc::CDataDoc*>(GetDocument());
 }
 
+namespace {
+
 CChildFrame* Frame(const C3DView* view) {
     return dynamic_cast<CChildFrame*>(fw::CChildFrame::FrameOf(const_cast<C3DView*>(view)));
 }
+
+} // namespace
 
 void C3DView::OnInitialUpdate() {
     WriteAngles();
@@ -234,12 +238,6 @@ void C3DView::DrawModel() {
         glColor3f(0.92f, 0.92f, 0.92f);
     m_model.Mesh().DrawWalls();
     m_model.Mesh().DrawOutline();
-}
-
-void C3DView::OnPrint(QPainter& painter, QPrinter& printer) {
-    // The lists are shared with the printing context; the walls' grey and the white ground are set by
-    // the drawing for the printer.
-    gl::CglView::OnPrint(painter, printer);
 }
 
 // The trackball

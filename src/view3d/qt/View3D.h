@@ -106,8 +106,6 @@ public:
     // Asks for the export file, proposing a name; empty when cancelled. A save dialog by default.
     std::function<QString(const QString& initialName)> exportPrompt;
 
-    void OnPrint(QPainter& painter, QPrinter& printer) override;
-
 protected:
     void InitGL() override;
     void DrawScene() override;
