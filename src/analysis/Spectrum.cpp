@@ -6,63 +6,74 @@
 #include <cstdint>
 #include <cstring>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include <functional>
 #include <new>
 #include <stdexcept>
+#include <vector>
 
-#include "processing/Filter.h"
+#include "processing/AutoCorrelation.h"
+#include "processing/Fourier.h"
 #include "processing/ScaleImage.h"
 #include "processing/kernels/Kernels.h"
+#include "processing/kernels/KernelsSimd.h"
 
 namespace fourier {
 
 namespace {
 
-using doc::FilterType;
 using namespace doc::kern;
 
-// Places the surface and runs the filter: resampled into the whole texture when it does not fit,
-// else in the top-left corner (the filter on a compact copy of those cells, written back row by row).
-int Place(const float* grid, int columns, int rows, int maxTextureSize, FilterType type,
-          CSpectralTexture& out) {
-    if (!grid)
-        return StsNullPtr;
-    if (columns < 1 || rows < 1)
-        return StsSize;
+// The texture's size and the region's place: the surface in the top-left corner, or resampled into
+// the whole texture when it does not fit. Only the texels outside the region are cleared here.
+void Layout(int columns, int rows, int maxTextureSize, CSpectralTexture& out) {
     out.columns = columns;
     out.rows = rows;
     out.width = TextureSide(columns, maxTextureSize);
     out.height = TextureSide(rows, maxTextureSize);
     out.resampled = out.width < columns || out.height < rows;
-    // Every texel is written below: the region by the filter, the rest as zeros.
     out.texels.resize(static_cast<std::size_t>(out.width) * out.height);
-    doc::CFilter filter;
-    filter.type = type;
     if (out.resampled) {
         out.sMax = out.tMax = 1.0f;
-        if (!doc::ScaleImage(grid, columns, rows, out.texels.data(), out.width, out.height))
-            return StsNoMem;
-        return filter.Apply(out.texels.data(), out.width, out.height);
+        return;
     }
     out.sMax = static_cast<float>(columns) / static_cast<float>(out.width);
     out.tMax = static_cast<float>(rows) / static_cast<float>(out.height);
-    const std::size_t cells = static_cast<std::size_t>(columns) * rows;
-    float* region = out.texels.data();
     for (int y = 0; y < out.height; ++y) {
-        float* row = region + static_cast<std::size_t>(y) * out.width;
+        float* row = out.texels.data() + static_cast<std::size_t>(y) * out.width;
         std::fill(row + (y < rows ? columns : 0), row + out.width, 0.0f);
     }
-    if (columns == out.width) // the region is compact already
-        return filter.Apply(grid, region, columns, rows);
-    std::vector<float> compact(cells);
-    if (const int status = filter.Apply(grid, compact.data(), columns, rows))
-        return status;
-    for (int y = 0; y < rows; ++y)
-        std::copy_n(compact.data() + static_cast<std::size_t>(y) * columns, columns,
-                    region + static_cast<std::size_t>(y) * out.width);
-    return StsNoErr;
+}
+
+// The cells the filter reads: the surface itself, or its resampling into the texels.
+const float* Source(const float* grid, CSpectralTexture& out) {
+    if (!out.resampled)
+        return grid;
+    return doc::ScaleImage(grid, out.columns, out.rows, out.texels.data(), out.width, out.height)
+               ? out.texels.data()
+               : nullptr;
+}
+
+// Runs build(source) on the laid-out texture, memory failures as statuses; a failure empties out.
+template <class F>
+int Build(const float* grid, int columns, int rows, int maxTextureSize, CSpectralTexture& out, F build) {
+    int status = StsNoErr;
+    if (!grid)
+        status = StsNullPtr;
+    else if (columns < 1 || rows < 1)
+        status = StsSize;
+    else
+        try {
+            Layout(columns, rows, maxTextureSize, out);
+            const float* source = Source(grid, out);
+            status = source ? build(source) : StsNoMem;
+        } catch (const std::bad_alloc&) {
+            status = StsNoMem;
+        } catch (const std::length_error&) {
+            status = StsNoMem;
+        }
+    if (status != StsNoErr)
+        out = CSpectralTexture{};
+    return status;
 }
 
 // Calls f(cell) for every cell of the region.
@@ -71,7 +82,7 @@ template <class F> void ForRegion(CSpectralTexture& out, F f) {
     for (int y = 0; y < h; ++y) {
         float* row = out.texels.data() + static_cast<std::size_t>(y) * out.width;
         for (int x = 0; x < w; ++x)
-            f(row[x], x, y);
+            f(row[x]);
     }
 }
 
@@ -83,15 +94,16 @@ inline float Unit(float v) {
     return v > 0.0f ? (v < 1.0f ? v : 1.0f) : 0.0f; // NaN goes to 0
 }
 
-// log10 of an amplitude of 1e-4 or more, -4 below: the logarithmic display's floor. The logarithm is
-// taken from the float's exponent and a series in s = (m - 1) / (m + 1) of its mantissa m in [1, 2)
-// (2 atanh s = ln m, s at most 1/3): the terms to s^9 leave less than 2e-6 in log2, far below a level
-// step of the display, at a fraction of the library's cost on 16 million cells.
-inline float Log10OrFloor(float v) {
-    if (!(v >= 1e-4f))
-        return -4.0f;
+// The logarithmic display's level of a power P = A^2: (max(log10 A, -4) + 4) / 4 = log10 P / 8 + 1
+// for P >= 1e-8, 0 below. The logarithm is taken from the float's exponent and a series in
+// s = (m - 1) / (m + 1) of its mantissa m in [1, 2) (2 atanh s = ln m, s at most 1/3): the terms to
+// s^9 leave less than 2e-6 in log2, far below a level step of the display, at a fraction of the
+// library's cost on 16 million cells.
+inline float LogLevel(float p) {
+    if (!(p >= 1e-8f))
+        return 0.0f;
     std::uint32_t bits;
-    std::memcpy(&bits, &v, sizeof bits);
+    std::memcpy(&bits, &p, sizeof bits);
     const int exponent = static_cast<int>((bits >> 23) & 0xFF) - 127;
     bits = (bits & 0x007FFFFFu) | 0x3F800000u;
     float m;
@@ -99,58 +111,117 @@ inline float Log10OrFloor(float v) {
     const float s = (m - 1.0f) / (m + 1.0f), s2 = s * s;
     const float series =
         s * (2.0f + s2 * (2.0f / 3.0f + s2 * (2.0f / 5.0f + s2 * (2.0f / 7.0f + s2 * (2.0f / 9.0f)))));
-    // ln m / ln 10 + exponent * log10 2
-    return series * 0.43429448190325182f + static_cast<float>(exponent) * 0.30102999566398120f;
+    // (ln m / ln 10 + exponent * log10 2) / 8 + 1
+    const float decade = series * 0.43429448190325182f + static_cast<float>(exponent) * 0.30102999566398120f;
+    return Unit(decade * 0.125f + 1.0f);
 }
 
-// A row of amplitudes into the logarithmic display's levels, (max(log10 A, -4) + 4) / 4 in 0..1: four
-// cells at a time with SSE2, by the same steps as Log10OrFloor.
-void LogDisplay(float* row, int count) {
-    int x = 0;
-#if defined(__SSE2__)
-    const __m128 floor = _mm_set1_ps(1e-4f), one = _mm_set1_ps(1.0f), zero = _mm_setzero_ps();
-    const __m128i mantissa = _mm_set1_epi32(0x007FFFFF), unit = _mm_set1_epi32(0x3F800000);
-    const __m128i bias = _mm_set1_epi32(127), byte = _mm_set1_epi32(0xFF);
-    for (; x + 4 <= count; x += 4) {
-        const __m128 v = _mm_loadu_ps(row + x);
-        const __m128i bits = _mm_castps_si128(v);
-        const __m128i exponent = _mm_sub_epi32(_mm_and_si128(_mm_srli_epi32(bits, 23), byte), bias);
-        const __m128 m = _mm_castsi128_ps(_mm_or_si128(_mm_and_si128(bits, mantissa), unit));
-        const __m128 t = _mm_div_ps(_mm_sub_ps(m, one), _mm_add_ps(m, one)), t2 = _mm_mul_ps(t, t);
-        __m128 series = _mm_set1_ps(2.0f / 9.0f);
-        for (float c : {2.0f / 7.0f, 2.0f / 5.0f, 2.0f / 3.0f, 2.0f})
-            series = _mm_add_ps(_mm_mul_ps(series, t2), _mm_set1_ps(c));
-        series = _mm_mul_ps(series, t);
-        const __m128 decade =
-            _mm_add_ps(_mm_mul_ps(series, _mm_set1_ps(0.43429448190325182f)),
-                       _mm_mul_ps(_mm_cvtepi32_ps(exponent), _mm_set1_ps(0.30102999566398120f)));
-        // Below the floor, and no number, the floor: -4, level 0.
-        const __m128 above = _mm_cmpge_ps(v, floor);
-        __m128 level = _mm_mul_ps(_mm_add_ps(decade, _mm_set1_ps(4.0f)), _mm_set1_ps(0.25f));
-        level = _mm_min_ps(_mm_max_ps(level, zero), one);
-        _mm_storeu_ps(row + x, _mm_and_ps(above, level));
+namespace simd = doc::kern::simd;
+
+// The bits of from as a To (through a reference: a 32-byte vector returned by value changes the
+// calling convention).
+template <class To, class From> __attribute__((always_inline)) inline void BitsOf(To& to, const From& from) {
+    std::memcpy(&to, &from, sizeof to);
+}
+
+// LogLevel of N cells at p, in vectors (N = 1 is LogLevel itself).
+template <int N> __attribute__((always_inline)) inline void LogLanes(float* p) {
+    if constexpr (N == 1) {
+        p[0] = LogLevel(p[0]);
+    } else {
+        using Floats = simd::Lanes<float, N>;
+        using Ints = simd::Lanes<std::int32_t, N>;
+        Floats v;
+        simd::Load(v, p);
+        const Floats zero = {}, one = zero + 1.0f;
+        Ints bits;
+        BitsOf(bits, v);
+        Floats exponent, m;
+        simd::Convert(exponent, ((bits >> 23) & 0xFF) - 127);
+        BitsOf(m, (bits & 0x007FFFFF) | 0x3F800000);
+        const Floats t = (m - 1.0f) / (m + 1.0f), t2 = t * t;
+        const Floats series =
+            t * (2.0f + t2 * (2.0f / 3.0f + t2 * (2.0f / 5.0f + t2 * (2.0f / 7.0f + t2 * (2.0f / 9.0f)))));
+        const Floats decade = series * 0.43429448190325182f + exponent * 0.30102999566398120f;
+        Floats level = decade * 0.125f + 1.0f;
+        level = level > zero ? level : zero;
+        level = level < one ? level : one;
+        // Below the floor, and no number, the floor: level 0.
+        simd::Store(p, v >= 1e-8f ? level : zero);
     }
-#endif
-    for (; x < count; ++x)
-        row[x] = Unit((Log10OrFloor(row[x]) + 4.0f) * 0.25f);
 }
 
-int Fail(int status, CSpectralTexture& out) {
-    out = CSpectralTexture{};
-    return status;
-}
-
-int Build(const float* grid, int columns, int rows, int maxTextureSize, FilterType type,
-          CSpectralTexture& out) {
-    try {
-        if (const int status = Place(grid, columns, rows, maxTextureSize, type, out))
-            return Fail(status, out);
-    } catch (const std::bad_alloc&) {
-        return Fail(StsNoMem, out);
-    } catch (const std::length_error&) {
-        return Fail(StsNoMem, out);
+// Not-finite cells of a row set to 0; returns the row's largest value (the values are >= 0).
+template <int L> __attribute__((always_inline)) inline float FiniteLargest(float* row, int count) {
+    using Floats = simd::Lanes<float, L>;
+    const Floats zero = {}, top = zero + FLT_MAX;
+    Floats lanes = zero;
+    float largest = 0.0f;
+    simd::Sweep<L>(
+        count, [&](int x, auto n) __attribute__((always_inline)) {
+            if constexpr (decltype(n)::value == L) {
+                Floats v;
+                simd::Load(v, row + x);
+                v = v <= top ? v : zero;
+                simd::Store(row + x, v);
+                lanes = lanes > v ? lanes : v;
+            } else {
+                row[x] = Finite(row[x]);
+                largest = std::max(largest, row[x]);
+            }
+        });
+    if constexpr (L == 1) {
+        return std::max(largest, lanes);
+    } else {
+        for (int l = 0; l < L; ++l)
+            largest = std::max(largest, lanes[l]);
+        return largest;
     }
-    return StsNoErr;
+}
+
+// low = min(low, row), high = max(high, row).
+void Extremes(const float* row, int count, float& low, float& high) {
+    simd::RunSimd([&](auto bytes) __attribute__((always_inline)) {
+        constexpr int L = decltype(bytes)::value / 4;
+        using Floats = simd::Lanes<float, L>;
+        Floats lo = {}, hi = {};
+        lo += low;
+        hi += high;
+        simd::Sweep<L>(
+            count, [&](int x, auto n) __attribute__((always_inline)) {
+                if constexpr (decltype(n)::value == L) {
+                    Floats v;
+                    simd::Load(v, row + x);
+                    lo = lo < v ? lo : v;
+                    hi = hi > v ? hi : v;
+                } else {
+                    low = std::min(low, row[x]);
+                    high = std::max(high, row[x]);
+                }
+            });
+        for (int l = 0; l < L; ++l) {
+            low = std::min(low, lo[l]);
+            high = std::max(high, hi[l]);
+        }
+    });
+}
+
+// out = (row - low) * f, limited to 0..1.
+void Rescale(const float* row, int count, float low, float f, float* out) {
+    simd::RunSimd([&](auto bytes) __attribute__((always_inline)) {
+        constexpr int L = decltype(bytes)::value / 4;
+        simd::Sweep<L>(
+            count, [&](int x, auto n) __attribute__((always_inline)) {
+                using Floats = simd::Lanes<float, decltype(n)::value>;
+                Floats v;
+                simd::Load(v, row + x);
+                const Floats zero = {}, one = zero + 1.0f;
+                v = (v - low) * f;
+                v = v > zero ? v : zero;
+                v = v < one ? v : one;
+                simd::Store(out + x, v);
+            });
+    });
 }
 
 } // namespace
@@ -167,73 +238,91 @@ int TextureSide(int count, int maxSize) {
 
 int BuildSpectrum(const float* grid, int columns, int rows, int maxTextureSize, bool logarithmic,
                   CSpectralTexture& out) {
-    if (const int status = Build(grid, columns, rows, maxTextureSize, FilterType::Spectrum, out))
+    float largest = 0.0f, best = -1.0f;
+    const int status = Build(grid, columns, rows, maxTextureSize, out, [&](const float* source) {
+        const int w = out.RegionWidth(), h = out.RegionHeight(), cx = w / 2, cy = h / 2;
+        out.maxAmplitude = 0.0f;
+        out.maxColumn = out.maxRow = -1;
+        // Each row as the transform gives it, still in the cache: its powers (or, for the linear
+        // display, amplitudes) made finite, the largest off the centre looked for, the first in row
+        // order (cell by cell only in the centre's row and in a row that beats the rows before), and
+        // the logarithmic levels taken.
+        auto scan = [&](int y, float* row) {
+            simd::RunSimd([&](auto bytes) __attribute__((always_inline)) {
+                constexpr int L = decltype(bytes)::value / 4;
+                if (!logarithmic)
+                    for (int x = 0; x < w; ++x)
+                        row[x] = std::sqrt(row[x]);
+                const float rowLargest = FiniteLargest<L>(row, w);
+                largest = std::max(largest, rowLargest);
+                if (y == cy || rowLargest > best)
+                    for (int x = 0; x < w; ++x)
+                        if ((x != cx || y != cy) && row[x] > best) {
+                            best = row[x];
+                            out.maxColumn = x;
+                            out.maxRow = y;
+                        }
+                if (logarithmic)
+                    simd::Sweep<L>(
+                        w, [&](int x, auto n)
+                               __attribute__((always_inline)) { LogLanes<decltype(n)::value>(row + x); });
+            });
+        };
+        return doc::fourier::PowerSpectrum(source, w, h, out.texels.data(),
+                                           static_cast<std::size_t>(out.width), scan);
+    });
+    if (status != StsNoErr)
         return status;
-    const int cx = out.RegionWidth() / 2, cy = out.RegionHeight() / 2;
-    float largest = 0.0f;
-    out.maxAmplitude = 0.0f;
-    out.maxColumn = out.maxRow = -1;
-    // The largest off the centre, the first in row order: a row's largest first (a plain pass the
-    // compiler keeps branch-free), and its place looked for only in a row that beats the rows before.
-    const int w = out.RegionWidth(), h = out.RegionHeight();
-    float best = -1.0f;
-    for (int y = 0; y < h; ++y) {
-        float* row = out.texels.data() + static_cast<std::size_t>(y) * out.width;
-        float rowLargest = 0.0f;
-        bool finite = true;
-        for (int x = 0; x < w; ++x) {
-            finite &= std::fabs(row[x]) <= FLT_MAX;
-            rowLargest = std::max(rowLargest, row[x]);
-        }
-        if (!finite) {
-            rowLargest = 0.0f;
-            for (int x = 0; x < w; ++x) {
-                row[x] = Finite(row[x]);
-                rowLargest = std::max(rowLargest, row[x]);
-            }
-        }
-        largest = std::max(largest, rowLargest);
-        // The centre's own row, and a row whose largest could beat the best, are looked at cell by cell.
-        if (y != cy && !(rowLargest > best))
-            continue;
-        for (int x = 0; x < w; ++x)
-            if ((x != cx || y != cy) && row[x] > best) {
-                best = row[x];
-                out.maxAmplitude = row[x];
-                out.maxColumn = x;
-                out.maxRow = y;
-            }
-    }
-    out.factor = 1.0f;
     if (logarithmic) {
-        for (int y = 0; y < h; ++y)
-            LogDisplay(out.texels.data() + static_cast<std::size_t>(y) * out.width, w);
-    } else if (largest > 0.0f) {
+        out.maxAmplitude = best > 0.0f ? std::sqrt(best) : 0.0f;
+        out.factor = 1.0f;
+        return StsNoErr;
+    }
+    out.maxAmplitude = std::max(best, 0.0f);
+    out.factor = 1.0f;
+    if (largest > 0.0f) {
         const float f = 1.0f / largest;
         out.factor = std::isfinite(f) ? f : 1.0f;
-        ForRegion(out, [&](float& v, int, int) { v = Unit(v * out.factor); });
+        ForRegion(out, [&](float& v) { v = Unit(v * out.factor); });
     }
     return StsNoErr;
 }
 
 int BuildCorrelation(const float* grid, int columns, int rows, int maxTextureSize, CSpectralTexture& out) {
-    if (const int status = Build(grid, columns, rows, maxTextureSize, FilterType::AutoCorrelation, out))
-        return status;
-    float high = 0.0f, low = FLT_MAX;
-    ForRegion(out, [&](float& v, int, int) {
-        v = Finite(v);
-        high = std::max(high, v);
-        low = std::min(low, v);
+    return Build(grid, columns, rows, maxTextureSize, out, [&](const float* source) {
+        const int w = out.RegionWidth(), h = out.RegionHeight();
+        std::vector<float> k;
+        int ws = 0, hs = 0;
+        if (const int status = doc::CorrelationCells(source, w, h, k, ws, hs))
+            return status;
+        // K enlarged back to the region, read twice as it is made rather than kept: once for its
+        // extremes, once into the texels scaled by them.
+        const bool enlarged = ws != w || hs != h;
+        auto rows = [&](const std::function<void(int, const float*)>& row) {
+            if (!enlarged) {
+                for (int y = 0; y < h; ++y)
+                    row(y, k.data() + static_cast<std::size_t>(y) * w);
+                return true;
+            }
+            return doc::ScaleImageRows(k.data(), ws, hs, w, h, row);
+        };
+        // The values are finite: K's own are made so, and the resampling's are levels in 0..1.
+        float high = 0.0f, low = FLT_MAX;
+        if (!rows([&](int, const float* row) { Extremes(row, w, low, high); }))
+            return static_cast<int>(StsNoMem);
+        const float f = 1.0f / (high - low);
+        const bool flat = !(high > low) || !std::isfinite(f);
+        out.factor = flat ? 1.0f : f;
+        if (!rows([&](int y, const float* row) {
+                float* texel = out.texels.data() + static_cast<std::size_t>(y) * out.width;
+                if (flat)
+                    std::fill_n(texel, w, 0.0f);
+                else
+                    Rescale(row, w, low, f, texel);
+            }))
+            return static_cast<int>(StsNoMem);
+        return static_cast<int>(StsNoErr);
     });
-    const float f = 1.0f / (high - low);
-    if (!(high > low) || !std::isfinite(f)) {
-        out.factor = 1.0f;
-        ForRegion(out, [](float& v, int, int) { v = 0.0f; });
-        return StsNoErr;
-    }
-    out.factor = f;
-    ForRegion(out, [&](float& v, int, int) { v = Unit((v - low) * f); });
-    return StsNoErr;
 }
 
 } // namespace fourier

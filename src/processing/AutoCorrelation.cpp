@@ -28,17 +28,18 @@ float Dot(const float* a, const float* b, int n) {
 
 } // namespace
 
-int AutoCorrelation(const float* src, float* dst, int columns, int rows) {
+int CorrelationCells(const float* src, int columns, int rows, std::vector<float>& k, int& ws, int& hs) {
     using namespace kern;
-    if (!src || !dst)
+    k.clear();
+    if (!src)
         return StsNullPtr;
     if (columns < 1 || rows < 1)
         return StsSize;
-    const int ws = std::min(columns, kCorrelationSide), hs = std::min(rows, kCorrelationSide);
-    const bool resampled = ws != columns || hs != rows;
+    ws = std::min(columns, kCorrelationSide);
+    hs = std::min(rows, kCorrelationSide);
     try {
         std::vector<float> a(static_cast<std::size_t>(ws) * hs);
-        if (!resampled)
+        if (ws == columns && hs == rows)
             std::copy(src, src + a.size(), a.begin());
         else if (!ScaleImage(src, columns, rows, a.data(), ws, hs))
             return StsNoMem;
@@ -49,7 +50,7 @@ int AutoCorrelation(const float* src, float* dst, int columns, int rows) {
             for (int x = 0; x < w2; ++x)
                 b[static_cast<std::size_t>(y) * w2 + x] = a[static_cast<std::size_t>(y % hs) * ws + x % ws];
         auto at = [&](int x, int y) { return b.data() + static_cast<std::size_t>(y) * w2 + x; };
-        std::vector<float> k(a.size());
+        k.resize(a.size());
         for (int q = 0; q < hs; ++q)
             for (int p = 0; p < ws; ++p) {
                 float sum = 0.0f;
@@ -64,16 +65,29 @@ int AutoCorrelation(const float* src, float* dst, int columns, int rows) {
             if (!std::isfinite(v))
                 v = 0.0f;
         }
-        if (!resampled)
-            std::copy(k.begin(), k.end(), dst);
-        // ScaleImage takes all its memory before it writes: a failure leaves dst as it was.
-        else if (!ScaleImage(k.data(), ws, hs, dst, columns, rows))
-            return StsNoMem;
     } catch (const std::bad_alloc&) {
+        k.clear();
         return StsNoMem;
     } catch (const std::length_error&) {
+        k.clear();
         return StsNoMem;
     }
+    return StsNoErr;
+}
+
+int AutoCorrelation(const float* src, float* dst, int columns, int rows) {
+    using namespace kern;
+    if (!dst)
+        return StsNullPtr;
+    std::vector<float> k;
+    int ws = 0, hs = 0;
+    if (const int status = CorrelationCells(src, columns, rows, k, ws, hs))
+        return status;
+    if (ws == columns && hs == rows)
+        std::copy(k.begin(), k.end(), dst);
+    // ScaleImage takes all its memory before it writes: a failure leaves dst as it was.
+    else if (!ScaleImage(k.data(), ws, hs, dst, columns, rows))
+        return StsNoMem;
     return StsNoErr;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 // The circular auto-correlation of the correlation window.
+#include <vector>
 
 namespace doc {
 
@@ -14,5 +15,9 @@ constexpr int kCorrelationSide = 64;
 // (E = 0, or not finite) correlates as 0 everywhere. Returns a kern status; on any other than 0 dst
 // is left as it was.
 int AutoCorrelation(const float* src, float* dst, int columns, int rows);
+
+// K alone, before it is resampled back: ws x hs values into k, row-major. For a caller that enlarges
+// K itself (ScaleImageRows) as it reads it. The same statuses; on a failure k is empty.
+int CorrelationCells(const float* src, int columns, int rows, std::vector<float>& k, int& ws, int& hs);
 
 } // namespace doc

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cmath>
 #include <condition_variable>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -22,6 +23,7 @@
 #include <utility>
 
 #include "processing/kernels/Kernels.h"
+#include "processing/kernels/KernelsSimd.h"
 
 namespace doc::fourier {
 
@@ -55,19 +57,41 @@ CCache& Cache() {
     return *cache;
 }
 
-// The in-place layout of the real-to-complex transform: rows of columns / 2 + 1 complex numbers, the
-// real input in the first columns floats of each.
+// The transform runs out of place, straight from the surface's cells (any pointer FFTW's vector code
+// may load from as it loads from the planning arrays), into rows of columns / 2 + 1 complex numbers:
+// the surface is neither copied nor changed. The 0.5 every cell is taken about changes F(0, 0) alone,
+// which is corrected after the transform.
 std::size_t ComplexColumns(int columns) {
     return static_cast<std::size_t>(columns) / 2 + 1;
 }
 
-std::size_t WorkFloats(int columns, int rows) {
+std::size_t InputFloats(int columns, int rows) {
+    return static_cast<std::size_t>(columns) * static_cast<std::size_t>(rows);
+}
+
+std::size_t OutputFloats(int columns, int rows) {
     return 2 * ComplexColumns(columns) * static_cast<std::size_t>(rows);
 }
 
-fftwf_plan MakePlan(float* work, int columns, int rows, unsigned flags) {
-    return fftwf_plan_dft_r2c_2d(rows, columns, work, reinterpret_cast<fftwf_complex*>(work), flags);
+fftwf_plan MakePlan(float* in, fftwf_complex* out, int columns, int rows, unsigned flags) {
+    return fftwf_plan_dft_r2c_2d(rows, columns, in, out, flags);
 }
+
+// Arrays of a size's shape for the planner; FFTW_MEASURE writes over them.
+struct CPlanningArrays {
+    float* in = nullptr;
+    fftwf_complex* out = nullptr;
+    CPlanningArrays(int columns, int rows)
+        : in(static_cast<float*>(fftwf_malloc(sizeof(float) * InputFloats(columns, rows)))),
+          out(static_cast<fftwf_complex*>(fftwf_malloc(sizeof(float) * OutputFloats(columns, rows)))) {}
+    ~CPlanningArrays() {
+        fftwf_free(in);
+        fftwf_free(out);
+    }
+    CPlanningArrays(const CPlanningArrays&) = delete;
+    CPlanningArrays& operator=(const CPlanningArrays&) = delete;
+    explicit operator bool() const { return in && out; }
+};
 
 bool ImportLocked() {
     const std::string path = WisdomPath();
@@ -125,20 +149,19 @@ void Measure() {
             cache.queue.pop_front();
             entry = cache.entries.at(size).get();
         }
-        float* work = static_cast<float*>(fftwf_malloc(sizeof(float) * WorkFloats(size.first, size.second)));
-        if (!work)
-            continue;
         fftwf_plan plan = nullptr;
         std::string wisdom;
         {
+            const CPlanningArrays arrays(size.first, size.second);
+            if (!arrays)
+                continue;
             std::lock_guard<std::mutex> lock(cache.planner);
             fftwf_set_timelimit(kMeasureSeconds);
-            plan = MakePlan(work, size.first, size.second, FFTW_MEASURE);
+            plan = MakePlan(arrays.in, arrays.out, size.first, size.second, FFTW_MEASURE);
             fftwf_set_timelimit(FFTW_NO_TIMELIMIT);
             if (plan)
                 wisdom = ExportLocked();
         }
-        fftwf_free(work);
         if (plan) {
             entry->measured.store(plan, std::memory_order_release);
             WriteWisdom(wisdom);
@@ -146,9 +169,9 @@ void Measure() {
     }
 }
 
-// The plan to run a columns x rows spectrum on now; work is the caller's buffer (its contents may be
-// overwritten). Sets once when the plan belongs to this call alone and must be destroyed after it.
-fftwf_plan Acquire(float* work, int columns, int rows, bool& once) {
+// The plan to run a columns x rows spectrum on now. Sets once when the plan belongs to this call alone
+// and must be destroyed after it.
+fftwf_plan Acquire(int columns, int rows, bool& once) {
     CCache& cache = Cache();
     once = false;
     const Size size{columns, rows};
@@ -166,16 +189,20 @@ fftwf_plan Acquire(float* work, int columns, int rows, bool& once) {
     fftwf_plan plan = nullptr;
     bool measured = false;
     {
+        // Neither planning from wisdom nor estimating touches the arrays: their pages are never used.
+        const CPlanningArrays arrays(columns, rows);
+        if (!arrays)
+            return nullptr;
         std::lock_guard<std::mutex> lock(cache.planner);
         if (!cache.wisdomRead) {
             cache.wisdomRead = true;
             ImportLocked();
         }
         // Wisdom of this size costs nothing to use; FFTW_WISDOM_ONLY makes no plan without it.
-        plan = MakePlan(work, columns, rows, FFTW_MEASURE | FFTW_WISDOM_ONLY);
+        plan = MakePlan(arrays.in, arrays.out, columns, rows, FFTW_MEASURE | FFTW_WISDOM_ONLY);
         measured = plan != nullptr;
         if (!plan)
-            plan = MakePlan(work, columns, rows, FFTW_ESTIMATE);
+            plan = MakePlan(arrays.in, arrays.out, columns, rows, FFTW_ESTIMATE);
     }
     if (!plan)
         return nullptr;
@@ -235,80 +262,161 @@ inline int Exchanged(int i, int n) {
     return i < h ? i + h : (i < 2 * h ? i - h : i);
 }
 
-// One output row of amplitudes: cells [c0, c0 + count) take frequencies u0, u0 + 1, ...; those past
-// the stored half come from the conjugate cell (columns - u, -w).
-void AmplitudeSpan(const fftwf_complex* direct, const fftwf_complex* mirror, int columns, int u0, int count,
-                   float scale, float* out) {
-    const int stored = static_cast<int>(ComplexColumns(columns));
-    const int head = std::max(0, std::min(count, stored - u0));
-    for (int n = 0; n < head; ++n) {
-        const float re = direct[u0 + n][0], im = direct[u0 + n][1];
-        out[n] = scale * std::sqrt(re * re + im * im);
-    }
-    for (int n = head; n < count; ++n) {
-        const fftwf_complex& z = mirror[columns - (u0 + n)];
-        out[n] = scale * std::sqrt(z[0] * z[0] + z[1] * z[1]);
+namespace simd = kern::simd;
+
+// The powers (s re)^2 + (s im)^2 of the L complex numbers at z, in their order or reversed.
+template <int L, bool Backwards>
+__attribute__((always_inline)) inline void PowerLanes(const fftwf_complex* z, float scale, float* out) {
+    if constexpr (L == 1) {
+        const float re = scale * z[0][0], im = scale * z[0][1];
+        out[0] = re * re + im * im;
+    } else {
+        using Floats = simd::Lanes<float, L>;
+        Floats a, b;
+        simd::Load(a, z[0]);
+        simd::Load(b, z[L / 2]);
+        a *= scale;
+        b *= scale;
+        a *= a;
+        b *= b;
+        Floats even, odd;
+        simd::Deinterleave<L>(a, b, even, odd);
+        Floats sum = even + odd;
+        if constexpr (Backwards)
+            simd::Reverse<L>(sum);
+        simd::Store(out, sum);
     }
 }
 
-// The calling thread's work buffer, kept from one spectrum to the next: a 4096 x 4096 transform's
-// 64 MiB would otherwise be allocated, and its pages first touched, on every rebuild. A buffer more
-// than four times larger than asked for is given back. Aligned by fftwf_malloc as the plans expect.
-float* WorkBuffer(std::size_t floats) {
-    struct CWork {
-        float* data = nullptr;
-        std::size_t floats = 0;
-        ~CWork() { fftwf_free(data); }
-    };
-    thread_local CWork work;
-    if (work.data && work.floats >= floats && work.floats / 4 <= floats)
-        return work.data;
-    fftwf_free(work.data);
-    work.data = static_cast<float*>(fftwf_malloc(sizeof(float) * floats));
-    work.floats = work.data ? floats : 0;
-    return work.data;
+// One output row of powers: cells [0, count) take frequencies u0, u0 + 1, ...; those past the stored
+// half come from the conjugate cell (columns - u, -w), read backwards.
+template <int L>
+__attribute__((always_inline)) inline void PowerSpan(const fftwf_complex* direct, const fftwf_complex* mirror,
+                                                     int columns, int u0, int count, float scale,
+                                                     float* out) {
+    const int stored = static_cast<int>(ComplexColumns(columns));
+    const int head = std::max(0, std::min(count, stored - u0));
+    simd::Sweep<L>(
+        head, [&](int n, auto lanes) __attribute__((always_inline)) {
+            PowerLanes<decltype(lanes)::value, false>(direct + u0 + n, scale, out + n);
+        });
+    // Cell n reads mirror[columns - u0 - n]: a vector of cells n .. n + N - 1 reads N numbers that
+    // end there, and turns them round.
+    const fftwf_complex* back = mirror + (columns - u0);
+    simd::Sweep<L>(
+        count - head, [&](int i, auto lanes) __attribute__((always_inline)) {
+            constexpr int N = decltype(lanes)::value;
+            const int n = head + i;
+            PowerLanes<N, (N > 1)>(back - n - (N - 1), scale, out + n);
+        });
+}
+
+// A thread's buffer, kept from one spectrum to the next: a 4096 x 4096 transform's 64 MiB would
+// otherwise be allocated, and its pages first touched, on every rebuild. A buffer more than four
+// times larger than asked for is given back. Aligned by fftwf_malloc as the plans expect.
+class CBuffer {
+public:
+    ~CBuffer() { fftwf_free(m_data); }
+    float* Get(std::size_t floats) {
+        if (m_data && m_floats >= floats && m_floats / 4 <= floats)
+            return m_data;
+        fftwf_free(m_data);
+        m_data = static_cast<float*>(fftwf_malloc(sizeof(float) * floats));
+        m_floats = m_data ? floats : 0;
+        return m_data;
+    }
+
+private:
+    float* m_data = nullptr;
+    std::size_t m_floats = 0;
+};
+
+// A surface of one height: its spectrum is the zero frequency's alone, written without a transform
+// (whose rounding would leave specks of the order of 1e-7 where the spectrum is exactly 0).
+bool Constant(const float* src, std::size_t cells) {
+    const float first = src[0];
+    for (std::size_t i = 1; i < cells; ++i)
+        if (!(src[i] == first))
+            return false;
+    return first == first;
 }
 
 } // namespace
 
-int AmplitudeSpectrum(const float* src, float* dst, int columns, int rows) {
+int PowerSpectrum(const float* src, int columns, int rows, float* dst, std::size_t stride,
+                  const RowHook& hook) {
     if (!src || !dst)
         return StsNullPtr;
-    if (columns < 1 || rows < 1)
+    if (columns < 1 || rows < 1 || stride < static_cast<std::size_t>(columns))
         return StsSize;
-    const std::size_t stride = 2 * ComplexColumns(columns);
-    float* work = WorkBuffer(WorkFloats(columns, rows));
-    if (!work)
+    const std::size_t cells = InputFloats(columns, rows);
+    auto row = [&](int r) { return dst + static_cast<std::size_t>(r) * stride; };
+    if (Constant(src, cells)) {
+        const float amplitude = 2.0f * (src[0] - 0.5f);
+        for (int r = 0; r < rows; ++r) {
+            std::fill_n(row(r), columns, 0.0f);
+            if (r == rows / 2)
+                row(r)[columns / 2] = amplitude * amplitude;
+            if (hook)
+                hook(r, row(r));
+        }
+        return StsNoErr;
+    }
+    thread_local CBuffer output, input;
+    auto* spectrum = reinterpret_cast<fftwf_complex*>(output.Get(OutputFloats(columns, rows)));
+    if (!spectrum)
         return StsNoMem;
+    // FFTW's vector code expects the input aligned as the planning arrays were: a surface that is not
+    // is copied first.
+    float* in = const_cast<float*>(src); // r2c transforms keep their input by default
+    if (fftwf_alignment_of(in) != 0) {
+        in = input.Get(cells);
+        if (!in)
+            return StsNoMem;
+        std::copy_n(src, cells, in);
+    }
     bool once = false;
-    fftwf_plan plan = Acquire(work, columns, rows, once);
+    fftwf_plan plan = Acquire(columns, rows, once);
     if (!plan)
         return StsFftPlan;
-    for (int y = 0; y < rows; ++y) {
-        const float* in = src + static_cast<std::size_t>(y) * columns;
-        float* row = work + y * stride;
-        for (int x = 0; x < columns; ++x)
-            row[x] = in[x] - 0.5f;
-    }
-    auto* spectrum = reinterpret_cast<fftwf_complex*>(work);
-    fftwf_execute_dft_r2c(plan, work, spectrum);
+    fftwf_execute_dft_r2c(plan, in, spectrum);
     if (once)
         Release(plan);
+    spectrum[0][0] =
+        static_cast<float>(static_cast<double>(spectrum[0][0]) - 0.5 * static_cast<double>(cells));
 
     // F is normalised by columns * rows and the amplitude is twice its modulus.
-    const float scale = static_cast<float>(2.0 / (static_cast<double>(columns) * rows));
+    const float scale = static_cast<float>(2.0 / static_cast<double>(cells));
     const std::size_t half = ComplexColumns(columns);
     const int k = columns / 2;
     for (int r = 0; r < rows; ++r) {
         const int w = Exchanged(r, rows);
         const fftwf_complex* direct = spectrum + static_cast<std::size_t>(w) * half;
         const fftwf_complex* mirror = spectrum + static_cast<std::size_t>((rows - w) % rows) * half;
-        float* out = dst + static_cast<std::size_t>(r) * columns;
-        AmplitudeSpan(direct, mirror, columns, k, k, scale, out);     // cells 0 .. k - 1
-        AmplitudeSpan(direct, mirror, columns, 0, k, scale, out + k); // cells k .. 2k - 1
-        AmplitudeSpan(direct, mirror, columns, 2 * k, columns - 2 * k, scale, out + 2 * k); // odd: last
+        float* out = row(r);
+        simd::RunSimd([&](auto bytes) __attribute__((always_inline)) {
+            constexpr int L = decltype(bytes)::value / 4;
+            PowerSpan<L>(direct, mirror, columns, k, k, scale, out);     // cells 0 .. k - 1
+            PowerSpan<L>(direct, mirror, columns, 0, k, scale, out + k); // cells k .. 2k - 1
+            PowerSpan<L>(direct, mirror, columns, 2 * k, columns - 2 * k, scale, out + 2 * k); // odd: last
+        });
+        if (hook)
+            hook(r, out);
     }
     return StsNoErr;
+}
+
+int AmplitudeSpectrum(const float* src, float* dst, int columns, int rows) {
+    if (!src || !dst)
+        return StsNullPtr;
+    if (columns < 1 || rows < 1)
+        return StsSize;
+    // dst may be src: the transform has read every cell before the first row is written.
+    return PowerSpectrum(src, columns, rows, dst, static_cast<std::size_t>(columns),
+                         [columns](int, float* row) {
+                             for (int x = 0; x < columns; ++x)
+                                 row[x] = std::sqrt(row[x]);
+                         });
 }
 
 PlanState StateOf(int columns, int rows) {

@@ -18,6 +18,8 @@
 // The wisdom file is $VANTRI_FFTW_WISDOM when set ("" or "off" turns wisdom off), else
 // $XDG_CACHE_HOME/vantri/fftwf-wisdom, else ~/.cache/vantri/fftwf-wisdom; the folder is made when
 // missing and any failure to read or write it is ignored.
+#include <cstddef>
+#include <functional>
 #include <string>
 
 namespace doc::fourier {
@@ -30,6 +32,14 @@ constexpr int kCachedSizes = 16;
 // that it lands on (columns / 2, rows / 2) and with an odd side the last row or column stays put.
 // Returns a kern status (0 for success); on any other status dst is left as it was.
 int AmplitudeSpectrum(const float* src, float* dst, int columns, int rows);
+
+// The same spectrum's squared amplitudes, row r into dst + r * stride (stride >= columns; dst may be
+// src with stride columns). hook, when given, is called with each row as soon as it is written, while
+// it is still in the cache, and may change it. A surface of one height is not transformed: its
+// spectrum is exactly 0 but at the centre. The same statuses as AmplitudeSpectrum.
+using RowHook = std::function<void(int row, float* cells)>;
+int PowerSpectrum(const float* src, int columns, int rows, float* dst, std::size_t stride,
+                  const RowHook& hook = nullptr);
 
 // How the cache plans a size now.
 enum class PlanState { None, Estimated, Measured };

@@ -1,4 +1,6 @@
 #pragma once
+#include <functional>
+
 // Resampling of float luminance images, Qt-free and without a GL context: the texture of a 2D image
 // and the spectral windows' grids go through it.
 
@@ -15,5 +17,11 @@ namespace doc {
 // Levels outside 0..1 (and NaN, as 0) are clamped first, where GLU's conversion is undefined. Returns
 // false for null buffers, sides below 1 or when memory runs out.
 bool ScaleImage(const float* in, int columns, int rows, float* out, int outWidth, int outHeight);
+
+// The same resampling handed over a row at a time: row(i, cells) for i = 0 .. outHeight - 1 in order,
+// cells valid during the call. For a caller that reads the result as it comes, or more than once,
+// without a grid of it. Returns false as ScaleImage does, before the first row.
+bool ScaleImageRows(const float* in, int columns, int rows, int outWidth, int outHeight,
+                    const std::function<void(int, const float*)>& row);
 
 } // namespace doc

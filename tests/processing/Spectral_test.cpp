@@ -89,6 +89,36 @@ TEST(Spectrum, EqualsTheDirectTransformOnEvenOddAndDegenerateSizes) {
     ExpectDirect(16, 4, 4);
     ExpectDirect(1, 9, 5);
     ExpectDirect(10, 1, 6);
+    // Rows wide enough for whole vectors of either width on both halves, the mirrored one included.
+    ExpectDirect(40, 6, 7);
+    ExpectDirect(37, 3, 8);
+}
+
+TEST(Spectrum, AnUnalignedSurfaceAndAWiderDestinationGiveTheSameRows) {
+    const int columns = 24, rows = 10;
+    const std::vector<float> grid = Random(columns, rows, 9);
+    const std::vector<float> want = Filtered(grid, columns, rows, FilterType::Spectrum);
+    // The surface one float past an aligned start, read where it lies or copied first.
+    std::vector<float> shifted(grid.size() + 1);
+    std::copy(grid.begin(), grid.end(), shifted.begin() + 1);
+    const std::size_t stride = columns + 5;
+    std::vector<float> power(stride * rows, -1.0f);
+    int next = 0;
+    ASSERT_EQ(doc::fourier::PowerSpectrum(shifted.data() + 1, columns, rows, power.data(), stride,
+                                          [&](int row, float* cells) {
+                                              EXPECT_EQ(row, next++);
+                                              EXPECT_EQ(cells, power.data() + row * stride);
+                                          }),
+              0);
+    EXPECT_EQ(next, rows);
+    for (int y = 0; y < rows; ++y)
+        for (std::size_t x = 0; x < stride; ++x) {
+            const float v = power[y * stride + x];
+            if (x < std::size_t(columns))
+                ASSERT_NEAR(std::sqrt(v), want[y * columns + x], 1e-6f) << x << ", " << y;
+            else
+                ASSERT_EQ(v, -1.0f) << "beyond the row: " << x << ", " << y;
+        }
 }
 
 TEST(Spectrum, ACosineAlongXGivesTwoPeaksOfItsAmplitude) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "processing/Filter.h"
+#include "processing/ScaleImage.h"
 #include "view2d/ColorTransfer.h"
 
 using surface::BuildTexture;
@@ -252,6 +253,48 @@ TEST(ScaleImage, HalvingAWideImageGivesEveryBlockItsMean) {
             ASSERT_EQ(out[std::size_t(j) + std::size_t(i) * 37], float((sum + 2) / 4) / 65535.0f)
                 << j << "," << i;
         }
+}
+
+TEST(ScaleImage, AnIntegerReductionIsTheExactRoundedMeanOfItsBlocks) {
+    // 16 x 8 blocks of 16-bit levels: sums below 2^24, so the float arithmetic must be exact.
+    const int columns = 1024, rows = 256, w = 64, h = 32;
+    std::vector<float> grid = RandomGrid(columns, rows, 12);
+    grid[5] = std::nanf(""), grid[700] = 2.0f, grid[9000] = -1.0f;
+    std::vector<float> out(std::size_t(w) * h);
+    ASSERT_TRUE(ScaleImage(grid.data(), columns, rows, out.data(), w, h));
+    for (int i = 0; i < h; ++i)
+        for (int j = 0; j < w; ++j) {
+            long sum = 0;
+            for (int y = 8 * i; y < 8 * i + 8; ++y)
+                for (int x = 16 * j; x < 16 * j + 16; ++x) {
+                    const float v = grid[std::size_t(y) * columns + x];
+                    sum += std::isnan(v) ? 0 : static_cast<int>(65535.0f * std::min(std::max(v, 0.0f), 1.0f));
+                }
+            // (sum + 0.5) / 128, truncated
+            ASSERT_EQ(out[std::size_t(i) * w + j], float((2 * sum + 1) / 256) / 65535.0f) << j << ", " << i;
+        }
+}
+
+TEST(ScaleImage, RowByRowGivesTheSameRowsAtEverySize) {
+    struct {
+        int columns, rows, width, height;
+    } const cases[] = {
+        {64, 32, 32, 16}, {256, 128, 64, 32}, {300, 70, 64, 64}, {64, 64, 1000, 70}, {3, 2, 7, 5}};
+    for (const auto& c : cases) {
+        const std::vector<float> grid = RandomGrid(c.columns, c.rows, 13);
+        std::vector<float> whole(std::size_t(c.width) * c.height);
+        ASSERT_TRUE(ScaleImage(grid.data(), c.columns, c.rows, whole.data(), c.width, c.height));
+        int next = 0;
+        ASSERT_TRUE(doc::ScaleImageRows(grid.data(), c.columns, c.rows, c.width, c.height,
+                                        [&](int i, const float* row) {
+                                            ASSERT_EQ(i, next++);
+                                            for (int j = 0; j < c.width; ++j)
+                                                ASSERT_EQ(row[j], whole[std::size_t(i) * c.width + j])
+                                                    << c.columns << " x " << c.rows << " to " << c.width
+                                                    << " x " << c.height << " at " << j << ", " << i;
+                                        }));
+        EXPECT_EQ(next, c.height);
+    }
 }
 
 TEST(ScaleImage, EnlargingInterpolatesAndWrapsAtTheEdges) {

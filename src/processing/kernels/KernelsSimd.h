@@ -35,6 +35,48 @@ template <class To, class From> __attribute__((always_inline)) inline void Conve
         to = __builtin_convertvector(from, To);
 }
 
+// The even and the odd lanes of a followed by b, for vectors of four or eight lanes. Clang spells
+// GCC's two-vector shuffle with the indices as arguments.
+template <int L, class V>
+__attribute__((always_inline)) inline void Deinterleave(const V& a, const V& b, V& even, V& odd) {
+    static_assert(L == 4 || L == 8, "four or eight lanes");
+#if defined(__clang__)
+    if constexpr (L == 4) {
+        even = __builtin_shufflevector(a, b, 0, 2, 4, 6);
+        odd = __builtin_shufflevector(a, b, 1, 3, 5, 7);
+    } else {
+        even = __builtin_shufflevector(a, b, 0, 2, 4, 6, 8, 10, 12, 14);
+        odd = __builtin_shufflevector(a, b, 1, 3, 5, 7, 9, 11, 13, 15);
+    }
+#else
+    using Mask = Lanes<int, L>;
+    if constexpr (L == 4) {
+        even = __builtin_shuffle(a, b, Mask{0, 2, 4, 6});
+        odd = __builtin_shuffle(a, b, Mask{1, 3, 5, 7});
+    } else {
+        even = __builtin_shuffle(a, b, Mask{0, 2, 4, 6, 8, 10, 12, 14});
+        odd = __builtin_shuffle(a, b, Mask{1, 3, 5, 7, 9, 11, 13, 15});
+    }
+#endif
+}
+
+// The lanes of v in the opposite order.
+template <int L, class V> __attribute__((always_inline)) inline void Reverse(V& v) {
+    static_assert(L == 4 || L == 8, "four or eight lanes");
+#if defined(__clang__)
+    if constexpr (L == 4)
+        v = __builtin_shufflevector(v, v, 3, 2, 1, 0);
+    else
+        v = __builtin_shufflevector(v, v, 7, 6, 5, 4, 3, 2, 1, 0);
+#else
+    using Mask = Lanes<int, L>;
+    if constexpr (L == 4)
+        v = __builtin_shuffle(v, Mask{3, 2, 1, 0});
+    else
+        v = __builtin_shuffle(v, Mask{7, 6, 5, 4, 3, 2, 1, 0});
+#endif
+}
+
 // ---- Dispatch.
 
 #if defined(__x86_64__) || defined(__i386__)

@@ -56,6 +56,7 @@ TEST_F(GluResample, ScaleImageGivesWhatGluGives) {
         long steps;
     } const cases[] = {
         {{512, 256}, {256, 128}, 0}, // halved: exact
+        {{1024, 512}, {64, 64}, 1},  // an integer reduction, summed in integers
         {{300, 200}, {256, 128}, 1}, // shrunk
         {{77, 33}, {128, 64}, 1},    // enlarged
         {{1000, 10}, {512, 16}, 1},  // one side each way
