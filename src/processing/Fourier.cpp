@@ -347,7 +347,7 @@ int PowerSpectrum(const float* src, int columns, int rows, float* dst, std::size
                   const RowHook& hook) {
     if (!src || !dst)
         return StsNullPtr;
-    if (columns < 1 || rows < 1 || stride < static_cast<std::size_t>(columns))
+    if (columns < 1 || rows < 1 || (stride != 0 && stride < static_cast<std::size_t>(columns)))
         return StsSize;
     const std::size_t cells = InputFloats(columns, rows);
     auto row = [&](int r) { return dst + static_cast<std::size_t>(r) * stride; };

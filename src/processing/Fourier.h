@@ -34,8 +34,9 @@ constexpr int kCachedSizes = 16;
 int AmplitudeSpectrum(const float* src, float* dst, int columns, int rows);
 
 // The same spectrum's squared amplitudes, row r into dst + r * stride (stride >= columns; dst may be
-// src with stride columns). hook, when given, is called with each row as soon as it is written, while
-// it is still in the cache, and may change it. A surface of one height is not transformed: its
+// src with stride columns; stride 0 writes every row into the one row at dst, for a hook that takes
+// each away). hook, when given, is called with each row as soon as it is written, while it is still
+// in the cache, and may change it. A surface of one height is not transformed: its
 // spectrum is exactly 0 but at the centre. The same statuses as AmplitudeSpectrum.
 using RowHook = std::function<void(int row, float* cells)>;
 int PowerSpectrum(const float* src, int columns, int rows, float* dst, std::size_t stride,
