@@ -66,7 +66,7 @@ void ImageSection(std::string& text, const NsImage& image, const Placement& plac
         "\\Valid data len X: " + columns,
         "\\@2:Image Data: S [" + image.type + "] \"" + image.type + "\"",
         "\\@Z magnify: C [2:Z scale] 1.0 ",
-        "\\@2:Z scale: V" + scale + image.zScale + " V",
+        "\\@2:Z scale: V" + scale + image.zScale + " " + image.zUnit,
         "\\@2:Z offset: V" + scale + "      0 V",
     };
     Line(text, "\\*Ciao image list");
@@ -102,6 +102,8 @@ std::string HeaderText(const NsFile& file, const std::vector<Placement>& placed,
         Line(text, "\\X sensitivity: 117.001");
         Line(text, "\\@" + file.scannerSensName + ": V " + Number(file.scannerSens) + " nm/V");
         Line(text, "\\@Sens. Current: V 10.00000 nA/V");
+        for (const std::string& line : file.scannerLines)
+            Line(text, line);
     }
     if (file.scanList) {
         // Real files repeat scan size and line length here; readers must not take them.
@@ -113,6 +115,8 @@ std::string HeaderText(const NsFile& file, const std::vector<Placement>& placed,
         Line(text, "\\@" + file.phaseSensName + ": V " + Number(file.phaseSens) + " deg/V");
         Line(text, "\\@Sens. Amplitude: V 1.000000 ");
         Line(text, "\\@1:Z limit: V [Sens. Zscan] (0.006713867 V/LSB) 440.0000 V");
+        for (const std::string& line : file.scanLines)
+            Line(text, line);
     }
     for (std::size_t k = 0; k < file.images.size(); ++k)
         ImageSection(text, file.images[k], placed[k]);
@@ -124,8 +128,13 @@ std::string HeaderText(const NsFile& file, const std::vector<Placement>& placed,
 } // namespace
 
 std::string MakeNanoScope(const NsFile& file) {
-    for (const NsImage& image : file.images)
+    for (const NsImage& image : file.images) {
         bytes::CheckCount(image.samples, image.columns, image.rows, "NsImage");
+        if (!image.wideSamples.empty() &&
+            (image.bytesPerPixel != 4 || image.wideSamples.size() != bytes::Count(image.columns, image.rows)))
+            throw std::invalid_argument(
+                "NsImage: wide samples need 4 bytes per pixel and columns*rows values");
+    }
     std::size_t headerSize = file.headerSize;
     std::vector<Placement> placed;
     std::string text;
@@ -147,12 +156,20 @@ std::string MakeNanoScope(const NsFile& file) {
     out.replace(0, text.size(), text);
     if (file.endMark)
         out[text.size()] = '\x1A';
-    for (std::size_t k = 0; k < placed.size(); ++k)
-        if (placed[k].written)
-            bytes::PutSamples(out, static_cast<std::size_t>(placed[k].offset),
-                              bytes::Samples(file.images[k].samples, file.images[k].columns,
-                                             file.images[k].rows, file.images[k].seed, "NsImage"),
-                              file.images[k].bytesPerPixel);
+    for (std::size_t k = 0; k < placed.size(); ++k) {
+        if (!placed[k].written)
+            continue;
+        const std::vector<std::int32_t>& wide = file.images[k].wideSamples;
+        if (!wide.empty()) {
+            for (std::size_t i = 0; i < wide.size(); ++i)
+                bytes::Put(out, static_cast<std::size_t>(placed[k].offset) + 4 * i, wide[i], 4);
+            continue;
+        }
+        bytes::PutSamples(out, static_cast<std::size_t>(placed[k].offset),
+                          bytes::Samples(file.images[k].samples, file.images[k].columns, file.images[k].rows,
+                                         file.images[k].seed, "NsImage"),
+                          file.images[k].bytesPerPixel);
+    }
     out += file.trailer;
     bytes::Truncate(out, file.truncateTo);
     return out;
