@@ -21,6 +21,8 @@ constexpr std::size_t kNtMdtImageHeader = 8;
 constexpr std::size_t kNanotopHeader = 512;
 constexpr std::uint64_t kNanotopMaxSamples = 0x100000;
 constexpr unsigned long long kNanoScopeMinVersion = 0x04300000ull;
+// From this version on the application opens 32-bit images, narrowed to 16 bits.
+constexpr unsigned long long kNanoScopeWideVersion = 0x09200000ull;
 // NanoScope headers are a few tens of KiB; a file without the end mark this far in is not one.
 constexpr std::size_t kNanoScopeMaxHeader = std::size_t{1} << 20;
 // Rows wider than this are read a piece at a time.
@@ -67,6 +69,7 @@ struct CGrid {
     std::uint64_t columns = 0; // K
     std::uint64_t rows = 0;    // L
     unsigned bytesPerSample = 2;
+    bool narrowed = false; // 32-bit samples that the application narrows to 16 bits
 };
 
 std::int32_t Sample(const std::uint8_t* p, unsigned bytes) {
@@ -179,7 +182,8 @@ Result NanoScopeGrid(std::FILE* file, CGrid& grid) {
     if (!ValueAfter(text, "\\Version:", version))
         return kFail;
     // Base from the prefix: 0x hexadecimal, a leading 0 octal, else decimal.
-    if (std::strtoull(version.c_str(), nullptr, 0) < kNanoScopeMinVersion)
+    const unsigned long long number = std::strtoull(version.c_str(), nullptr, 0);
+    if (number < kNanoScopeMinVersion)
         return kFail;
 
     static const char kImageList[] = "\\*Ciao image list";
@@ -201,7 +205,25 @@ Result NanoScopeGrid(std::FILE* file, CGrid& grid) {
     if (bytes != 1 && bytes != 2 && bytes != 4)
         return kFail;
     grid.bytesPerSample = static_cast<unsigned>(bytes);
+    grid.narrowed = bytes == 4 && number >= kNanoScopeWideVersion;
     return kOk;
+}
+
+// 32-bit samples as the application holds them: shifted right by the smallest s that brings their
+// span within 16 bits, then centred on 0.
+void Narrow(std::vector<std::int32_t>& values) {
+    if (values.empty())
+        return;
+    // Offset by 2^31 the samples are unsigned and shift without regard to sign.
+    auto biased = [](std::int32_t v) { return static_cast<std::uint32_t>(v) ^ 0x80000000u; };
+    const auto range = std::minmax_element(values.begin(), values.end());
+    const std::uint32_t low = biased(*range.first), high = biased(*range.second);
+    int s = 0;
+    while ((high >> s) - (low >> s) > 0xFFFFu)
+        ++s;
+    const std::uint32_t middle = (low >> s) + ((high >> s) - (low >> s) + 1) / 2;
+    for (std::int32_t& v : values)
+        v = static_cast<std::int32_t>(biased(v) >> s) - static_cast<std::int32_t>(middle);
 }
 
 // --- NT-MDT --------------------------------------------------------------------------------------
@@ -371,6 +393,8 @@ Result FirstImage(Format format, std::FILE* file, CSamples& out) {
         result = SampleGrid(file, grid, rows, columns, samples.values);
         if (result != kOk)
             return result;
+        if (grid.narrowed)
+            Narrow(samples.values);
         samples.columns = grid.columns;
         samples.rows = grid.rows;
         out = std::move(samples);

@@ -33,7 +33,9 @@ struct CSamples {
 };
 
 // Reads every sample of the first image that Render draws from, with Render's checks: kOk, kFail,
-// kInvalidArg without a file, kOutOfMemory past kMaxPicturePixels samples.
+// kInvalidArg without a file, kOutOfMemory past kMaxPicturePixels samples. The 32-bit samples of a
+// NanoScope file of version 9.2 or later come narrowed to 16 bits as the application holds them
+// (Render maps them unnarrowed: the picture is the same but for rounding).
 Result FirstImage(Format format, std::FILE* file, CSamples& out);
 
 // The format of a file name's extension: .000 to .099 NanoScope III, .mdt NT-MDT, .spm NANOTOP-205,

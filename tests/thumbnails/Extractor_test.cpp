@@ -149,6 +149,34 @@ TEST(ThumbnailNanoScope, SampleWidths) {
     }
 }
 
+TEST(ThumbnailNanoScope, ThirtyTwoBitSamplesFromVersion92ComeNarrowedAsTheApplicationHoldsThem) {
+    NanoScopeShape shape;
+    shape.columns = 3;
+    shape.rows = 1;
+    shape.bytesPerPixel = 4;
+    const std::int32_t wide[3] = {-3000000, 2000000, 0};
+    for (const char* version : {"0x09200000", "0x09100000"}) {
+        SCOPED_TRACE(version);
+        shape.version = version;
+        const std::string bytes = NanoScope(shape, [&](int c, int) { return wide[c]; });
+        std::FILE* file = AsFile(bytes);
+        ASSERT_NE(file, nullptr);
+        CSamples samples;
+        EXPECT_EQ(FirstImage(Format::kNanoScope, file, samples), kOk);
+        std::fclose(file);
+        // Span 5000000: 7 bits shifted out, then centred. Older files are drawn as they are.
+        const bool newer = std::string(version) == "0x09200000";
+        const std::vector<std::int32_t> expected = newer ? std::vector<std::int32_t>{-19532, 19531, 3906}
+                                                         : std::vector<std::int32_t>(wide, wide + 3);
+        EXPECT_EQ(samples.values, expected);
+        const CDrawn drawn = Draw(Format::kNanoScope, bytes, 3, 1);
+        ASSERT_EQ(drawn.result, kOk);
+        EXPECT_EQ(drawn.Grey(0, 0), 0);
+        EXPECT_EQ(drawn.Grey(1, 0), 255);
+        EXPECT_EQ(drawn.Grey(2, 0), 153);
+    }
+}
+
 TEST(ThumbnailNanoScope, FirstImageSectionOnly) {
     // The scan list's "Samps/line: 8" comes first and the second image list points at offset 1;
     // a 16 x 16 ramp drawn 16 x 16 shows both were passed over.
