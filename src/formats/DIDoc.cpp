@@ -114,6 +114,7 @@ struct CScaleLine {
     std::string sensName;
     std::string volts;
     std::size_t voltsAt = 0;
+    std::string unit; // the token after the volts, if any
 };
 bool ParseScaleLine(const std::string& line, CScaleLine& scale) {
     CTokens tokens(line);
@@ -123,7 +124,68 @@ bool ParseScaleLine(const std::string& line, CScaleLine& scale) {
         !std::isfinite(ParseDouble(scale.volts)))
         return false;
     scale.voltsAt = tokens.Start();
+    tokens.Next(" \r\n", scale.unit);
     return true;
+}
+
+// The image types of newer files, whose sensitivity may be in either list and whose units come from
+// the header.
+bool IsNewerType(const std::string& type) {
+    return type == "Height Sensor" || type == "Amplitude Error" || type == "Peak Force Error" ||
+           type == "Deflection";
+}
+
+// A unit text as the unit table spells it: "~" is the micro sign, and the degree and masculine
+// ordinal signs (in Latin-1 or UTF-8) stand for degrees.
+std::string TableUnit(std::string unit) {
+    if (unit == "\xBA" || unit == "\xB0" || unit == "\xC2\xBA" || unit == "\xC2\xB0")
+        return "deg";
+    std::replace(unit.begin(), unit.end(), '~', '\xB5');
+    return unit;
+}
+
+// A unit that can carry a full scale: in the table, not empty, and not a force (the newer files'
+// force channels are scaled by calibrations this reader does not read).
+bool IsHeightUnit(const std::string& unit) {
+    return !unit.empty() && unit.size() <= kUnitChars && ph::Size::is_unit(unit.c_str()) &&
+           ph::Size(1.0, unit.c_str()).dimension() != ph::Size(1.0, "N").dimension();
+}
+
+// The factor of unit over base when unit is base itself or base with a decimal prefix; 0 otherwise.
+double PrefixFactor(const std::string& unit, const std::string& base) {
+    if (base.empty() || unit.size() < base.size() ||
+        unit.compare(unit.size() - base.size(), base.size(), base))
+        return 0.0;
+    const std::string prefix = unit.substr(0, unit.size() - base.size());
+    static const struct {
+        const char* prefix;
+        double factor;
+    } kPrefixes[] = {{"", 1.0},   {"G", 1e9},     {"M", 1e6},  {"k", 1e3},
+                     {"m", 1e-3}, {"\xB5", 1e-6}, {"n", 1e-9}, {"p", 1e-12}};
+    for (const auto& p : kPrefixes)
+        if (prefix == p.prefix)
+            return p.factor;
+    return 0.0;
+}
+
+// F and its unit for the newer types, from the sensitivity s with its unit (empty when none) and the
+// Z scale's volts with theirs. Without a sensitivity unit F is s x volts in the volts' unit; with
+// "A/B" the volts' unit must be B or a prefixed B, and F is s x volts x the prefix's factor in A.
+bool NewerFullScale(double s, const std::string& sensUnit, double volts, const std::string& voltsUnit,
+                    double& full, std::string& unit) {
+    const std::string v = TableUnit(voltsUnit);
+    if (sensUnit.empty()) {
+        full = s * volts;
+        unit = v;
+        return IsHeightUnit(unit);
+    }
+    const std::size_t slash = sensUnit.find('/');
+    if (slash == std::string::npos)
+        return false;
+    const double factor = PrefixFactor(v, TableUnit(sensUnit.substr(slash + 1)));
+    unit = TableUnit(sensUnit.substr(0, slash));
+    full = s * volts * factor;
+    return factor != 0.0 && IsHeightUnit(unit);
 }
 
 std::wstring W(const std::string& text) {
@@ -147,6 +209,24 @@ std::vector<std::size_t> ImageSections(const std::string& header) {
          hit = header.find(kImageList, hit + 1))
         sections.push_back(hit + 1);
     return sections;
+}
+
+int NarrowCounts(const std::int32_t* counts, std::size_t count, std::int16_t* out) {
+    if (count == 0)
+        return 0;
+    // Offset by 2^31 the counts are unsigned and shift without regard to sign.
+    auto biased = [](std::int32_t v) { return static_cast<std::uint32_t>(v) ^ 0x80000000u; };
+    const auto [lo, hi] = std::minmax_element(counts, counts + count);
+    const std::uint32_t low = biased(*lo), high = biased(*hi);
+    int s = 0;
+    while ((high >> s) - (low >> s) > 0xFFFFu)
+        ++s;
+    // The middle rounded up, so that a span of exactly 65535 runs from -32768 to 32767.
+    const std::uint32_t middle = (low >> s) + ((high >> s) - (low >> s) + 1) / 2;
+    for (std::size_t i = 0; i < count; ++i)
+        out[i] = static_cast<std::int16_t>(static_cast<std::int32_t>(biased(counts[i]) >> s) -
+                                           static_cast<std::int32_t>(middle));
+    return s;
 }
 
 long long FindImageSection(const std::string& header, int k) {
@@ -196,6 +276,7 @@ void CDIDoc::CheckVersion() {
         std::strtoul(RestOfLine(header, versionAt + std::strlen("\\Version:")).c_str(), nullptr, 0);
     if (version < 0x04300000UL)
         Fail(L"file format versions lower as 4.30 is not support, as yet.", this);
+    m_ulVersion = version;
 }
 
 void CDIDoc::ReadSection() {
@@ -209,9 +290,12 @@ void CDIDoc::ReadSection() {
     m_section = header.substr(static_cast<std::size_t>(sectionAt), sectionEnd - sectionAt);
 }
 
-// Scan size: Y extent, X extent and the lateral unit.
+// Scan size: Y extent, X extent and the lateral unit. Newer files spell the key "\Scan Size:"; where
+// both are written the usual spelling is taken.
 void CDIDoc::ReadScanSize() {
-    const std::size_t at = m_section.find("\\Scan size:");
+    std::size_t at = m_section.find("\\Scan size:");
+    if (at == std::string::npos)
+        at = m_section.find("\\Scan Size:");
     CTokens tokens(at == std::string::npos ? std::string()
                                            : RestOfLine(m_section, at + std::strlen("\\Scan size:")));
     std::string first, second, unit;
@@ -248,17 +332,34 @@ void CDIDoc::ReadImageType() {
 // The height that the whole 16-bit span stands for: the Z scale's volts, times the sensitivity that
 // the Z scale names in brackets for heights and phases.
 void CDIDoc::ReadFullScale() {
-    std::string sensName;
+    CScaleLine scale;
     {
         const std::size_t at = m_section.find("Z scale: V");
-        CScaleLine scale;
         if (at == std::string::npos || !ParseScaleLine(RestOfLine(m_section, at), scale))
             Fail(L"parameter \"Z scale: V\" is inaccessible.", this);
-        sensName = scale.sensName;
         m_strScaleValue = scale.volts;
     }
     const double volts = ParseDouble(m_strScaleValue);
+    const std::string key = "\\@" + scale.sensName + ": V";
+    const std::wstring noSensitivity = L"parameter \"" + W(key) + L"\" is inaccessible.";
 
+    // The sensitivity line of a list section: its number and the unit token after it (empty when
+    // none). False when the section has no such line.
+    auto findSensitivity = [&](const std::string& section, double& s, std::string& unit) {
+        const std::size_t at = section.find(key);
+        if (at == std::string::npos)
+            return false;
+        const std::string rest = RestOfLine(section, at + key.size());
+        s = ParseDouble(rest);
+        if (!std::isfinite(s))
+            Fail(noSensitivity, this);
+        CTokens tokens(rest);
+        std::string number;
+        unit.clear();
+        if (tokens.Next(" ", number))
+            tokens.Next(" ", unit);
+        return true;
+    };
     auto sensitivity = [&](const char* marker) {
         std::string section;
         const std::wstring name = W(marker);
@@ -270,13 +371,10 @@ void CDIDoc::ReadFullScale() {
         case SectionError::None:
             break;
         }
-        const std::string key = "\\@" + sensName + ": V";
-        const std::size_t at = section.find(key);
-        if (at == std::string::npos)
-            Fail(L"parameter \"" + W(key) + L"\" is inaccessible.", this);
-        const double s = ParseDouble(RestOfLine(section, at + key.size()));
-        if (!std::isfinite(s))
-            Fail(L"parameter \"" + W(key) + L"\" is inaccessible.", this);
+        double s = 0.0;
+        std::string unit;
+        if (!findSensitivity(section, s, unit))
+            Fail(noSensitivity, this);
         return s;
     };
     if (m_strType == "Height") {
@@ -288,6 +386,24 @@ void CDIDoc::ReadFullScale() {
     } else if (m_strType == "Amplitude") {
         m_dFullScale = volts;
         m_strHeightUnit = "V";
+    } else if (IsNewerType(m_strType)) {
+        // The scanner list first: a Height Sensor's "Sens. ZsensSens" is only in the scan list, and
+        // the scanner list's "Sens. Zsens" must not be taken for it.
+        double s = 0.0;
+        std::string unit;
+        bool found = false;
+        for (const char* marker : {"\\*Scanner list", "\\*Ciao scan list"}) {
+            std::string section;
+            if (FindSection(m_index->header, marker, section) == SectionError::None &&
+                findSensitivity(section, s, unit)) {
+                found = true;
+                break;
+            }
+        }
+        if (!found)
+            Fail(noSensitivity, this);
+        if (!NewerFullScale(s, unit, volts, scale.unit, m_dFullScale, m_strHeightUnit))
+            Fail(W(m_strType) + L" is unsupported format of \"Image Data\".", this);
     } else {
         Fail(W(m_strType) + L" is unsupported format of \"Image Data\".", this);
     }
@@ -306,13 +422,25 @@ void CDIDoc::Load(fw::CArchive& ar) {
     ReadScanSize();
     ReadImageType();
     ReadFullScale();
-    if (bytesPerPixel != 2)
+    const bool newer = m_ulVersion >= kWideVersion;
+    if (bytesPerPixel != 2 && !(newer && bytesPerPixel == 4))
         Fail(L"this file format is not supported, as yet", this);
 
     // Sizes are checked against the file before anything is allocated or read.
     if (samples <= 0 || lines <= 0 || samples > INT32_MAX || lines > INT32_MAX)
         Fail(L"size of the image is incorrect.", this);
-    const std::uint64_t bytes = static_cast<std::uint64_t>(samples) * static_cast<std::uint64_t>(lines) * 2;
+    // At most (2^31 - 1)^2 x 4 bytes: within 64 bits.
+    const std::uint64_t bytes = static_cast<std::uint64_t>(samples) * static_cast<std::uint64_t>(lines) *
+                                static_cast<std::uint64_t>(bytesPerPixel);
+    // Newer files state each image's length; one that disagrees with the size is laid out in a way
+    // this reader does not know.
+    if (newer) {
+        const std::size_t at = m_section.find("\\Data length:");
+        if (at == std::string::npos ||
+            DecimalValue(RestOfLine(m_section, at + std::strlen("\\Data length:"))) !=
+                static_cast<long long>(bytes))
+            Fail(L"this file format is not supported, as yet", this);
+    }
     if (dataOffset < 0 || static_cast<std::uint64_t>(dataOffset) > fileLength ||
         bytes > fileLength - static_cast<std::uint64_t>(dataOffset))
         Fail(L"image data reach beyond the end of the file.", this);
@@ -321,14 +449,36 @@ void CDIDoc::Load(fw::CArchive& ar) {
     m_nColumns = static_cast<int>(samples);
     m_nRows = static_cast<int>(lines);
     m_llDataOffset = dataOffset;
-    m_dHeightStep = m_dFullScale / std::pow(2.0, kBits);
 
     ar.Seek(static_cast<std::uint64_t>(dataOffset));
-    if (!ReadRaw(ar, m_nColumns, m_nRows))
-        Fail(L"image data reach beyond the end of the file.", this);
+    if (m_nBytesPerPixel == 4) {
+        m_dHeightStep = m_dFullScale * std::pow(2.0, ReadWideRaw(ar)) / std::pow(2.0, 32);
+    } else {
+        if (!ReadRaw(ar, m_nColumns, m_nRows))
+            Fail(L"image data reach beyond the end of the file.", this);
+        m_dHeightStep = m_dFullScale / std::pow(2.0, kBits);
+    }
 
     Reprocess();
     PrepareNextImage();
+}
+
+// 32-bit samples, narrowed into the 16-bit raw grid. Returns the bits s shifted out: one count of the
+// grid stands for 2^s of the file's.
+int CDIDoc::ReadWideRaw(fw::CArchive& ar) {
+    const std::size_t count = static_cast<std::size_t>(m_nColumns) * static_cast<std::size_t>(m_nRows);
+    std::vector<std::int32_t> counts(count);
+    if (ar.Read(counts.data(), count * 4) != count * 4)
+        Fail(L"image data reach beyond the end of the file.", this);
+    for (std::int32_t& v : counts)
+        v = le::GetI32(reinterpret_cast<const unsigned char*>(&v));
+    TGrid<std::int16_t> raw(count);
+    const int s = NarrowCounts(counts.data(), count, raw.data());
+    m_raw = std::move(raw);
+    m_rawColumns = m_nColumns;
+    m_rawRows = m_nRows;
+    RawChanged();
+    return s;
 }
 
 void CDIDoc::Reprocess() {
@@ -340,6 +490,9 @@ void CDIDoc::Reprocess() {
 }
 
 void CDIDoc::Store(fw::CArchive& ar) {
+    // The surface is written as 16-bit counts: in a 32-bit image's place they would corrupt the file.
+    if (m_nBytesPerPixel != 2)
+        Fail(L"this file format is not supported, as yet", this);
     // The whole source is read before anything is written, so that saving onto the file the document
     // came from works, and a source that cannot be read fails the save before the target is touched.
     std::string source;

@@ -123,6 +123,8 @@ TEST_F(DIDocTest, EveryRefusalHasTheReadersOwnMessage) {
         {"no scan size", omit("\\Scan size:"), L"parameter \"Scan size:\" is inaccessible."},
         {"one number", replace("\\Scan size:", "\\Scan size: 5000"),
          L"parameter \"Scan size:\" is inaccessible."},
+        {"one number, newer spelling", replace("\\Scan size:", "\\Scan Size: 5000"),
+         L"parameter \"Scan size:\" is inaccessible."},
         {"no data type", omit("Image Data: S"), L"parameter \"Image Data: S\" is inaccessible."},
         {"no z scale", omit("Z scale: V"), L"parameter \"Z scale: V\" is inaccessible."},
         {"no volts", replace("Z scale: V", "\\@2:Z scale: V [Sens. Zscan] (0.0067 V/LSB)"),
@@ -143,6 +145,44 @@ TEST_F(DIDocTest, EveryRefusalHasTheReadersOwnMessage) {
          L"parameter \"\\@Sens. Nothing: V\" is inaccessible."},
         {"4 bytes per pixel", [](NsFile& f) { f.images[0].bytesPerPixel = 4; },
          L"this file format is not supported, as yet"},
+        {"4 bytes per pixel before 9.2",
+         [](NsFile& f) {
+             f.version = "0x09100000";
+             f.images[0].bytesPerPixel = 4;
+         },
+         L"this file format is not supported, as yet"},
+        {"3 bytes per pixel from 9.2",
+         [](NsFile& f) {
+             f.version = "0x09200000";
+             f.images[0].bytesPerPixel = 3;
+         },
+         L"this file format is not supported, as yet"},
+        {"data length not the size from 9.2",
+         [](NsFile& f) {
+             f.version = "0x09200000";
+             f.images[0].omit.push_back("\\Data length:");
+             f.images[0].extraLines.push_back("\\Data length: 1024");
+         },
+         L"this file format is not supported, as yet"},
+        {"no data length from 9.2",
+         [](NsFile& f) {
+             f.version = "0x09200000";
+             f.images[0].omit.push_back("\\Data length:");
+         },
+         L"this file format is not supported, as yet"},
+        {"32-bit data cut short",
+         [](NsFile& f) {
+             f.version = "0x09200000";
+             f.images[0].bytesPerPixel = 4;
+             f.truncateTo = 8192 + 16 * 16 * 4 - 1;
+         },
+         L"image data reach beyond the end of the file."},
+        {"newer type without its sensitivity",
+         [](NsFile& f) {
+             f.images[0].type = "Height Sensor";
+             f.images[0].sensName = "Sens. ZsensSens";
+         },
+         L"parameter \"\\@Sens. ZsensSens: V\" is inaccessible."},
         {"no end of header",
          [](NsFile& f) {
              f.endMark = false;
@@ -215,14 +255,160 @@ TEST_F(DIDocTest, LateralUnitsAreVettedAndReplaced) {
     }
 }
 
+// The newer files' types take their sensitivity from the scanner list, else the scan list, and their
+// unit from the header.
+TEST_F(DIDocTest, NewerTypesScaleByTheirSensitivityAndUnits) {
+    struct CCase {
+        const char* what;
+        const char* type;
+        std::vector<std::string> scanner, scan; // sensitivity lines of "Sens. X"
+        const char* zScale;
+        const char* zUnit;
+        double full; // F in unit; 0 when refused
+        const wchar_t* unit;
+    };
+    const std::wstring unsupported = L" is unsupported format of \"Image Data\".";
+    const CCase cases[] = {
+        {"scanner list first",
+         "Deflection",
+         {"\\@Sens. X: V 2 nm/V"},
+         {"\\@Sens. X: V 3 nm/V"},
+         "10",
+         "V",
+         20,
+         L"nm"},
+        {"then the scan list", "Height Sensor", {}, {"\\@Sens. X: V 3 nm/V"}, "10", "V", 30, L"nm"},
+        {"no unit: the volts' own",
+         "Amplitude Error",
+         {},
+         {"\\@Sens. X: V 1.000000 "},
+         "2000",
+         "mV",
+         2000,
+         L"mV"},
+        {"prefixed volts", "Amplitude Error", {}, {"\\@Sens. X: V 62 nm/V"}, "2000", "mV", 124, L"nm"},
+        {"~ is micro", "Peak Force Error", {}, {"\\@Sens. X: V 0.5 ~m/V"}, "10", "V", 5, L"\u00B5m"},
+        {"degree sign", "Deflection", {}, {"\\@Sens. X: V 2"}, "90", "\xB0", 180, L"deg"},
+        {"force", "Peak Force Error", {}, {"\\@Sens. X: V 1 nN/V"}, "10", "V", 0, nullptr},
+        {"unknown unit", "Deflection", {}, {"\\@Sens. X: V 1 furlong/V"}, "10", "V", 0, nullptr},
+        {"other volts", "Deflection", {}, {"\\@Sens. X: V 1 nm/A"}, "10", "V", 0, nullptr},
+        {"no slash", "Deflection", {}, {"\\@Sens. X: V 1 nm"}, "10", "V", 0, nullptr},
+        {"volts of no unit", "Deflection", {}, {"\\@Sens. X: V 1"}, "10", "Arb", 0, nullptr},
+    };
+    for (const CCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        NsFile file;
+        file.images[0].type = c.type;
+        file.images[0].sensName = "Sens. X";
+        file.images[0].zScale = c.zScale;
+        file.images[0].zUnit = c.zUnit;
+        file.scannerLines = c.scanner;
+        file.scanLines = c.scan;
+        recorder.boxes.clear();
+        auto group = Open(Write(file));
+        if (c.full == 0) {
+            EXPECT_TRUE(group.empty());
+            ASSERT_EQ(recorder.boxes.size(), 1u);
+            EXPECT_EQ(recorder.boxes[0].text, kPrefix + fw::Widen(c.type) + unsupported);
+            continue;
+        }
+        ASSERT_EQ(group.size(), 1u);
+        EXPECT_TRUE(recorder.boxes.empty());
+        ph::Size range = group[0]->range;
+        // The pattern's counts span 60000 of the 65536 that F stands for.
+        EXPECT_NEAR(range.cast(c.unit).value(), c.full * 60000 / 65536, c.full * 1e-9);
+        CloseAll();
+    }
+}
+
+TEST_F(DIDocTest, NewerFilesSpellScanSizeWithACapital) {
+    NsFile file;
+    file.images.assign(2, NsImage{});
+    file.images[0].omit.push_back("\\Scan size:");
+    file.images[0].extraLines.push_back("\\Scan Size: 10 10 ~m");
+    // Both spellings: the usual one is taken.
+    file.images[1].extraLines.push_back("\\Scan Size: 10 10 ~m");
+    auto group = Open(Write(file));
+    ASSERT_EQ(group.size(), 2u);
+    EXPECT_STREQ(group[0]->width.str(3), L"10.0 \u00B5m");
+    EXPECT_STREQ(group[1]->width.str(3), L"2.50 \u00B5m");
+}
+
+TEST(DINarrowCounts, ShiftsBySmallestFitAndCentres) {
+    struct CCase {
+        std::vector<std::int32_t> in;
+        int shift;
+        std::vector<std::int16_t> out;
+    };
+    const CCase cases[] = {
+        {{5, 5}, 0, {0, 0}},
+        {{0, 65535, 1}, 0, {-32768, 32767, -32767}},
+        {{0, 65536}, 1, {-16384, 16384}},
+        {{-3000000, 2000000, 0}, 7, {-19532, 19531, 3906}},
+        {{INT32_MIN, INT32_MAX, -1}, 16, {-32768, 32767, -1}},
+    };
+    for (const CCase& c : cases) {
+        std::vector<std::int16_t> out(c.in.size());
+        EXPECT_EQ(doc::NarrowCounts(c.in.data(), c.in.size(), out.data()), c.shift);
+        EXPECT_EQ(out, c.out);
+    }
+}
+
+TEST_F(DIDocTest, ThirtyTwoBitImagesOpenNarrowedAndAreNeverSaved) {
+    NsFile file;
+    file.version = "0x09200000";
+    file.images.assign(2, NsImage{});
+    file.images[0].bytesPerPixel = 4;
+    file.images[0].columns = 3;
+    file.images[0].rows = 2;
+    file.images[0].wideSamples = {-3000000, 2000000, 0, 1000, -1000, 128};
+    file.images[1].type = "Height Sensor";
+    const fs::path source = Write(file, "wide.001");
+    auto group = Open(source);
+    ASSERT_EQ(group.size(), 2u);
+    doc::CDIDoc& wide = *group[0];
+    // Span 5000000: shifted by 7 bits, centred.
+    const std::vector<std::int16_t> narrowed = {-19532, 19531, 3906, 3913, 3898, 3907};
+    EXPECT_TRUE(std::equal(wide.m_raw.begin(), wide.m_raw.end(), narrowed.begin(), narrowed.end()));
+    const auto wideRaw = wide.m_raw;
+    const double full = 13.2283 * 440.0; // nm
+    EXPECT_DOUBLE_EQ(wide.m_dHeightStep, full * 128 / 4294967296.0);
+    ph::Size range = wide.range;
+    EXPECT_NEAR(range.cast(L"nm").value(), full * 5000000 / 4294967296.0, full * 128 / 4294967296.0);
+
+    // Its 16-bit counts would not fit the 32-bit place: the save fails and the target is kept.
+    const fs::path target = dir / "target.001";
+    testdata::WriteFile(target.string(), "keep me");
+    EXPECT_FALSE(wide.DoSave(fw::FromUtf8(target.string())));
+    ASSERT_EQ(recorder.boxes.size(), 1u);
+    EXPECT_EQ(recorder.boxes[0].text, kPrefix + L"this file format is not supported, as yet");
+    EXPECT_EQ(ReadAll(target), "keep me");
+
+    // The file's 16-bit image saves and reads back as any other.
+    recorder.boxes.clear();
+    doc::CDIDoc& narrow = *group[1];
+    const auto heights = narrow.heights;
+    const ph::Size span = narrow.range;
+    ASSERT_TRUE(narrow.DoSave(fw::FromUtf8(target.string())));
+    EXPECT_TRUE(recorder.boxes.empty());
+    CloseAll();
+    auto reopened = Open(target);
+    ASSERT_EQ(reopened.size(), 2u);
+    ASSERT_EQ(reopened[1]->heights.size(), heights.size());
+    for (std::size_t i = 0; i < heights.size(); ++i)
+        ASSERT_NEAR(reopened[1]->heights[i], heights[i], 1.0 / 65535) << i;
+    EXPECT_NEAR(reopened[1]->range.value(), span.value(), span.value() * 1e-4);
+    EXPECT_TRUE(reopened[0]->m_raw == wideRaw);
+}
+
 TEST_F(DIDocTest, ALaterImageThatIsRefusedLeavesTheEarlierOnesOpen) {
     NsFile file = ThreeImages();
-    file.images[1].type = "Deflection";
+    file.images[1].type = "Friction";
     auto group = Open(Write(file));
     ASSERT_EQ(group.size(), 1u);
     EXPECT_EQ(group[0]->image, 0);
     ASSERT_EQ(recorder.boxes.size(), 1u);
-    EXPECT_EQ(recorder.boxes[0].text, kPrefix + L"Deflection is unsupported format of \"Image Data\".");
+    EXPECT_EQ(recorder.boxes[0].text, kPrefix + L"Friction is unsupported format of \"Image Data\".");
     auto next = Open(Write(NsFile{}, "next.003"));
     ASSERT_EQ(next.size(), 1u);
     EXPECT_EQ(next[0]->group, 1);
@@ -340,39 +526,69 @@ TEST_F(DIDocTest, AHeaderThatWouldGrowIntoTheImageIsNotSaved) {
     EXPECT_TRUE(ReadAll(path) == before);
 }
 
-TEST_F(DIDocTest, RealFilesOpenTheImagesTheReaderAccepts) {
+TEST_F(DIDocTest, RealFilesOpenEveryImageWithItsSizesAndHeights) {
+    struct CImage {
+        const char* type;
+        int side;       // columns and rows
+        double widthNm; // X and Y
+        double range;   // the span of the counts, in unit
+        const wchar_t* unit;
+    };
     struct CCase {
         const char* file;
-        std::vector<std::string> types;
-        std::wstring refusal; // the reason for the first image refused, if any
+        std::vector<CImage> images;
     };
+    // The spans are Gwyddion 2.62's, but for the mV of the Amplitude Error and Peak Force Error
+    // images, which it shows as V.
     const CCase cases[] = {
-        {"scilab4spm__data1.007", {"Height", "Amplitude"}, L""},
+        {"scilab4spm__data1.007",
+         {{"Height", 256, 2000, 56.433444, L"nm"}, {"Amplitude", 256, 2000, 523.852855, L"mV"}}},
+        {"SurfaceTopography__di-1.di",
+         {{"Height", 512, 500, 59.1985694, L"nm"},
+          {"Height", 512, 500, 428.175946, L"nm"},
+          {"Phase", 512, 500, 39.5776424, L"deg"},
+          {"Amplitude Error", 512, 500, 117.246747, L"mV"}}},
         {"SurfaceTopography__di-2.di",
-         {"Height", "Height"},
-         L"Deflection is unsupported format of \"Image Data\"."},
-        {"SurfaceTopography__di-1.di", {}, L"parameter \"Scan size:\" is inaccessible."},
+         {{"Height", 512, 300, 110.896809, L"nm"},
+          {"Height", 512, 300, 110.23694, L"nm"},
+          {"Deflection", 512, 300, 4.10820258, L"nm"}}},
+        {"SurfaceTopography__di-3.di",
+         {{"Height Sensor", 256, 10000, 1210.13062, L"nm"},
+          {"Amplitude Error", 256, 10000, 84.9596348, L"mV"},
+          {"Phase", 256, 10000, 36.8256093, L"deg"},
+          {"Height", 256, 10000, 1414.48329, L"nm"}}},
+        {"SurfaceTopography__di-4.di",
+         {{"Height Sensor", 512, 10000, 481.149855, L"nm"},
+          {"Amplitude Error", 512, 10000, 9.79519729, L"nm"},
+          {"Phase", 512, 10000, 48.2622021, L"deg"}}},
+        // 32-bit samples: narrowed by 6 and 7 bits, within 1e-5 of Gwyddion's full counts.
+        {"SurfaceTopography__di-5.di",
+         {{"Height Sensor", 512, 1000, 25.6764648, L"nm"},
+          {"Peak Force Error", 512, 1000, 23.4107094, L"mV"}}},
+        {"SurfaceTopography__di-6.di",
+         {{"Height", 512, 10000, 123.890308, L"nm"},
+          {"Height", 512, 10000, 109.059349, L"nm"},
+          {"Phase", 512, 10000, 56.7984486, L"deg"},
+          {"Amplitude Error", 512, 10000, 1148.90826, L"mV"}}},
     };
     for (const CCase& c : cases) {
         SCOPED_TRACE(c.file);
         recorder.boxes.clear();
         auto group = Open(fs::path(VANTRI_TEST_DATA) / "real" / c.file);
-        ASSERT_EQ(group.size(), c.types.size());
+        ASSERT_EQ(group.size(), c.images.size());
         for (std::size_t k = 0; k < group.size(); ++k) {
-            EXPECT_EQ(group[k]->m_strType, c.types[k]);
-            EXPECT_GT(group[k]->columns, 0);
-            const auto [lo, hi] = std::minmax_element(group[k]->m_raw.begin(), group[k]->m_raw.end());
-            // range = span of the counts x one count's height
-            const double expected = (*hi - *lo) * group[k]->m_dHeightStep;
-            ph::Size check(expected, group[k]->m_strHeightUnit.c_str());
-            EXPECT_NEAR(group[k]->range.value(), check.value(), std::abs(check.value()) * 1e-9);
+            SCOPED_TRACE(k);
+            const doc::CDIDoc& d = *group[k];
+            const CImage& expected = c.images[k];
+            EXPECT_EQ(d.m_strType, expected.type);
+            EXPECT_EQ(d.columns, expected.side);
+            EXPECT_EQ(d.rows, expected.side);
+            ph::Size width = d.width, height = d.height, range = d.range;
+            EXPECT_NEAR(width.cast(L"nm").value(), expected.widthNm, 1e-9);
+            EXPECT_NEAR(height.cast(L"nm").value(), expected.widthNm, 1e-9);
+            EXPECT_NEAR(range.cast(expected.unit).value(), expected.range, expected.range * 2e-5);
         }
-        if (c.refusal.empty()) {
-            EXPECT_TRUE(recorder.boxes.empty());
-        } else {
-            ASSERT_EQ(recorder.boxes.size(), 1u);
-            EXPECT_EQ(recorder.boxes[0].text, kPrefix + c.refusal);
-        }
+        EXPECT_TRUE(recorder.boxes.empty());
         CloseAll();
     }
 }

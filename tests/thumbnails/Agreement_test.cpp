@@ -59,6 +59,19 @@ TEST_F(Agreement, NanoScopeFilesOfSeveralSizesAndImages) {
         }
 }
 
+// From version 9.2 both narrow a 32-bit first image to the same 16-bit counts.
+TEST_F(Agreement, NanoScopeThirtyTwoBitImages) {
+    testdata::NsFile file;
+    file.version = "0x09200000";
+    testdata::NsImage& image = file.images[0];
+    image.columns = 77;
+    image.rows = 33;
+    image.bytesPerPixel = 4;
+    for (std::int16_t v : testdata::PatternSamples(image.columns, image.rows, 5))
+        image.wideSamples.push_back(v * 1001 + v % 7);
+    ExpectSameFirstImage(WriteBytes(testdata::MakeNanoScope(file), "wide.001"), thumbs::Format::kNanoScope);
+}
+
 class NtMdtAgreement : public Agreement {
 protected:
     // Files of scans of several sizes, each the first scanned frame after `texts` text frames.
