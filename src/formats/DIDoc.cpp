@@ -329,8 +329,9 @@ void CDIDoc::ReadImageType() {
     m_strType = line.substr(open + 1, close - open - 1);
 }
 
-// The height that the whole 16-bit span stands for: the Z scale's volts, times the sensitivity that
-// the Z scale names in brackets for heights and phases.
+// The height that the whole span of the file's samples (16 or 32 bits) stands for: the Z scale's
+// volts, times the sensitivity that the Z scale names in brackets for heights, phases and the newer
+// types.
 void CDIDoc::ReadFullScale() {
     CScaleLine scale;
     {

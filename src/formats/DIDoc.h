@@ -35,7 +35,7 @@ public:
     long long m_llDataOffset = 0;
     double m_dYExtent = 0.0;
     double m_dXExtent = 0.0;
-    double m_dFullScale = 0.0;    // F: the height that the whole 16-bit span stands for
+    double m_dFullScale = 0.0;    // F: the height that the whole span of the file's samples stands for
     std::string m_strLateralUnit; // 8-bit text; 0xB5 is the micro sign
     std::string m_strHeightUnit;
     // The height of one raw count: F / 65536, or F x 2^s / 2^32 for 32-bit samples narrowed by s bits.
