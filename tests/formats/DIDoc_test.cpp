@@ -105,6 +105,12 @@ TEST_F(DIDocTest, EveryRefusalHasTheReadersOwnMessage) {
             f.images[0].extraLines.push_back(line);
         };
     };
+    auto at = [](const char* version, std::function<void(NsFile&)> change) {
+        return [version, change](NsFile& f) {
+            f.version = version;
+            change(f);
+        };
+    };
     const std::vector<CCase> cases = {
         {"old version", [](NsFile& f) { f.version = "0x04220000"; },
          L"file format versions lower as 4.30 is not support, as yet."},
@@ -145,37 +151,21 @@ TEST_F(DIDocTest, EveryRefusalHasTheReadersOwnMessage) {
          L"parameter \"\\@Sens. Nothing: V\" is inaccessible."},
         {"4 bytes per pixel", [](NsFile& f) { f.images[0].bytesPerPixel = 4; },
          L"this file format is not supported, as yet"},
-        {"4 bytes per pixel before 9.2",
-         [](NsFile& f) {
-             f.version = "0x09100000";
-             f.images[0].bytesPerPixel = 4;
-         },
+        {"4 bytes per pixel before 9.2", at("0x09100000", [](NsFile& f) { f.images[0].bytesPerPixel = 4; }),
          L"this file format is not supported, as yet"},
-        {"3 bytes per pixel from 9.2",
-         [](NsFile& f) {
-             f.version = "0x09200000";
-             f.images[0].bytesPerPixel = 3;
-         },
+        {"3 bytes per pixel from 9.2", at("0x09200000", [](NsFile& f) { f.images[0].bytesPerPixel = 3; }),
          L"this file format is not supported, as yet"},
         {"data length not the size from 9.2",
-         [](NsFile& f) {
-             f.version = "0x09200000";
-             f.images[0].omit.push_back("\\Data length:");
-             f.images[0].extraLines.push_back("\\Data length: 1024");
-         },
+         at("0x09200000", replace("\\Data length:", "\\Data length: 1024")),
          L"this file format is not supported, as yet"},
-        {"no data length from 9.2",
-         [](NsFile& f) {
-             f.version = "0x09200000";
-             f.images[0].omit.push_back("\\Data length:");
-         },
+        {"no data length from 9.2", at("0x09200000", omit("\\Data length:")),
          L"this file format is not supported, as yet"},
         {"32-bit data cut short",
-         [](NsFile& f) {
-             f.version = "0x09200000";
-             f.images[0].bytesPerPixel = 4;
-             f.truncateTo = 8192 + 16 * 16 * 4 - 1;
-         },
+         at("0x09200000",
+            [](NsFile& f) {
+                f.images[0].bytesPerPixel = 4;
+                f.truncateTo = 8192 + 16 * 16 * 4 - 1;
+            }),
          L"image data reach beyond the end of the file."},
         {"newer type without its sensitivity",
          [](NsFile& f) {

@@ -164,16 +164,11 @@ TEST(ThumbnailNanoScope, ThirtyTwoBitSamplesFromVersion92ComeNarrowedAsTheApplic
         CSamples samples;
         EXPECT_EQ(FirstImage(Format::kNanoScope, file, samples), kOk);
         std::fclose(file);
-        // Span 5000000: 7 bits shifted out, then centred. Older files are drawn as they are.
+        // Span 5000000: 7 bits shifted out, then centred. Older files give their samples as they are.
         const bool newer = std::string(version) == "0x09200000";
         const std::vector<std::int32_t> expected = newer ? std::vector<std::int32_t>{-19532, 19531, 3906}
                                                          : std::vector<std::int32_t>(wide, wide + 3);
         EXPECT_EQ(samples.values, expected);
-        const CDrawn drawn = Draw(Format::kNanoScope, bytes, 3, 1);
-        ASSERT_EQ(drawn.result, kOk);
-        EXPECT_EQ(drawn.Grey(0, 0), 0);
-        EXPECT_EQ(drawn.Grey(1, 0), 255);
-        EXPECT_EQ(drawn.Grey(2, 0), 153);
     }
 }
 
