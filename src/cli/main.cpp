@@ -377,9 +377,10 @@ int Dump(doc::CSurfaceApp& app, const std::vector<std::string>& args) {
 class CCountedMessages : public fw::IMessageService {
 public:
     int shown = 0;
-    fw::MsgAnswer Show(const std::wstring& text, fw::MsgButtons buttons, fw::MsgIcon icon) override {
+    fw::MsgAnswer Show(const std::wstring& text, fw::MsgButtons buttons, fw::MsgIcon icon,
+                       const std::wstring& title) override {
         ++shown;
-        return m_next.Show(text, buttons, icon);
+        return m_next.Show(text, buttons, icon, title);
     }
 
 private:

@@ -33,7 +33,7 @@ IMessageService* SetMessageService(IMessageService* service) {
     return previous;
 }
 
-MsgAnswer CStderrMessages::Show(const std::wstring& text, MsgButtons buttons, MsgIcon) {
+MsgAnswer CStderrMessages::Show(const std::wstring& text, MsgButtons buttons, MsgIcon, const std::wstring&) {
     const std::string bytes = ToUtf8(text);
     std::fwrite(bytes.data(), 1, bytes.size(), stderr);
     std::fputc('\n', stderr);
@@ -41,8 +41,9 @@ MsgAnswer CStderrMessages::Show(const std::wstring& text, MsgButtons buttons, Ms
     return FirstButton(buttons);
 }
 
-MsgAnswer CMessageRecorder::Show(const std::wstring& text, MsgButtons buttons, MsgIcon icon) {
-    boxes.push_back(Box{text, buttons, icon});
+MsgAnswer CMessageRecorder::Show(const std::wstring& text, MsgButtons buttons, MsgIcon icon,
+                                 const std::wstring& title) {
+    boxes.push_back(Box{text, buttons, icon, title});
     if (!answers.empty()) {
         MsgAnswer answer = answers.front();
         answers.erase(answers.begin());

@@ -13,7 +13,9 @@ enum class MsgAnswer { Ok, Yes, No, Cancel };
 class IMessageService {
 public:
     virtual ~IMessageService() = default;
-    virtual MsgAnswer Show(const std::wstring& text, MsgButtons buttons, MsgIcon icon) = 0;
+    // An empty title is the program's name, which every box bears unless it has a title of its own.
+    virtual MsgAnswer Show(const std::wstring& text, MsgButtons buttons, MsgIcon icon,
+                           const std::wstring& title) = 0;
 };
 
 // The service in force; never null (a service writing to standard error stands in by default).
@@ -22,14 +24,15 @@ IMessageService& Messages();
 IMessageService* SetMessageService(IMessageService* service);
 
 inline MsgAnswer MessageBox(const std::wstring& text, MsgButtons buttons = MsgButtons::Ok,
-                            MsgIcon icon = MsgIcon::None) {
-    return Messages().Show(text, buttons, icon);
+                            MsgIcon icon = MsgIcon::None, const std::wstring& title = std::wstring()) {
+    return Messages().Show(text, buttons, icon, title);
 }
 
-// Writes every box to standard error as UTF-8, one text a box; answers with the first button.
+// Writes every box's text to standard error as UTF-8, one text a box; answers with the first button.
 class CStderrMessages : public IMessageService {
 public:
-    MsgAnswer Show(const std::wstring& text, MsgButtons buttons, MsgIcon icon) override;
+    MsgAnswer Show(const std::wstring& text, MsgButtons buttons, MsgIcon icon,
+                   const std::wstring& title) override;
 };
 
 // Keeps every box for tests; answers with a queue of prepared answers, then with the first button.
@@ -39,11 +42,13 @@ public:
         std::wstring text;
         MsgButtons buttons;
         MsgIcon icon;
+        std::wstring title;
     };
     std::vector<Box> boxes;
     std::vector<MsgAnswer> answers;
 
-    MsgAnswer Show(const std::wstring& text, MsgButtons buttons, MsgIcon icon) override;
+    MsgAnswer Show(const std::wstring& text, MsgButtons buttons, MsgIcon icon,
+                   const std::wstring& title) override;
     std::vector<std::wstring> Texts() const;
 };
 

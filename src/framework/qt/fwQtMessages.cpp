@@ -61,10 +61,12 @@ QWidget* BoxParent() {
 
 } // namespace
 
-MsgAnswer CQtMessages::Show(const std::wstring& text, MsgButtons buttons, MsgIcon icon) {
+MsgAnswer CQtMessages::Show(const std::wstring& text, MsgButtons buttons, MsgIcon icon,
+                            const std::wstring& title) {
     const CButtonSet& set = ButtonSet(buttons);
-    Box box(BoxIcon(icon), QGuiApplication::applicationDisplayName(), QString::fromStdWString(text),
-            set.shown, BoxParent());
+    const QString caption =
+        title.empty() ? QGuiApplication::applicationDisplayName() : QString::fromStdWString(title);
+    Box box(BoxIcon(icon), caption, QString::fromStdWString(text), set.shown, BoxParent());
     // The texts are shown as they are, never read as markup.
     box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(set.first);

@@ -64,7 +64,7 @@ TEST(MessageBoxes, ButtonSetsIconsAndAnswers) {
             QTest::mouseClick(box.button(c.click), Qt::LeftButton);
         });
         const fw::MsgAnswer answer =
-            service.Show(L"This file can not be open, because \n<b>µm</b>", c.buttons, c.icon);
+            service.Show(L"This file can not be open, because \n<b>µm</b>", c.buttons, c.icon, {});
         EXPECT_EQ(answer, c.answer);
         EXPECT_EQ(title, "Vantri");
         EXPECT_EQ(text, QString::fromUtf8("This file can not be open, because \n<b>µm</b>"));
@@ -78,18 +78,29 @@ TEST(MessageBoxes, KeysGiveTheFirstButtonOrTheCancel) {
     fw::CQtMessages service;
     OnNextBox([](QMessageBox& box) { QTest::keyClick(&box, Qt::Key_Return); });
     EXPECT_EQ(
-        service.Show(L"Save changes to scan.spm?", fw::MsgButtons::YesNoCancel, fw::MsgIcon::Exclamation),
+        service.Show(L"Save changes to scan.spm?", fw::MsgButtons::YesNoCancel, fw::MsgIcon::Exclamation, {}),
         fw::MsgAnswer::Yes);
     OnNextBox([](QMessageBox& box) { QTest::keyClick(&box, Qt::Key_Escape); });
-    EXPECT_EQ(service.Show(L"Proceed?", fw::MsgButtons::OkCancel, fw::MsgIcon::Question),
+    EXPECT_EQ(service.Show(L"Proceed?", fw::MsgButtons::OkCancel, fw::MsgIcon::Question, {}),
               fw::MsgAnswer::Cancel);
     OnNextBox([](QMessageBox& box) { box.close(); });
-    EXPECT_EQ(service.Show(L"Proceed?", fw::MsgButtons::YesNoCancel, fw::MsgIcon::Question),
+    EXPECT_EQ(service.Show(L"Proceed?", fw::MsgButtons::YesNoCancel, fw::MsgIcon::Question, {}),
               fw::MsgAnswer::Cancel);
 }
 
-TEST(MessageBoxes, TheApplicationShowsTheCoresBoxes) {
+TEST(MessageBoxes, TheApplicationShowsTheCoresBoxesUnderTheirOwnTitleOrItsName) {
     EXPECT_NE(dynamic_cast<fw::CQtMessages*>(&fw::Messages()), nullptr);
-    OnNextBox([](QMessageBox& box) { QTest::mouseClick(box.button(QMessageBox::No), Qt::LeftButton); });
+    QString title;
+    OnNextBox([&title](QMessageBox& box) {
+        title = box.windowTitle();
+        QTest::mouseClick(box.button(QMessageBox::No), Qt::LeftButton);
+    });
     EXPECT_EQ(fw::MessageBox(L"Overwrite?", fw::MsgButtons::YesNo), fw::MsgAnswer::No);
+    EXPECT_EQ(title, "Vantri");
+    OnNextBox([&title](QMessageBox& box) {
+        title = box.windowTitle();
+        box.close();
+    });
+    fw::MessageBox(L"No matching code path.", fw::MsgButtons::Ok, fw::MsgIcon::Stop, L"Start-up error");
+    EXPECT_EQ(title, "Start-up error");
 }
