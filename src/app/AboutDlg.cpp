@@ -4,18 +4,16 @@
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QStyle>
 #include <QVBoxLayout>
 
 #include "app/StaticLink.h"
+#include "app/ToolIcons.h"
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("About Vantri"));
     auto* icon = new QLabel(this);
-    const QIcon programIcon = QApplication::windowIcon().isNull()
-                                  ? style()->standardIcon(QStyle::SP_ComputerIcon)
-                                  : QApplication::windowIcon();
-    icon->setPixmap(programIcon.pixmap(32, 32));
+    icon->setObjectName(QStringLiteral("icon"));
+    icon->setPixmap(mframe::AppIcon().pixmap(32, 32));
     auto* product =
         new QLabel(QStringLiteral("Vantri Version %1").arg(QApplication::applicationVersion()), this);
     product->setObjectName(QStringLiteral("product"));

@@ -1,6 +1,5 @@
 #include "app/MainFrame.h"
 
-#include <QApplication>
 #include <QCursor>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -12,8 +11,6 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPageSetupDialog>
-#include <QPainter>
-#include <QPixmap>
 #include <QPrinter>
 #include <QStatusBar>
 #include <QStyle>
@@ -26,6 +23,7 @@
 #include "analysis/qt/Statistics.h"
 #include "app/AppCommands.h"
 #include "app/Placement.h"
+#include "app/ToolIcons.h"
 #include "framework/fwApp.h"
 #include "framework/fwDocManager.h"
 #include "framework/fwMessage.h"
@@ -71,84 +69,11 @@ std::vector<int> KindToolBars(WindowKind kind) {
     }
 }
 
-// The few letters a button without a standard picture shows; its tooltip says the rest.
-const std::map<int, const char*>& ButtonLetters() {
-    static const std::map<int, const char*> letters = {
-        {gl::ID_EDIT_COPY, "Cp"},
-        {gl::ID_FILE_PRINT, "Pr"},
-        {gl::ID_FILE_PRINT_PREVIEW, "Pv"},
-        {ID_VIEW_2D, "2D"},
-        {ID_VIEW_BUMP, "Bu"},
-        {ID_VIEW_3D, "3D"},
-        {m2D::ID_VIEW_PROPERTIES, "Op"},
-        {m2D::ID_IMAGE_FILTER_POPUP, "FI"},
-        {doc::ID_FILTER_POPUP, "FS"},
-        {doc::ID_MORPH_POPUP, "Mo"},
-        {doc::ID_AUTOCORRELATION, "AC"},
-        {doc::ID_FOURIER, "FT"},
-        {doc::ID_JUMPS, "JE"},
-        {doc::ID_FLATTING_POPUP, "Fl"},
-        {doc::ID_PLANE_POPUP, "PF"},
-        {doc::ID_NORMALIZE, "No"},
-        {m2D::ID_PROFILE, "Pf"},
-        {doc::ID_STATISTICS, "St"},
-        {statist::ID_HEIGHT_HISTOGRAM, "Hi"},
-        {statist::ID_BEARING_CURVE, "Be"},
-        {statist::ID_ADJUST_PLANE, "AP"},
-        {m3D::ID_PROJECTION_ORTHO, "Or"},
-        {m3D::ID_PROJECTION_PERSPECTIVE, "Pe"},
-        {m2D::ID_LOCK_UPDATE, "LU"},
-        {m2D::ID_FLIP_VERTICALLY, "\u2195"},
-        {m2D::ID_FLIP_HORIZONTALLY, "\u2194"},
-        {m2D::ID_TURN_90, "\u21bb"},
-        {m2D::ID_VIEW_RULERS, "Ru"},
-        {m2D::ID_VIEW_HEIGHT_BAR, "HB"},
-        {color::ID_FILL_POSITIVE, "+"},
-        {color::ID_FILL_NEGATIVE, "\u2212"},
-        {color::ID_FILL_POPUP, "Fi"},
-        {color::ID_FILL_CUSTOM, "Cu"},
-        {ID_LOG_SCALE, "Lg"},
-    };
-    return letters;
-}
-
-// A standard picture for the buttons that have one; the others a picture of their letters.
-QIcon ButtonIcon(int id) {
-    QStyle* style = QApplication::style();
-    switch (id) {
-    case ID_FILE_OPEN:
-        return style->standardIcon(QStyle::SP_DialogOpenButton);
-    case doc::ID_FILE_SAVE:
-        return style->standardIcon(QStyle::SP_DialogSaveButton);
-    case ID_CONTEXT_HELP:
-        return style->standardIcon(QStyle::SP_TitleBarContextHelpButton);
-    default:
-        break;
-    }
-    auto it = ButtonLetters().find(id);
-    if (it == ButtonLetters().end())
-        return QIcon();
-    QIcon icon;
-    for (const int scale : {1, 2}) {
-        QPixmap pixmap(16 * scale, 15 * scale);
-        pixmap.fill(Qt::transparent);
-        QPainter painter(&pixmap);
-        QFont font = QApplication::font();
-        font.setPixelSize(10 * scale);
-        font.setBold(true);
-        painter.setFont(font);
-        painter.setPen(QColor(40, 40, 90));
-        painter.drawText(pixmap.rect(), Qt::AlignCenter, QString::fromUtf8(it->second));
-        painter.end();
-        icon.addPixmap(pixmap);
-    }
-    return icon;
-}
-
 } // namespace
 
 CMainFrame::CMainFrame() {
     RegisterAppCommands(Commands());
+    SetCommandIcons(Commands());
     setObjectName(QStringLiteral("MainFrame"));
     // The client's background: the light grey of the stock brush.
     MdiArea()->setBackground(QColor(192, 192, 192));
@@ -214,17 +139,13 @@ QToolBar* CMainFrame::ToolBar(int id) {
                 bar->addSeparator();
                 continue;
             }
-            QAction* action = Commands().Action(button);
-            if (!action)
-                continue;
-            if (action->icon().isNull())
-                action->setIcon(ButtonIcon(button));
-            bar->addAction(action);
+            if (QAction* action = Commands().Action(button))
+                bar->addAction(action);
         }
     }
     bar->setObjectName(QStringLiteral("ToolBar%1").arg(id));
     bar->setWindowTitle(QStringLiteral("Tool bar %1").arg(id));
-    bar->setIconSize(QSize(16, 15));
+    bar->setIconSize(QSize(16, 16)); // the pictures' grid
     bar->setAllowedAreas(Qt::AllToolBarAreas);
     // Each new bar docks on the same row, right of the bars before it.
     addToolBar(Qt::TopToolBarArea, bar);

@@ -10,6 +10,7 @@
 #include "app/AboutDlg.h"
 #include "app/AppCommands.h"
 #include "app/MainFrame.h"
+#include "app/ToolIcons.h"
 #include "formats/qt/AdvFileDialog.h"
 #include "framework/fwDocManager.h"
 #include "framework/fwDocTemplate.h"
@@ -69,6 +70,8 @@ bool CVantriApp::InitInstance(const QStringList& files) {
 }
 
 bool CVantriApp::InitInstance(const std::vector<std::wstring>& files) {
+    // Every window, message box and dialog shows it in its title bar.
+    QApplication::setWindowIcon(AppIcon());
     LoadSettings();
     m2D::Register2DDocTypes(*this);
     m_pMainFrame = std::make_unique<CMainFrame>();

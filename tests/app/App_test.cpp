@@ -2,7 +2,9 @@
 // files, the tool bars of a 2D window, a Surface-menu command, the settings between runs.
 #include <QApplication>
 #include <QDir>
+#include <QDirIterator>
 #include <QDropEvent>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMenuBar>
 #include <QMimeData>
@@ -10,9 +12,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
+#include <QToolButton>
 #include <QUrl>
 #include <gtest/gtest.h>
 
+#include "app/AboutDlg.h"
 #include "app/AppCommands.h"
 #include "app/MainFrame.h"
 #include "app/VantriApp.h"
@@ -88,6 +92,16 @@ QStringList MenuTitles(QMenuBar* bar) {
     for (QAction* action : bar->actions())
         titles.append(action->text());
     return titles;
+}
+
+// Whether an icon drawn at this size and device pixel ratio leaves any pixel that is not transparent.
+bool HasInk(const QIcon& icon, int size, qreal ratio = 1.0) {
+    const QImage image = icon.pixmap(QSize(size, size), ratio).toImage();
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (qAlpha(image.pixel(x, y)) > 0)
+                return true;
+    return false;
 }
 
 TEST_F(App, StartsEmptyAndMaximisedWithTheMenuWithoutDocuments) {
@@ -218,6 +232,43 @@ TEST_F(App, TheViewCommandsOpenA3DAndABumpWindowWithTheirToolBars) {
     EXPECT_EQ(frame.ActiveKind(), kKindBump);
     EXPECT_TRUE(frame.FindToolBar(134) && frame.FindToolBar(134)->isVisible());
     EXPECT_FALSE(frame.FindToolBar(135)->isVisible());
+}
+
+TEST_F(App, EveryToolBarButtonShowsAPictureWithItsTextAsTheTip) {
+    const std::string path = Scan("pictures.000", 1);
+    mframe::CMainFrame& frame = Start({QString::fromStdString(path)});
+    ASSERT_EQ(Frames().size(), 1u);
+    for (int id : {128, 130, 131, 132, 133, 134, 135, 136}) {
+        QToolBar* bar = frame.ToolBar(id);
+        ASSERT_NE(bar, nullptr) << id;
+        for (QAction* action : bar->actions()) {
+            if (action->isSeparator())
+                continue;
+            const int command = fw::CCommandTable::CommandId(action);
+            EXPECT_TRUE(HasInk(action->icon(), 16) && HasInk(action->icon(), 32)) << id << " " << command;
+            EXPECT_FALSE(action->toolTip().isEmpty()) << command;
+            auto* button = qobject_cast<QToolButton*>(bar->widgetForAction(action));
+            ASSERT_NE(button, nullptr) << command;
+            EXPECT_EQ(button->toolButtonStyle(), Qt::ToolButtonIconOnly) << command;
+        }
+    }
+    // Every picture built in is read (the SVG plugins are there) and drawn sharp at ratio 2.
+    int pictures = 0;
+    for (QDirIterator it(QStringLiteral(":/icons")); it.hasNext(); ++pictures) {
+        const QIcon icon(it.next());
+        EXPECT_TRUE(HasInk(icon, 16) && HasInk(icon, 24)) << it.filePath().toStdString();
+        EXPECT_EQ(icon.pixmap(QSize(16, 16), 2.0).width(), 32) << it.filePath().toStdString();
+    }
+    EXPECT_GT(pictures, 30);
+    // The program's icon: the windows', and the about box's.
+    EXPECT_TRUE(HasInk(QApplication::windowIcon(), 32, 2.0));
+    CAboutDlg about(&frame);
+    const QLabel* icon = about.findChild<QLabel*>(QStringLiteral("icon"));
+    ASSERT_NE(icon, nullptr);
+    EXPECT_FALSE(icon->pixmap().isNull());
+    // For looking at: the main frame with a 2D window and its tool bars.
+    QDir(QStringLiteral(VANTRI_TEST_OUT)).mkpath(QStringLiteral("screenshots"));
+    frame.grab().save(QStringLiteral(VANTRI_TEST_OUT "/screenshots/app_toolbars.png"));
 }
 
 TEST_F(App, SettingsAreWrittenAtIdleAndReadByTheNextRun) {
