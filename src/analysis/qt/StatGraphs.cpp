@@ -4,6 +4,7 @@
 #include <qopengl.h>
 
 #include "view2d/qt/RulerGL.h"
+#include "view3d/qt/glPixels.h"
 #include "view3d/qt/glView.h"
 
 namespace statist {
@@ -14,7 +15,7 @@ namespace {
 // inside and then moved stays valid where a plain one outside would drop the whole text.
 void RasterAt(float x, float y) {
     glRasterPos2f(0.0f, 0.0f);
-    glBitmap(0, 0, 0.0f, 0.0f, x, y, nullptr);
+    glBitmap(0, 0, 0.0f, 0.0f, gl::DevicePixels(x), gl::DevicePixels(y), nullptr);
 }
 
 // Gives a ruler a span over a length, or leaves it empty when there is nothing to measure.
@@ -65,7 +66,7 @@ void CGraph::Draw(const CPlot& plot, int viewHeight, bool print) {
     glDisable(GL_LIGHTING);
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_TEXTURE_2D);
-    glViewport(plot.left, plot.bottom, plot.width, plot.height);
+    gl::Viewport(plot.left, plot.bottom, plot.width, plot.height);
     glMatrixMode(GL_PROJECTION);
     glPushMatrix();
     glLoadIdentity();
@@ -83,7 +84,7 @@ void CGraph::Draw(const CPlot& plot, int viewHeight, bool print) {
         glVertex2f(quad[2 * k], quad[2 * k + 1]);
     glEnd();
     if (!lines.empty()) {
-        glLineWidth(print ? 3.0f : 1.0f);
+        gl::LineWidth(print ? 3.0f : 1.0f);
         glColor3f(0.0f, 0.0f, 1.0f);
         glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
         glEnableClientState(GL_VERTEX_ARRAY);
@@ -94,7 +95,7 @@ void CGraph::Draw(const CPlot& plot, int viewHeight, bool print) {
 
     // The caption, centred in a strip along the top of the view above the plot.
     const int strip = static_cast<int>(24 * s);
-    glViewport(plot.left, viewHeight - strip, plot.width, strip);
+    gl::Viewport(plot.left, viewHeight - strip, plot.width, strip);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     gluOrtho2D(0.0, plot.width, 0.0, strip);

@@ -7,6 +7,7 @@
 #include "model/DataDoc.h"
 #include "view2d/qt/ProfCont.h"
 #include "view3d/qt/glLight.h"
+#include "view3d/qt/glPixels.h"
 
 namespace surface {
 
@@ -41,7 +42,7 @@ void CBump::Draw(int target, const std::list<m2D::CProfLine>& profiles, float hS
         Upload(0);
     glPushAttrib(GL_ENABLE_BIT | GL_LIGHTING_BIT | GL_POLYGON_BIT | GL_CURRENT_BIT | GL_DEPTH_BUFFER_BIT |
                  GL_TRANSFORM_BIT | GL_VIEWPORT_BIT);
-    glViewport(vp.x, vp.y, vp.width, vp.height);
+    gl::Viewport(vp.x, vp.y, vp.width, vp.height);
     // Straight down on heights 0 .. nx / 4: the top of the relief at the near plane.
     const float a = static_cast<float>(mesh.columns) * 0.5f;
     m_fNear = -a / 2.0f;

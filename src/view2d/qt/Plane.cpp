@@ -5,6 +5,7 @@
 #include <qopengl.h>
 
 #include "view2d/qt/ProfCont.h"
+#include "view3d/qt/glPixels.h"
 
 namespace surface {
 
@@ -83,13 +84,13 @@ void CPlaneDrawer::DrawProfiles(const std::list<m2D::CProfLine>& profiles, float
             continue; // the rubber line is the view's: it follows the cursor
         SurfaceToQuad(line.end.x, line.end.y, x1, y1);
         const bool lit = line.highlight != 0;
-        glLineWidth(2.0f);
+        gl::LineWidth(2.0f);
         glColor3f(0.0f, 0.7f, 0.0f);
         glBegin(GL_LINES);
         glVertex2d(x0, y0);
         glVertex2d(x1, y1);
         glEnd();
-        glLineWidth(1.0f);
+        gl::LineWidth(1.0f);
         for (int end = 0; end < 2; ++end) {
             const double x = end ? x1 : x0, y = end ? y1 : y0;
             const float outer = lit ? 0.0f : 0.3f, inner = lit ? 1.0f : 0.9f;

@@ -152,10 +152,8 @@ int CPlaneChildFrame::BorderWidth() const {
 
 QSize CPlaneChildFrame::FrameSizeFor(int width, int height) const {
     const rulers::CMargins m = m_pView->Model().RulerMargins(false);
-    const qreal ratio = m_pView->devicePixelRatioF();
     const QSize extra = Extra();
-    return QSize(qRound((width + m.left + m.right) / ratio) + extra.width(),
-                 qRound((height + m.top + m.bottom) / ratio) + extra.height());
+    return QSize(width + m.left + m.right + extra.width(), height + m.top + m.bottom + extra.height());
 }
 
 QSize CPlaneChildFrame::MinimumFrame() const {
@@ -201,10 +199,8 @@ void CPlaneChildFrame::InitialLayout() {
         target = QSize(int(client.width() * 0.5), int(client.height() * 0.5));
     const rulers::CMargins m = m_pView->Model().RulerMargins(false);
     const QSize extra = Extra();
-    const qreal ratio = m_pView->devicePixelRatioF();
-    m_pView->ChooseInitialScale(qRound(target.width() * ratio), qRound(target.height() * ratio),
-                                m.left + m.right + qRound(extra.width() * ratio),
-                                m.top + m.bottom + qRound(extra.height() * ratio));
+    m_pView->ChooseInitialScale(target.width(), target.height(), m.left + m.right + extra.width(),
+                                m.top + m.bottom + extra.height());
     m_pView->UpdateScaleBounds();
     const CSize image = m_pView->ImageSize();
     setMinimumSize(MinimumFrame().boundedTo(FrameSizeFor(image.width, image.height)));
@@ -216,8 +212,7 @@ void CPlaneChildFrame::ResizeViewBy(int dw, int dh) {
     if (isMaximized() || (!dw && !dh))
         return;
     CSizing sizing(*this);
-    const qreal ratio = m_pView->devicePixelRatioF();
-    resize(width() + qRound(dw / ratio), height() + qRound(dh / ratio));
+    resize(width() + dw, height() + dh);
     m_lastSize = size();
 }
 

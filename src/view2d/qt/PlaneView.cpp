@@ -33,6 +33,7 @@
 #include "view2d/qt/RulerGL.h"
 #include "view2d/qt/VRView.h"
 #include "view3d/qt/glContext.h"
+#include "view3d/qt/glPixels.h"
 #include "view3d/qt/glPrint.h"
 
 namespace m2D {
@@ -299,8 +300,7 @@ void CPlaneView::ZoomTo(float entry, bool in, QPointF at) {
     bool fitted = false;
     if (!in) {
         // The client the image needs, against the whole view (its bars' room included).
-        const double ratio = devicePixelRatioF();
-        const int fullWidth = qRound(width() * ratio), fullHeight = qRound(height() * ratio);
+        const int fullWidth = width(), fullHeight = height();
         const int needWidth = after.width + m.left + m.right, needHeight = after.height + m.top + m.bottom;
         const bool widthFits = needWidth <= fullWidth, heightFits = needHeight <= fullHeight;
         if (widthFits && heightFits) {
@@ -495,7 +495,7 @@ void CPlaneView::DrawScene() {
                       static_cast<float>(image.height), print);
     model.PlaceRulers(static_cast<float>(width), static_cast<float>(height), static_cast<float>(scrollX),
                       static_cast<float>(scrollY), print);
-    glViewport(0, 0, width, height);
+    gl::Viewport(0, 0, width, height);
     {
         rulers::CGLPainter painter(0, 0, width, height, print);
         model.DrawRulers(print, painter);
@@ -520,14 +520,14 @@ void CPlaneView::DrawRubberLine() {
     const double sx = vp.x + (X - win.left) / (win.right - win.left) * vp.width;
     const double sy = vp.y + (Y - win.bottom) / (win.top - win.bottom) * vp.height;
     const double cx = m_cursor.x(), cy = GetClientHeight() - m_cursor.y();
-    glViewport(0, 0, GetClientWidth(), GetClientHeight());
+    gl::Viewport(0, 0, GetClientWidth(), GetClientHeight());
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     glOrtho(0, GetClientWidth(), 0, GetClientHeight(), -1, 1);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     glColor3f(0.0f, 0.7f, 0.0f);
-    glLineWidth(1.0f);
+    gl::LineWidth(1.0f);
     glBegin(GL_LINES);
     glVertex2d(sx, sy);
     glVertex2d(cx, cy);
@@ -544,7 +544,7 @@ void CPlaneView::DrawRubberLine() {
 // Mouse and keys
 
 QPointF CPlaneView::ClientPoint(const QPointF& widgetPoint) const {
-    return widgetPoint * devicePixelRatioF();
+    return widgetPoint;
 }
 
 bool CPlaneView::InImageArea(QPointF at) const {

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "view3d/qt/glFont.h"
+#include "view3d/qt/glPixels.h"
 
 namespace rulers {
 
@@ -26,7 +27,7 @@ CGLPainter::CGLPainter(int x, int y, int width, int height, bool print) : m_prin
     for (GLenum cap : {GL_TEXTURE_1D, GL_TEXTURE_2D, GL_LIGHTING, GL_DEPTH_TEST, GL_BLEND, GL_FOG,
                        GL_LINE_SMOOTH, GL_LINE_STIPPLE, GL_ALPHA_TEST, GL_COLOR_LOGIC_OP})
         glDisable(cap);
-    glViewport(x, y, width, height);
+    gl::Viewport(x, y, width, height);
     glMatrixMode(GL_PROJECTION);
     glPushMatrix();
     glLoadIdentity();
@@ -37,7 +38,7 @@ CGLPainter::CGLPainter(int x, int y, int width, int height, bool print) : m_prin
     // Whole coordinates land on pixel centres: a tick at x fills column x, a label starts at it.
     glTranslatef(0.5f, 0.5f, 0.0f);
     glColor3f(0.0f, 0.0f, 0.0f);
-    glLineWidth(print ? 3.0f : 1.0f);
+    gl::LineWidth(print ? 3.0f : 1.0f);
 }
 
 CGLPainter::~CGLPainter() {
@@ -65,7 +66,7 @@ void CGLPainter::Line(float x0, float y0, float x1, float y1) {
 // and then moved, so that a label that sticks out is only cut at the window's edge.
 void CGLPainter::MoveTo(float x, float y) {
     glRasterPos2f(0.0f, 0.0f);
-    glBitmap(0, 0, 0.0f, 0.0f, x, y, nullptr);
+    glBitmap(0, 0, 0.0f, 0.0f, gl::DevicePixels(x), gl::DevicePixels(y), nullptr);
 }
 
 void CGLPainter::Text(float x, float y, const char* text) {

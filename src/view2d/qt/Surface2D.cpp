@@ -8,6 +8,7 @@
 #include "view2d/qt/Model2D.h"
 #include "view2d/qt/PlaneView.h"
 #include "view2d/qt/ProfCont.h"
+#include "view3d/qt/glPixels.h"
 
 namespace surface {
 
@@ -95,7 +96,7 @@ void C2D::Draw(int target, const std::list<m2D::CProfLine>& profiles, float hSca
     if (!m_names[slot] || m_bStale[slot])
         Upload(target);
     const CWindow& win = VisibleWindow();
-    glViewport(vp.x, vp.y, vp.width, vp.height);
+    gl::Viewport(vp.x, vp.y, vp.width, vp.height);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     glOrtho(win.left, win.right, win.bottom, win.top, -1.0, 1.0);

@@ -9,6 +9,7 @@
 #include "view2d/qt/PlaneView.h"
 #include "view2d/qt/RulerGL.h"
 #include "view3d/qt/glContext.h"
+#include "view3d/qt/glPixels.h"
 
 namespace m2D {
 
@@ -57,8 +58,8 @@ void C2DVR::Draw(int target, const rulers::CArea& bar) {
     const int slot = Slot(target);
     if (!m_names[slot] || m_bStale[slot])
         Upload(target);
-    glViewport(static_cast<int>(bar.left), static_cast<int>(bar.bottom), static_cast<int>(bar.width),
-               static_cast<int>(bar.height));
+    gl::Viewport(static_cast<int>(bar.left), static_cast<int>(bar.bottom), static_cast<int>(bar.width),
+                 static_cast<int>(bar.height));
     glBindTexture(GL_TEXTURE_1D, m_names[slot]);
     glCallList(m_lists[slot]);
     if (target == gl::CglView::kPrinter || target == gl::CglView::kClipboard) {
@@ -142,7 +143,7 @@ void CVRView::Draw(int width, int height, bool print) {
         LayoutRuler(m_model.Ruler(), *surface, static_cast<float>(width), static_cast<float>(height), print);
     m_model.m_nHeight = static_cast<int>(m_rect.height);
     m_model.Bar().Draw(RenderTarget, m_rect);
-    glViewport(0, 0, width, height);
+    gl::Viewport(0, 0, width, height);
     rulers::CGLPainter painter(0, 0, width, height, print);
     m_model.Ruler().draw(print, painter);
 }

@@ -243,7 +243,7 @@ void C3DView::DrawModel() {
 // The trackball
 
 CBallPoint C3DView::Ball(const QPointF& widgetPoint) const {
-    const QPointF p = widgetPoint * devicePixelRatioF();
+    const QPointF p = widgetPoint;
     const int w = GetClientWidth(), h = GetClientHeight();
     return BallPoint(static_cast<float>(p.x()), static_cast<float>(p.y()), w, h, w * 0.5f, h * 0.5f);
 }

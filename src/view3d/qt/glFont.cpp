@@ -6,8 +6,12 @@
 #include <QPainter>
 #include <QString>
 #include <cmath>
+#include <map>
 #include <qopengl.h>
 #include <unordered_map>
+#include <utility>
+
+#include "view3d/qt/glPixels.h"
 
 namespace gl {
 
@@ -30,9 +34,28 @@ CFontFace Face(FontKind kind) {
                                   : CFontFace{"DejaVu Sans Condensed", 8.3, 24.9};
 }
 
-std::unordered_map<char32_t, int>& Table(bool printer) {
-    static std::unordered_map<char32_t, int> tables[2];
-    return tables[printer ? 1 : 0];
+// Advances in device pixels, by printer or screen and the pixel ratio the glyphs were rasterised at.
+using CTable = std::unordered_map<char32_t, int>;
+std::map<std::pair<bool, double>, CTable>& Tables() {
+    static std::map<std::pair<bool, double>, CTable> tables;
+    return tables;
+}
+CTable& Table(bool printer, double ratio) {
+    return Tables()[{printer, ratio}];
+}
+
+// The ratio the screen (0) and printer (1) fonts were last made for.
+double& LastRatio(bool printer) {
+    static double last[2] = {1.0, 1.0};
+    return last[printer ? 1 : 0];
+}
+
+// The table to measure with now: the present ratio's, else (text measured outside a paint) the one
+// of the ratio the fonts were last made for; with that ratio, to turn its advances into logical pixels.
+std::pair<const CTable*, double> Measuring(bool printer) {
+    const double present = PixelRatio();
+    const double ratio = Table(printer, present).empty() ? LastRatio(printer) : present;
+    return {&Table(printer, ratio), ratio};
 }
 
 QImage Canvas(int width, int height) {
@@ -95,10 +118,10 @@ const std::vector<char32_t>& FontCharacters(FontKind kind) {
     return kind == FontKind::Text ? text : symbol;
 }
 
-bool BuildFontLists(FontKind kind, bool printer) {
+bool BuildFontLists(FontKind kind, bool printer, double ratio) {
     const CFontFace face = Face(kind);
     QFont font(QString::fromLatin1(face.family));
-    font.setPointSizeF(printer ? face.printerPoints : face.screenPoints);
+    font.setPointSizeF((printer ? face.printerPoints : face.screenPoints) * ratio);
     // Bitmaps have one bit a pixel: grey edges would only be thresholded away.
     font.setStyleStrategy(QFont::NoAntialias);
     const QImage device = Canvas(1, 1);
@@ -113,7 +136,8 @@ bool BuildFontLists(FontKind kind, bool printer) {
     glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
     glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
     glPixelStorei(GL_UNPACK_LSB_FIRST, GL_FALSE);
-    std::unordered_map<char32_t, int>& table = Table(printer);
+    CTable& table = Table(printer, ratio);
+    LastRatio(printer) = ratio;
     for (const char32_t c : FontCharacters(kind)) {
         const int advance =
             static_cast<int>(std::lround(metrics.horizontalAdvance(QString::fromUcs4(&c, 1))));
@@ -125,16 +149,19 @@ bool BuildFontLists(FontKind kind, bool printer) {
 }
 
 int CharWidth(char32_t c, bool printer) {
-    const auto& table = Table(printer);
+    const CTable& table = *Measuring(printer).first;
     const auto it = table.find(c);
     return it == table.end() ? 0 : it->second;
 }
 
-int TextWidth(const std::wstring& text, bool printer) {
+float TextWidth(const std::wstring& text, bool printer) {
+    const auto [table, ratio] = Measuring(printer);
     int width = 0;
-    for (const wchar_t c : text)
-        width += CharWidth(static_cast<char32_t>(c), printer);
-    return width;
+    for (const wchar_t c : text) {
+        const auto it = table->find(static_cast<char32_t>(c));
+        width += it == table->end() ? 0 : it->second;
+    }
+    return static_cast<float>(width / ratio);
 }
 
 void CallText(const std::wstring& text) {

@@ -17,14 +17,16 @@ enum class FontKind {
 // The character codes a font gives lists for.
 const std::vector<char32_t>& FontCharacters(FontKind kind);
 
-// Rasterises the font's characters into bitmap lists of the current context and records their advances
-// in the screen or printer table. True when the last list was built.
-bool BuildFontLists(FontKind kind, bool printer);
+// Rasterises the font's characters, for a screen of the given device pixel ratio, into bitmap lists of
+// the current context and records their advances in the screen or printer table of that ratio. True
+// when the last list was built.
+bool BuildFontLists(FontKind kind, bool printer, double ratio = 1.0);
 
-// The advance in pixels of a character, 0 for one that no font of the table has.
+// The advance in device pixels of a character in the table of the present pixel ratio (glPixels.h),
+// 0 for one that no font of the table has.
 int CharWidth(char32_t c, bool printer);
-// The sum of the advances of the text's characters.
-int TextWidth(const std::wstring& text, bool printer);
+// The sum of the advances of the text's characters, in logical pixels.
+float TextWidth(const std::wstring& text, bool printer);
 
 // Draws the text at the current raster position with the font lists of the current context.
 void CallText(const std::wstring& text);

@@ -7,6 +7,8 @@
 #include <QPainter>
 #include <algorithm>
 
+#include "view3d/qt/glPixels.h"
+
 namespace gl {
 
 void DrawOnPage(QPainter& painter, const QRect& page, const QImage& sheet, int divisor) {
@@ -67,6 +69,8 @@ void CPrintContext::Run(const std::function<void()>& code) {
 
 QImage CPrintContext::Render(QSize size, const std::function<void()>& draw) {
     QImage image;
+    // Pictures for the printer are laid out in their own pixels.
+    const CPixelRatio ratio(1.0);
     Run([&] {
         QOpenGLFramebufferObject fbo(size, QOpenGLFramebufferObject::CombinedDepthStencil);
         if (!fbo.isValid() || !fbo.bind())

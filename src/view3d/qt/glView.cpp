@@ -18,6 +18,7 @@
 #include <qopengl.h>
 
 #include "view3d/qt/glContext.h"
+#include "view3d/qt/glPixels.h"
 #include "view3d/qt/glPrint.h"
 
 namespace gl {
@@ -42,10 +43,8 @@ protected:
         // Before the framebuffer follows, so that the paint that comes with it has the new viewport. The
         // size is the present one: a bar shown or hidden here resizes again before this event is done,
         // and the event's own size is then out of date.
-        if (m_pView) {
-            const qreal ratio = devicePixelRatioF();
-            m_pView->OnSize(qRound(width() * ratio), qRound(height() * ratio));
-        }
+        if (m_pView)
+            m_pView->OnSize(width(), height());
         QOpenGLWidget::resizeEvent(event);
     }
 
@@ -101,13 +100,19 @@ void CglView::DrawScene() {
 }
 
 void CglView::PaintGL() {
+    const CPixelRatio ratio(m_pSurface->devicePixelRatioF());
+    // Screen fonts rasterised for another ratio (the window moved to another screen) are made again.
+    if (m_fontRatio > 0.0 && m_fontRatio != PixelRatio()) {
+        CreateTextFont();
+        CreateSymbolFont();
+    }
     // The widget set a full-size viewport before calling; the context keeps its own between paints.
-    if (m_viewport.isValid())
-        glViewport(m_viewport.x(), m_viewport.y(), m_viewport.width(), m_viewport.height());
+    if (m_glViewport.isValid())
+        glViewport(m_glViewport.x(), m_glViewport.y(), m_glViewport.width(), m_glViewport.height());
     DrawScene();
     GLint viewport[4] = {0, 0, 0, 0};
     glGetIntegerv(GL_VIEWPORT, viewport);
-    m_viewport = QRect(viewport[0], viewport[1], viewport[2], viewport[3]);
+    m_glViewport = QRect(viewport[0], viewport[1], viewport[2], viewport[3]);
 }
 
 void CglView::Invalidate() {
@@ -126,8 +131,12 @@ bool CglView::BuildFont(FontKind kind, bool printer) {
     if (printer) {
         (kind == FontKind::Text ? m_bPrinterTextFont : m_bPrinterSymbolFont) = true;
         m_bPrinterFontsLoaded = true;
+        return BuildFontLists(kind, printer);
     }
-    return BuildFontLists(kind, printer);
+    // Screen fonts for the screen the view is on (painting makes them again when that changes), or
+    // for the clipboard's picture while it is drawn.
+    m_fontRatio = m_bCapturing ? 1.0 : m_pSurface->devicePixelRatioF();
+    return BuildFontLists(kind, printer, m_fontRatio);
 }
 
 bool CglView::CreateTextFont() {
@@ -144,7 +153,7 @@ bool CglView::CreatePrinterSymbolFont() {
 }
 
 int CglView::TextWidth(const std::wstring& text) const {
-    return gl::TextWidth(text, RenderTarget == kPrinter);
+    return static_cast<int>(std::lround(gl::TextWidth(text, RenderTarget == kPrinter)));
 }
 void CglView::CallText(const std::wstring& text) {
     gl::CallText(text);
@@ -200,15 +209,13 @@ void CglView::SetLogicalSize(int width, int height, bool redraw) {
 }
 
 void CglView::UpdateScrollBars() {
-    const qreal ratio = devicePixelRatioF();
     bool resized = false;
     // Each pass can add or remove a bar; the third finds them settled.
     for (int pass = 0; pass < 3; ++pass) {
         const int fullWidth =
-            m_nClientWidth + (HasVScrollBar() ? qRound(verticalScrollBar()->sizeHint().width() * ratio) : 0);
+            m_nClientWidth + (HasVScrollBar() ? verticalScrollBar()->sizeHint().width() : 0);
         const int fullHeight =
-            m_nClientHeight +
-            (HasHScrollBar() ? qRound(horizontalScrollBar()->sizeHint().height() * ratio) : 0);
+            m_nClientHeight + (HasHScrollBar() ? horizontalScrollBar()->sizeHint().height() : 0);
         const bool fits = fullWidth >= m_hScroll.nMax && fullHeight >= m_vScroll.nMax;
         m_hScroll.nPage = fits ? fullWidth : m_nClientWidth;
         m_vScroll.nPage = fits ? fullHeight : m_nClientHeight;
@@ -275,9 +282,12 @@ void CglView::UpdateViewport() {
 
 void CglView::ApplyViewport(const QRect& viewport) {
     m_viewport = viewport;
+    const qreal ratio = m_pSurface->devicePixelRatioF();
+    m_glViewport = QRect(qRound(viewport.x() * ratio), qRound(viewport.y() * ratio),
+                         qRound(viewport.width() * ratio), qRound(viewport.height() * ratio));
     CCurrentContext current(m_pSurface);
     if (current)
-        glViewport(viewport.x(), viewport.y(), viewport.width(), viewport.height());
+        glViewport(m_glViewport.x(), m_glViewport.y(), m_glViewport.width(), m_glViewport.height());
 }
 
 void CglView::OnHScroll(Scroll code, int trackPos) {
@@ -417,7 +427,21 @@ bool CglView::CaptureClient(std::vector<std::uint8_t>& bgra) {
             return false;
         RenderTarget = kClipboard;
         glClearColor(kPrintClear[0], kPrintClear[1], kPrintClear[2], kPrintClear[3]);
+        // One device pixel a logical one, in the framebuffer's lower left corner, the text too.
+        const CPixelRatio ratio(1.0);
+        const double screenFonts = m_fontRatio;
+        m_bCapturing = true;
+        if (screenFonts > 0.0 && screenFonts != 1.0) {
+            CreateTextFont();
+            CreateSymbolFont();
+        }
+        glViewport(0, 0, m_nClientWidth, m_nClientHeight);
         DrawScene();
+        m_bCapturing = false;
+        if (screenFonts > 0.0 && screenFonts != 1.0) {
+            CreateTextFont();
+            CreateSymbolFont();
+        }
         glFinish();
         glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
         glPixelStorei(GL_PACK_ALIGNMENT, 4);

@@ -179,7 +179,10 @@ private:
     ScrollInfo m_vScroll;
     int m_nClientWidth = 0;
     int m_nClientHeight = 0;
-    QRect m_viewport;
+    QRect m_viewport;         // in logical pixels, as the view lays out
+    QRect m_glViewport;       // the same in the framebuffer's device pixels
+    double m_fontRatio = 0.0; // the pixel ratio the screen fonts were made for; 0 before the first
+    bool m_bCapturing = false;
     bool m_bApplyingBars = false;
     bool m_bClientChanged = false;
 
