@@ -75,11 +75,7 @@ TEST_F(Host, AtRatioTwoTheImageRulersAndPanesAreTwiceAsLargeAndTheCopyIsNot) {
     }
 
     // The copy: one pixel a logical one, the image one pixel a sample.
-    QApplication::clipboard()->clear();
-    main.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
-    QTest::keyClick(view.GetGLWidget(), Qt::Key_C, Qt::ControlModifier);
-    const QImage copied = QApplication::clipboard()->image();
+    const QImage copied = CopyByKeys(view);
     ASSERT_FALSE(copied.isNull());
     Keep(copied, QStringLiteral("ratio2_copy"));
     EXPECT_GE(copied.width(), view.GetClientWidth());

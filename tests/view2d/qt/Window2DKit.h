@@ -1,6 +1,8 @@
 #pragma once
 // A main frame hosting 2D windows on the virtual display, documents with surfaces made in code or
 // read from scan files, and what the tests read off the windows' pixels.
+#include <QApplication>
+#include <QClipboard>
 #include <QDir>
 #include <QImage>
 #include <QMdiArea>
@@ -99,6 +101,15 @@ protected:
         return frame;
     }
     bool Run(int id) { return main.Commands().Execute(id); }
+
+    // Edit > Copy by its keys in the active main frame; what the clipboard then holds.
+    QImage CopyByKeys(gl::CglView& view) {
+        QApplication::clipboard()->clear();
+        main.activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&main));
+        QTest::keyClick(view.GetGLWidget(), Qt::Key_C, Qt::ControlModifier);
+        return QApplication::clipboard()->image();
+    }
 
     // The view's framebuffer, drawn afresh.
     static QImage Screen(gl::CglView& view) { return view.GetGLWidget()->grabFramebuffer(); }

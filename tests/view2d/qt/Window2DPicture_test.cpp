@@ -210,11 +210,7 @@ TEST_F(Host, TheCopyIsTheViewOnWhite) {
     C2DView& view = *frame->GetView();
     ASSERT_TRUE(Run(color::ID_FILL_MARINE));
     const CPixels screen(Screen(view));
-    QApplication::clipboard()->clear();
-    main.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
-    QTest::keyClick(view.GetGLWidget(), Qt::Key_C, Qt::ControlModifier);
-    const QImage copied = QApplication::clipboard()->image();
+    const QImage copied = CopyByKeys(view);
     ASSERT_FALSE(copied.isNull());
     // The copy's rows run from the top of the bar's client; the view's from the top of its own.
     const int below = copied.height() - view.GetClientHeight();
