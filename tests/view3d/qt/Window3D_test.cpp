@@ -129,12 +129,15 @@ TEST_F(Window3D, OpensAtItsAnglesAndALevelSurfaceLightsEvenly) {
     view.Model().tilt = 0.0;
     ASSERT_TRUE(main.Commands().Execute(m3D::ID_PROJECTION_ORTHO));
     const QImage screen = Screen(view);
-    const QRect v = view.ModelViewport();
-    const QPoint centre(v.x() + v.width() / 2, screen.height() - 1 - (v.y() + v.height() / 2));
+    // The viewport in the view's logical pixels, the framebuffer in the screen's device pixels.
+    const qreal r = view.devicePixelRatioF();
+    const QRectF v(view.ModelViewport().x() * r, view.ModelViewport().y() * r,
+                   view.ModelViewport().width() * r, view.ModelViewport().height() * r);
+    const QPoint centre(qRound(v.x() + v.width() / 2), screen.height() - 1 - qRound(v.y() + v.height() / 2));
     const QRgb middle = screen.pixel(centre);
     EXPECT_NE(middle, qRgb(235, 235, 235)); // not the background
-    for (int dx : {-v.width() / 5, 0, v.width() / 5})
-        for (int dy : {-v.height() / 5, 0, v.height() / 5})
+    for (int dx : {-qRound(v.width() / 5), 0, qRound(v.width() / 5)})
+        for (int dy : {-qRound(v.height() / 5), 0, qRound(v.height() / 5)})
             EXPECT_EQ(screen.pixel(centre + QPoint(dx, dy)), middle) << dx << "," << dy;
     // Every normal of a level surface is +z.
     const surface::CMeshGrid& mesh = view.Model().Mesh().Mesh();
