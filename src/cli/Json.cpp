@@ -132,6 +132,12 @@ CJsonObject& CJsonObject::Add(const char* key, const CJsonObject& object) {
     return *this;
 }
 
+CJsonObject& CJsonObject::AddJson(const char* key, const std::string& json) {
+    Key(key);
+    m_body += json;
+    return *this;
+}
+
 CJsonObject QuantityJson(ph::Size size) {
     CJsonObject object;
     object.Add("value", size.value()).Add("unit", std::wstring(size.unit()));

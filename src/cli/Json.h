@@ -21,6 +21,8 @@ public:
     CJsonObject& Add(const char* key, bool value);
     CJsonObject& AddNull(const char* key);
     CJsonObject& Add(const char* key, const CJsonObject& object);
+    // A value already written as JSON (an array of arrays or of texts).
+    CJsonObject& AddJson(const char* key, const std::string& json);
     std::string Text() const { return "{" + m_body + "}"; }
 
 private:

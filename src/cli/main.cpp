@@ -17,6 +17,7 @@
 
 #include "cli/Json.h"
 #include "cli/Mesh.h"
+#include "cli/Profile.h"
 #include "cli/Settings.h"
 #include "cli/Spectral.h"
 #include "cli/Stats.h"
@@ -45,6 +46,8 @@ const char kUsage[] =
     "       vantri-cli spectrum FILE [--image K] [SETTING...] [--linear] [--max-texture N] [--dump "
     "csv|f32le]\n"
     "       vantri-cli acf FILE [--image K] [SETTING...] [--max-texture N] [--dump csv|f32le]\n"
+    "       vantri-cli profile FILE [--image K] [SETTING...] --from X0,Y0 --to X1,Y1 --width W [--height H]\n"
+    "                  [--no-interpolation] [--no-normalize] [--no-cut] [--markers M1,M2] [--csv]\n"
     "SETTING, applied in the order given as the Surface menu applies it:\n"
     "  --jumps  --normalize  --flatten none|y|x|yx\n"
     "  --plane none|plane|parabola-x|parabola-y|paraboloid\n"
@@ -62,7 +65,11 @@ const char kUsage[] =
     "at height 0, as a solid to the STL file OUT: binary, or text with --ascii.\n"
     "spectrum and acf print the spectrum (logarithmic unless --linear) or auto-correlation window's\n"
     "texture of the processed surface as a JSON line, or with --dump its display levels, row 0 first;\n"
-    "N, the largest texture side, is a power of two (8192 by default).\n";
+    "N, the largest texture side, is a power of two (8192 by default).\n"
+    "profile prints what a profile window of client size W x H (H 365 by default) shows of the line from\n"
+    "(X0, Y0) to (X1, Y1) in the image's model space (x from -columns/2 to columns/2, y from rows/2 at row\n"
+    "0 down to -rows/2) as a JSON line, markers M1 and M2 at those distances along it, or with --csv the\n"
+    "samples in physical units.\n";
 
 int Usage(const char* problem) {
     if (problem)
@@ -540,6 +547,22 @@ int Mesh(doc::CSurfaceApp& app, const std::vector<std::string>& args) {
     return 1;
 }
 
+// One image of a file with the settings applied, when it has a whole surface; else null, said why.
+doc::CVantriDoc* OpenSurface(doc::CSurfaceApp& app, const std::string& file, int number,
+                             const std::vector<cli::CSetting>& settings) {
+    COptions image;
+    image.file = file;
+    image.image = number;
+    doc::CVantriDoc* d = OpenImage(app, image);
+    if (!d || !ApplySettings(*d, settings))
+        return nullptr;
+    if (d->heights.size() != static_cast<std::size_t>(d->columns) * static_cast<std::size_t>(d->rows)) {
+        std::fprintf(stderr, "vantri-cli: %s has no surface\n", file.c_str());
+        return nullptr;
+    }
+    return d;
+}
+
 // The spectrum or auto-correlation window's texture of one image.
 int Spectral(doc::CSurfaceApp& app, const std::vector<std::string>& args, bool correlation) {
     cli::CSpectralOptions options;
@@ -547,16 +570,9 @@ int Spectral(doc::CSurfaceApp& app, const std::vector<std::string>& args, bool c
     const std::string problem = cli::ParseSpectralOptions(args, options);
     if (!problem.empty())
         return Usage(problem.c_str());
-    COptions image;
-    image.file = options.file;
-    image.image = options.image;
-    doc::CVantriDoc* d = OpenImage(app, image);
-    if (!d || !ApplySettings(*d, options.settings))
+    doc::CVantriDoc* d = OpenSurface(app, options.file, options.image, options.settings);
+    if (!d)
         return 1;
-    if (d->heights.size() != static_cast<std::size_t>(d->columns) * static_cast<std::size_t>(d->rows)) {
-        std::fprintf(stderr, "vantri-cli: %s has no surface\n", options.file.c_str());
-        return 1;
-    }
     fourier::CSpectralTexture texture;
     const int status = correlation ? fourier::BuildCorrelation(d->heights.data(), d->columns, d->rows,
                                                                options.maxTexture, texture)
@@ -572,6 +588,25 @@ int Spectral(doc::CSurfaceApp& app, const std::vector<std::string>& args, bool c
     } else {
         const std::string bytes = cli::RegionBytes(texture, options.dump);
         std::fwrite(bytes.data(), 1, bytes.size(), stdout);
+    }
+    return 0;
+}
+
+// What a profile window shows of a line on one image.
+int Profile(doc::CSurfaceApp& app, const std::vector<std::string>& args) {
+    cli::CProfileOptions options;
+    const std::string problem = cli::ParseProfileOptions(args, options);
+    if (!problem.empty())
+        return Usage(problem.c_str());
+    doc::CVantriDoc* d = OpenSurface(app, options.file, options.image, options.settings);
+    if (!d || d->columns <= 0 || d->rows <= 0)
+        return 1;
+    const prof::ProfileModel profile = cli::MakeProfile(*d, options);
+    if (options.csv) {
+        const std::string table = profile.Table(*d, ',');
+        std::fwrite(table.data(), 1, table.size(), stdout);
+    } else {
+        Print(cli::ProfileJson(profile, *d));
     }
     return 0;
 }
@@ -597,6 +632,8 @@ int Run(const std::string& command, const std::vector<std::string>& args) {
         return Mesh(app, args);
     if (command == "spectrum" || command == "acf")
         return Spectral(app, args, command == "acf");
+    if (command == "profile")
+        return Profile(app, args);
     return Usage("unknown command");
 }
 

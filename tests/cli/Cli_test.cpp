@@ -736,3 +736,43 @@ TEST_F(CliTest, SpectrumAndAcfRefuseBadOptions) {
     EXPECT_EQ(Cli("spectrum '" + three + "' --image 7").status, 1);
     EXPECT_EQ(Cli("acf '" + (dir / "missing.001").string() + "'").status, 1);
 }
+
+TEST_F(CliTest, ProfilePrintsWhatTheWindowSamples) {
+    const std::string real = "'" + std::string(VANTRI_TEST_DATA) + "/real/scilab4spm__data1.007'";
+    // A 256 x 256 scan, a line across its middle in a window 260 pixels wide: 201 samples, 1.28 apart.
+    const std::string across = " --from -128,0 --to 128,0 --width 260";
+    const std::string line = Lines(Cli("profile " + real + across).out).at(0);
+    EXPECT_EQ(JsonNumberAfter(line, "length"), 256.0);
+    EXPECT_EQ(JsonNumberAfter(line, "spacing"), 1.28);
+    const std::string samples = line.substr(line.find("\"samples\""));
+    EXPECT_EQ(std::count(samples.begin(), samples.begin() + samples.find("]]"), '['), 1 + 201);
+    EXPECT_NE(line.find("\"markers\": [84.48, 170.24]"), std::string::npos) << line;
+    EXPECT_NE(line.find("\"panes\": [\" X1:\", \"660.0 nm\""), std::string::npos) << line;
+    // Without the cut sector the bar of the extremes, whose minimum reads 0 while normalised.
+    const std::string extremes = Lines(Cli("profile " + real + across + " --no-cut --markers 1,2").out).at(0);
+    EXPECT_NE(extremes.find("\"panes\": [\"MIN:\", \" x\""), std::string::npos) << extremes;
+    EXPECT_NE(extremes.find("\" y\", \"0.000 "), std::string::npos) << extremes;
+    // Markers put past the end stop one sample short of it.
+    const std::string moved = Lines(Cli("profile " + real + across + " --markers -5,1000").out).at(0);
+    EXPECT_NE(moved.find("\"markers\": [0, 254.72]"), std::string::npos) << moved;
+
+    // The samples in physical units: the normalised minimum is 0 nm.
+    const std::vector<std::string> table = Lines(Cli("profile " + real + across + " --csv").out);
+    ASSERT_EQ(table.size(), 202u);
+    EXPECT_EQ(table[0], "distance (\u00B5m),height (nm)");
+    EXPECT_EQ(table[1].substr(0, 2), "0,");
+    EXPECT_EQ(table.back().substr(0, 2), "2,");
+    double lowest = 1e9;
+    for (std::size_t k = 1; k < table.size(); ++k)
+        lowest = std::min(lowest, std::stod(table[k].substr(table[k].find(',') + 1)));
+    EXPECT_EQ(lowest, 0.0);
+
+    // A line of no length, and what is refused.
+    const std::string point = Lines(Cli("profile '" + three + "' --from 1,1 --to 1,1 --width 100").out).at(0);
+    EXPECT_EQ(JsonNumberAfter(point, "length"), 0.0);
+    EXPECT_EQ(point.find("nan"), std::string::npos);
+    for (const std::string options :
+         {" --from 0,0 --width 100", " --from 0,0 --to 1,1", " --from 0 --to 1,1 --width 100",
+          " --from 0,0 --to 1,1 --width 60", " --from 0,0 --to 1,1 --width 100 --markers 1"})
+        EXPECT_EQ(Cli("profile '" + three + "'" + options).status, 2) << options;
+}
