@@ -4,6 +4,8 @@
 #include <QMenu>
 #include <QMenuBar>
 
+#include "analysis/qt/ProfView.h"
+#include "analysis/qt/Profile.h"
 #include "analysis/qt/StatView.h"
 #include "analysis/qt/Statistics.h"
 #include "framework/fwCommand.h"
@@ -162,6 +164,7 @@ void AddRecentFiles(QMenu* file, fw::CCommandTable& commands) {
 void RegisterAppCommands(fw::CCommandTable& commands) {
     m2D::Register2DCommands(commands);
     statist::RegisterStatisticsCommands(commands);
+    prof::RegisterProfileCommands(commands);
     m3D::Register3DCommands(commands);
     commands.AddAll(kCommands);
     for (int k = 0; k < kRecentFiles; ++k)
@@ -294,6 +297,8 @@ std::vector<int> ToolBarButtons(int toolBar) {
         return {m3D::ID_PROJECTION_ORTHO, m3D::ID_PROJECTION_PERSPECTIVE};
     case 136:
         return {statist::ID_HEIGHT_HISTOGRAM, statist::ID_BEARING_CURVE, statist::ID_ADJUST_PLANE};
+    case 229:
+        return {prof::ID_NORMALIZE_PROFILE, prof::ID_CUT_SECTOR, prof::ID_INTERPOLATION};
     default:
         return {};
     }

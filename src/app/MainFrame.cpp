@@ -18,6 +18,7 @@
 #include <QUrl>
 #include <algorithm>
 
+#include "analysis/qt/Profile.h"
 #include "analysis/qt/Spectra.h"
 #include "analysis/qt/StatView.h"
 #include "analysis/qt/Statistics.h"
@@ -74,6 +75,8 @@ std::vector<int> KindToolBars(WindowKind kind) {
 CMainFrame::CMainFrame() {
     RegisterAppCommands(Commands());
     SetCommandIcons(Commands());
+    // A line finished on an image window opens its profile window.
+    prof::InstallProfileOpener();
     setObjectName(QStringLiteral("MainFrame"));
     // The client's background: the light grey of the stock brush.
     MdiArea()->setBackground(QColor(192, 192, 192));

@@ -2,6 +2,7 @@
 
 #include <QAction>
 
+#include "analysis/qt/ProfView.h"
 #include "analysis/qt/StatView.h"
 #include "app/AppCommands.h"
 #include "framework/qt/fwCommandTable.h"
@@ -68,6 +69,9 @@ const CPicture kPictures[] = {
     {statist::ID_HEIGHT_HISTOGRAM, nullptr, "histogram"},
     {statist::ID_BEARING_CURVE, nullptr, "bearing-curve"},
     {statist::ID_ADJUST_PLANE, nullptr, "adjust-plane"},
+    {prof::ID_NORMALIZE_PROFILE, nullptr, "profile-normalize"},
+    {prof::ID_CUT_SECTOR, nullptr, "profile-cut-sector"},
+    {prof::ID_INTERPOLATION, nullptr, "profile-interpolation"},
 };
 
 QIcon OwnPicture(const char* file) {

@@ -43,7 +43,7 @@ void ProfileModel::SetStart(float x, float y) {
 }
 
 double ProfileModel::Spacing() const {
-    return plot.width > 0 ? length / plot.width : 0.0;
+    return length / std::max(1, plot.width);
 }
 
 float ProfileModel::HeightAt(CPointF point, const doc::CDataDoc& surface) const {
@@ -63,7 +63,8 @@ void ProfileModel::Resample(float x1, float y1, const doc::CDataDoc& surface) {
     if (points.empty())
         return;
     const CPointF start = points.front();
-    const int steps = std::max(0, plot.width);
+    // At least the two ends, whatever the plot's width.
+    const int steps = std::max(1, plot.width);
     points.resize(1);
     points.reserve(std::size_t(steps) + 1);
     for (int o = 1; o <= steps; ++o)
@@ -153,6 +154,30 @@ float ProfileModel::MarkerLimit() const {
 void ProfileModel::SetMarker(int marker, double distance) {
     const float at = std::max(0.0f, std::min(static_cast<float>(distance), MarkerLimit()));
     (marker == 1 ? marker1 : marker2) = at;
+}
+
+double ProfileModel::DistanceAtPixel(double x) const {
+    if (plot.width <= 0)
+        return 0.0;
+    return xMin + (x - plot.left) / plot.width * (double(xMax) - xMin);
+}
+
+int ProfileModel::Pick(double x, double y) const {
+    if (!cut || plot.width <= 0 || samples.empty())
+        return 0;
+    const double top = clientHeight - (plot.bottom + plot.height);
+    if (y < top - 2.0 || y > top + plot.height + 2.0)
+        return 0;
+    const double span = xMax > xMin ? double(xMax) - xMin : 1.0;
+    int hit = 0, hits = 0;
+    for (int marker : {1, 2}) {
+        const double at = plot.left + ((marker == 1 ? marker1 : marker2) - xMin) / span * plot.width;
+        if (std::fabs(at - x) <= 2.0) {
+            hit = marker;
+            ++hits;
+        }
+    }
+    return hits == 1 ? hit : 0;
 }
 
 ph::Size ProfileModel::PhysicalLength(const doc::CDataDoc& surface) const {

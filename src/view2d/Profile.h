@@ -74,6 +74,12 @@ public:
     float MarkerLimit() const;
     // Puts a marker (1 or 2) at a distance, kept between 0 and the limit.
     void SetMarker(int marker, double distance);
+    // The distance along the line under a point x pixels from the client's left edge.
+    double DistanceAtPixel(double x) const;
+    // The marker (1 or 2) whose line passes within 2 pixels of a client point (x from the left, y from
+    // the top; the plot's equal top and bottom margins make either way up the same); 0 for none, or
+    // when both do.
+    int Pick(double x, double y) const;
 
     // The line's physical length, and a distance and a height as the panes show them.
     ph::Size PhysicalLength(const doc::CDataDoc& surface) const;

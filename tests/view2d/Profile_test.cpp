@@ -141,6 +141,16 @@ TEST(Profile, MarkersStopOneSpacingShortOfTheEnd) {
     EXPECT_FLOAT_EQ(m.marker2, 99.5f);
     m.SetMarker(1, -3);
     EXPECT_EQ(m.marker1, 0.0f);
+    // Picking: within two pixels of one marker's line, none between them, none where both lie.
+    m.SetMarker(1, 25.0); // 50 pixels into the plot of 200
+    EXPECT_EQ(m.Pick(36 + 50 + 2, 100), 1);
+    EXPECT_EQ(m.Pick(36 + 199, 30), 2);
+    EXPECT_EQ(m.Pick(36 + 50 + 3, 100), 0);
+    EXPECT_DOUBLE_EQ(m.DistanceAtPixel(36 + 50), 25.0);
+    m.SetMarker(2, 25.2);
+    EXPECT_EQ(m.Pick(36 + 50, 100), 0);
+    m.SetMarker(2, 1e6);
+    m.SetMarker(1, -3);
     // Re-sampling keeps markers that are set.
     m.ReSample(s);
     EXPECT_FLOAT_EQ(m.marker2, 99.5f);

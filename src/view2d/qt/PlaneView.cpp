@@ -80,7 +80,16 @@ QString ProposedBmp(const fw::CDocument& document) {
     return QString::fromStdString(proposed);
 }
 
+CPlaneView::ProfileOpener& SharedOpener() {
+    static CPlaneView::ProfileOpener opener;
+    return opener;
+}
+
 } // namespace
+
+void CPlaneView::SetProfileOpener(ProfileOpener opener) {
+    SharedOpener() = std::move(opener);
+}
 
 CPlaneView::CPlaneView(QWidget* parent) : gl::CglView(parent) {
     setFrameShape(QFrame::NoFrame);
@@ -590,9 +599,10 @@ void CPlaneView::mousePressEvent(QMouseEvent* event) {
             m_nMode = kModeProfileEnd;
         } else {
             m_profiles.back().end = point;
-            if (openProfile)
-                m_profiles.back().window = openProfile(m_profiles.back());
             m_nMode = kModeProfileStart;
+            const ProfileOpener& open = openProfile ? openProfile : SharedOpener();
+            if (open)
+                m_profiles.back().window = open(*this, m_profiles.back(), event->globalPosition().toPoint());
         }
         Invalidate();
     }

@@ -3,6 +3,7 @@
 // it, zoomed by clicks and the wheel, flipped, turned, locked against updates, copied, exported to BMP
 // and printed. TView<CModel> gives it its model; the 2D, bump, spectrum and auto-correlation windows
 // each instantiate it with theirs.
+#include <QPoint>
 #include <QPointF>
 #include <QString>
 #include <cstdint>
@@ -109,8 +110,12 @@ public:
     // Asks for the export file, proposing a name that ends in ".bmp"; empty when cancelled. By default
     // a save dialog titled "Export to".
     std::function<QString(const QString& initialName)> exportPrompt;
-    // Opens the profile window of a finished line; none yet, so lines stay drawn on the image.
-    std::function<QWidget*(const CProfLine& line)> openProfile;
+    // Opens the profile window of a finished line, its corner at a point of the screen, and returns it;
+    // this view's own opener, else the one set for every view. Without either the line stays drawn on
+    // the image and opens nothing.
+    using ProfileOpener = std::function<QWidget*(CPlaneView& view, CProfLine& line, QPoint globalAt)>;
+    ProfileOpener openProfile;
+    static void SetProfileOpener(ProfileOpener opener);
 
     void OnPrint(QPainter& painter, QPrinter& printer) override;
     void OnEndPrinting() override;

@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMdiSubWindow>
+#include <QMimeData>
 #include <QOpenGLWidget>
 #include <QPageLayout>
 #include <QPainter>
@@ -464,6 +465,20 @@ void CglView::OnEditCopy() {
     QImage image(bgra.data(), m_nClientWidth, m_nClientHeight, m_nClientWidth * 4, QImage::Format_RGB32);
     if (QClipboard* clipboard = QGuiApplication::clipboard())
         clipboard->setImage(image.mirrored());
+}
+
+bool CglView::CopyWithText(const QString& text) {
+    std::vector<std::uint8_t> bgra;
+    if (!CaptureClient(bgra))
+        return false;
+    const QImage image(bgra.data(), m_nClientWidth, m_nClientHeight, m_nClientWidth * 4,
+                       QImage::Format_RGB32);
+    auto data = std::make_unique<QMimeData>();
+    data->setImageData(image.mirrored());
+    data->setText(text);
+    if (QClipboard* clipboard = QGuiApplication::clipboard())
+        clipboard->setMimeData(data.release()); // the clipboard's from now on
+    return true;
 }
 
 // Printing

@@ -102,6 +102,9 @@ public:
 
     // Renders the client area on white and puts it on the clipboard.
     virtual void OnEditCopy();
+    // The same picture with a text beside it (the numbers a graph shows), for whatever the paste
+    // asks for; false when there is no picture.
+    bool CopyWithText(const QString& text);
     // Renders the client area on white as for the clipboard: GetClientWidth x GetClientHeight pixels of
     // 4 bytes (blue, green, red, 255), rows bottom-up. False when there is no client or no context.
     bool CaptureClient(std::vector<std::uint8_t>& bgra);
