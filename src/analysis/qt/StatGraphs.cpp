@@ -1,8 +1,11 @@
 #include "analysis/qt/StatGraphs.h"
 
 #include <GL/glu.h>
+#include <charconv>
+#include <iterator>
 #include <qopengl.h>
 
+#include "framework/fwText.h"
 #include "view2d/qt/RulerGL.h"
 #include "view3d/qt/glPixels.h"
 #include "view3d/qt/glView.h"
@@ -31,6 +34,20 @@ void Span(rulers::ruler& ruler, double value, const wchar_t* unit, float length,
 
 void Span(rulers::ruler& ruler, ph::Size span, float length, bool print) {
     Span(ruler, span.value(), span.unit(), length, print);
+}
+
+// The shortest text that reads back as the same float, in the C format.
+std::string Number(double value) {
+    char text[32];
+    const auto end = std::to_chars(std::begin(text), std::end(text), static_cast<float>(value));
+    return std::string(text, end.ptr);
+}
+
+// A range in its best prefix: the unit the tables write heights in.
+ph::Size Unit(const ph::Size& range) {
+    ph::Size unit = range;
+    unit.normalize();
+    return unit;
 }
 
 void Along(rulers::CAxis& axis, const CPlot& plot) {
@@ -148,6 +165,14 @@ void CHistogram::SetRulers(const ph::Size& range, const CPlot& plot, bool print)
     Span(vert, 100.0 * largest, L"%", static_cast<float>(plot.height), print);
 }
 
+std::string CHistogram::Table(const ph::Size& range) const {
+    const ph::Size unit = Unit(range);
+    std::string out = "height (" + fw::ToUtf8(unit.unit()) + ")\tfraction (%)\n";
+    for (std::size_t k = 0; k + 3 < lines.size(); k += 4)
+        out += Number(unit.value() * lines[k]) + "\t" + Number(100.0 * lines[k + 3]) + "\n";
+    return out;
+}
+
 void CHistogram::AreaQuad(float (&quad)[8]) const {
     const float q[8] = {-halfRange, 0.0f, halfRange, 0.0f, halfRange, 1.0f, -halfRange, 1.0f};
     std::copy(q, q + 8, quad);
@@ -171,6 +196,14 @@ void CBearingCurve::SetRulers(const ph::Size& range, const CPlot& plot, bool pri
     Along(vert, plot);
     Span(horz, 100.0, L"%", static_cast<float>(plot.width), print);
     Span(vert, range * largest, static_cast<float>(plot.height), print);
+}
+
+std::string CBearingCurve::Table(const ph::Size& range) const {
+    const ph::Size unit = Unit(range);
+    std::string out = "bearing (%)\theight (" + fw::ToUtf8(unit.unit()) + ")\n";
+    for (std::size_t k = 0; k + 3 < lines.size(); k += 4)
+        out += Number(100.0 * lines[k + 2]) + "\t" + Number(unit.value() * lines[k + 1]) + "\n";
+    return out;
 }
 
 void CBearingCurve::AreaQuad(float (&quad)[8]) const {

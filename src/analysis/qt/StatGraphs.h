@@ -72,6 +72,9 @@ public:
     int WantedCount() const override { return width; }
     void Set(const CHistogramBins& bins, const ph::Size& range);
     void SetRulers(const ph::Size& range, const CPlot& plot, bool print) override;
+    // The bins as text: each one's lower edge in the units of the range and its share in percent,
+    // tab-separated, a header line first.
+    std::string Table(const ph::Size& range) const;
 
 protected:
     void AreaQuad(float (&quad)[8]) const override;
@@ -84,6 +87,9 @@ public:
     int WantedCount() const override { return height; }
     void Set(const CBearingLevels& levels, const ph::Size& range);
     void SetRulers(const ph::Size& range, const CPlot& plot, bool print) override;
+    // The levels as text: each one's share of heights above it in percent and its height in the units
+    // of the range, tab-separated, a header line first.
+    std::string Table(const ph::Size& range) const;
 
 protected:
     void AreaQuad(float (&quad)[8]) const override;

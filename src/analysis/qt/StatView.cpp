@@ -153,6 +153,18 @@ void CStatView::DrawScene() {
     }
 }
 
+void CStatView::OnEditCopy() {
+    const doc::CDataDoc* surface = GetSurface();
+    if (!surface)
+        return;
+    std::string text;
+    if (m_bHistogram)
+        text += m_histogram.Table(surface->range);
+    if (m_bBearing)
+        text += (text.empty() ? "" : "\n") + m_bearing.Table(surface->range);
+    CopyWithText(QString::fromStdString(text));
+}
+
 // The toggles
 
 // One of the graphs is always shown: hiding the only one shows the other.

@@ -42,6 +42,9 @@ public:
 
     bool OnCommand(int id) override;
     bool OnUpdateCommand(int id, fw::CCmdState& state) const override;
+    // The picture and, as tab-separated text, the graphs shown: the histogram's bins and the bearing
+    // curve's levels, a blank line between them.
+    void OnEditCopy() override;
 
     // The toggles.
     void ToggleHistogram();

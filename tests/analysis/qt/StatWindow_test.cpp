@@ -1,5 +1,8 @@
 // The statistics window on the virtual display: opening, the toggles, re-binning on resize, the lock,
 // printing, and what it shows of a real scan against vantri-cli stats.
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
 #include <QPrinter>
 #include <charconv>
 #include <cstdio>
@@ -189,6 +192,32 @@ TEST_F(StatHost, LockUpdateKeepsGraphsAndNumbersUntilItIsTurnedOff) {
     EXPECT_FALSE(view.IsLocked());
     EXPECT_NE(view.Histogram().lines, lines);
     EXPECT_NE(frame->PaneText(CChildFrame::kPaneRa), ra);
+}
+
+TEST_F(StatHost, CopyGivesThePictureAndTheGraphsNumbers) {
+    CRoughDoc document(80, 60, 0.05f);
+    CChildFrame* frame = OpenStats(document);
+    ASSERT_NE(frame, nullptr);
+    CStatView& view = *frame->View();
+    view.setFocus();
+    Run(gl::ID_EDIT_COPY);
+    const QMimeData* copied = QGuiApplication::clipboard()->mimeData();
+    ASSERT_NE(copied, nullptr);
+    EXPECT_EQ(qvariant_cast<QImage>(copied->imageData()).size(),
+              QSize(view.GetClientWidth(), view.GetClientHeight()));
+    const QStringList tables = copied->text().split(QStringLiteral("\n\n"));
+    ASSERT_EQ(tables.size(), 2);
+    const QStringList bins = tables[0].split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    EXPECT_EQ(bins[0], QStringLiteral("height (nm)\tfraction (%)"));
+    EXPECT_EQ(bins.size(), view.Histogram().Count() + 1);
+    const QStringList levels = tables[1].split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    EXPECT_EQ(levels[0], QStringLiteral("bearing (%)\theight (nm)"));
+    EXPECT_EQ(levels.size(), view.Bearing().Count() + 1);
+    // The shares of the bins make the whole.
+    double total = 0.0;
+    for (int k = 1; k < bins.size(); ++k)
+        total += bins[k].section(QLatin1Char('\t'), 1).toDouble();
+    EXPECT_NEAR(total, 100.0, 0.01);
 }
 
 TEST_F(StatHost, PrintsToAPdfFile) {
