@@ -13,7 +13,7 @@
 #include <iostream>
 #include <qopengl.h>
 
-#include "BenchCommon.h"
+#include "BenchWindow.h"
 #include "framework/qt/fwChildFrame.h"
 #include "framework/qt/fwMDIFrame.h"
 #include "framework/qt/fwQtApp.h"
@@ -132,36 +132,9 @@ void PrintSummary(const bench::MeanReporter& reporter, std::ostream& out) {
 }
 
 int Run(int argc, char** argv) {
-    // Without waiting for the display's refresh: its period is the display's, not the work's.
-    QSurfaceFormat format = QSurfaceFormat::defaultFormat();
-    format.setSwapInterval(0);
-    QSurfaceFormat::setDefaultFormat(format);
-    fw::CQtApp qt(argc, argv);
-    bench::TempDir temp;
-    const std::string path = bench::WriteNanoScope(temp, kSide);
-    fw::CMessageRecorder recorder;
-    fw::CScopedMessages scope(recorder);
-    doc::CSurfaceApp app;
-    m2D::Register2DDocTypes(app);
-    fw::CMDIFrame main;
-    m2D::Register2DCommands(main.Commands());
-    main.resize(1400, 1000);
-    main.show();
-    if (!QTest::qWaitForWindowExposed(&main))
-        throw std::runtime_error("no display");
-    g_doc = dynamic_cast<doc::CVantriDoc*>(app.OpenDocumentFile(fw::FromUtf8(path)));
-    if (!g_doc) {
-        bench::ReportOpenFailure(path, recorder);
-        return 1;
-    }
-    auto frames = fw::CChildFrame::FramesOf(*g_doc);
-    auto* frame = frames.empty() ? nullptr : dynamic_cast<m2D::C2DChildFrame*>(frames.front());
-    if (!frame)
-        throw std::runtime_error("no 2D window");
-    g_view = frame->GetView();
-    if (!QTest::qWaitForWindowExposed(frame))
-        throw std::runtime_error("the 2D window was never shown");
-    QTest::qWait(100);
+    bench::CScanWindow window(argc, argv, kSide);
+    g_doc = window.document;
+    g_view = window.view;
     bench::WallMs(benchmark::RegisterBenchmark("chain", Change, false, false));
     bench::WallMs(benchmark::RegisterBenchmark("chain+texture+upload+draw", Change, false, true));
     bench::WallMs(benchmark::RegisterBenchmark("median chain", Change, true, false));
@@ -172,7 +145,6 @@ int Run(int argc, char** argv) {
     bench::WallMs(benchmark::RegisterBenchmark("upload", Upload));
     bench::WallMs(benchmark::RegisterBenchmark("redraw", Redraw));
     bench::RunAndSummarise(PrintSummary);
-    app.GetDocManager().CloseAllDocuments();
     return 0;
 }
 

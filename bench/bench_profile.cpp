@@ -11,7 +11,7 @@
 #include <cstdlib>
 #include <iostream>
 
-#include "BenchCommon.h"
+#include "BenchWindow.h"
 #include "analysis/qt/ProfChildFrame.h"
 #include "analysis/qt/ProfView.h"
 #include "analysis/qt/Profile.h"
@@ -97,39 +97,16 @@ void PrintSummary(const bench::MeanReporter& reporter, std::ostream& out) {
 }
 
 int Run(int argc, char** argv) {
-    QSurfaceFormat format = QSurfaceFormat::defaultFormat();
-    format.setSwapInterval(0);
-    QSurfaceFormat::setDefaultFormat(format);
-    fw::CQtApp qt(argc, argv);
-    bench::TempDir temp;
-    const std::string path = bench::WriteNanoScope(temp, kSide);
-    fw::CMessageRecorder recorder;
-    fw::CScopedMessages scope(recorder);
-    doc::CSurfaceApp app;
-    m2D::Register2DDocTypes(app);
-    fw::CMDIFrame main;
-    m2D::Register2DCommands(main.Commands());
-    prof::RegisterProfileCommands(main.Commands());
-    main.resize(1400, 1000);
-    main.show();
-    if (!QTest::qWaitForWindowExposed(&main))
-        throw std::runtime_error("no display");
-    g_doc = dynamic_cast<doc::CVantriDoc*>(app.OpenDocumentFile(fw::FromUtf8(path)));
-    if (!g_doc) {
-        bench::ReportOpenFailure(path, recorder);
-        return 1;
-    }
-    auto frames = fw::CChildFrame::FramesOf(*g_doc);
-    auto* image = frames.empty() ? nullptr : dynamic_cast<m2D::C2DChildFrame*>(frames.front());
-    if (!image || !QTest::qWaitForWindowExposed(image))
-        throw std::runtime_error("no 2D window");
-    m2D::CPlaneView& plane = *image->GetView();
+    bench::CScanWindow window(argc, argv, kSide);
+    prof::RegisterProfileCommands(window.main.Commands());
+    g_doc = window.document;
+    m2D::CPlaneView& plane = *window.view;
     m2D::CProfLine line;
     line.start = {0.05f, 0.1f};
     line.end = {0.95f, 0.8f};
     plane.Profiles().push_back(line);
     prof::CChildFrame* frame =
-        prof::OpenProfile(plane, plane.Profiles().back(), main.mapToGlobal(QPoint(40, 40)));
+        prof::OpenProfile(plane, plane.Profiles().back(), window.main.mapToGlobal(QPoint(40, 40)));
     if (!frame || !QTest::qWaitForWindowExposed(frame))
         throw std::runtime_error("no profile window");
     g_profile = frame->View();
@@ -140,7 +117,6 @@ int Run(int argc, char** argv) {
     bench::WallMs(benchmark::RegisterBenchmark("marker drag step", Drag, false));
     bench::WallMs(benchmark::RegisterBenchmark("marker drag step+image", Drag, true));
     bench::RunAndSummarise(PrintSummary);
-    app.GetDocManager().CloseAllDocuments();
     return 0;
 }
 

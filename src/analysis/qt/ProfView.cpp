@@ -44,17 +44,11 @@ void Span(rulers::CAxis& ruler, ph::Size span, const CPlotRect& plot, float leng
 
 } // namespace
 
-CProfView::CProfView(QWidget* parent) : gl::CglView(parent) {
+CProfView::CProfView(QWidget* parent) : statist::CGraphView(parent) {
     viewport()->setMouseTracking(true);
 }
 
 CProfView::~CProfView() = default;
-
-doc::CDataDoc* CProfView::GetSurface() {
-    if (m_pLocked)
-        return m_pLocked.get();
-    return dynamic_cast<doc::CDataDoc*>(GetDocument());
-}
 
 CChildFrame* CProfView::Frame() const {
     return dynamic_cast<CChildFrame*>(fw::CChildFrame::FrameOf(const_cast<CProfView*>(this)));
@@ -141,24 +135,9 @@ void CProfView::OnSizeChanged() {
     Refresh();
 }
 
-void CProfView::InitGL() {
-    gl::CglView::InitGL();
-    glClearDepth(1.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glShadeModel(GL_FLAT);
-    glEnable(GL_CULL_FACE);
-    CreateTextFont();
-    CreateSymbolFont();
-}
-
 void CProfView::DrawScene() {
     const bool print = RenderTarget == kPrinter;
-    if (print) {
-        CreatePrinterTextFont();
-        CreatePrinterSymbolFont();
-    }
-    gl::CglView::DrawScene();
+    CGraphView::DrawScene();
     if (!GetSurface() || m_model.samples.empty())
         return;
     GLint viewport[4] = {0, 0, 0, 0};
@@ -249,13 +228,9 @@ void CProfView::ToggleCut() {
 }
 
 void CProfView::ToggleLock() {
-    if (!m_pLocked) {
-        if (const doc::CDataDoc* surface = GetSurface())
-            m_pLocked = std::make_unique<doc::CDataDoc>(*surface);
-        return;
-    }
-    m_pLocked.reset();
-    OnUpdate(nullptr, doc::kHintSurface, nullptr);
+    // Unlocked, the document's surface is sampled again.
+    if (Lock(!IsLocked()) && !IsLocked())
+        OnUpdate(nullptr, doc::kHintSurface, nullptr);
 }
 
 bool CProfView::OnCommand(int id) {
@@ -273,7 +248,7 @@ bool CProfView::OnCommand(int id) {
         ToggleLock();
         return true;
     default:
-        return gl::CglView::OnCommand(id);
+        return CGraphView::OnCommand(id);
     }
 }
 
@@ -296,7 +271,7 @@ bool CProfView::OnUpdateCommand(int id, fw::CCmdState& state) const {
         state.checked = IsLocked();
         return true;
     default:
-        return gl::CglView::OnUpdateCommand(id, state);
+        return CGraphView::OnUpdateCommand(id, state);
     }
 }
 
@@ -304,7 +279,7 @@ bool CProfView::OnUpdateCommand(int id, fw::CCmdState& state) const {
 
 void CProfView::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) {
-        gl::CglView::mousePressEvent(event);
+        CGraphView::mousePressEvent(event);
         return;
     }
     const QPointF at = event->position() * devicePixelRatioF();
@@ -316,7 +291,7 @@ void CProfView::mouseMoveEvent(QMouseEvent* event) {
     const QPointF at = event->position() * devicePixelRatioF();
     if (m_nDrag == 0) {
         viewport()->setCursor(m_model.Pick(at.x(), at.y()) ? Qt::SizeHorCursor : Qt::ArrowCursor);
-        gl::CglView::mouseMoveEvent(event);
+        CGraphView::mouseMoveEvent(event);
         return;
     }
     m_model.SetMarker(m_nDrag, m_model.DistanceAtPixel(at.x()));
@@ -328,7 +303,7 @@ void CProfView::mouseMoveEvent(QMouseEvent* event) {
 void CProfView::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton)
         m_nDrag = 0;
-    gl::CglView::mouseReleaseEvent(event);
+    CGraphView::mouseReleaseEvent(event);
 }
 
 // Copy

@@ -4,13 +4,12 @@
 // bar. The line stays drawn on the image window, with the sector and, while this window is active,
 // highlighted.
 #include <QPointer>
-#include <memory>
 #include <string>
 
+#include "analysis/qt/GraphView.h"
 #include "view2d/Profile.h"
 #include "view2d/RulerHorz.h"
 #include "view2d/RulerVert.h"
-#include "view3d/qt/glView.h"
 
 namespace m2D {
 class CPlaneView;
@@ -28,14 +27,11 @@ enum ProfCommand : int {
     ID_LOCK_UPDATE = 32894,
 };
 
-class CProfView : public gl::CglView {
+class CProfView : public statist::CGraphView {
     Q_OBJECT
 public:
     explicit CProfView(QWidget* parent = nullptr);
     ~CProfView() override;
-
-    // The lock snapshot while updates are locked, else the document's surface.
-    doc::CDataDoc* GetSurface() override;
 
     // The line from start to end, in the image's model space, drawn on `plane`.
     void SetLine(m2D::CPlaneView* plane, CPointF start, CPointF end);
@@ -53,7 +49,6 @@ public:
     void ToggleInterpolation();
     void ToggleCut();
     void ToggleLock();
-    bool IsLocked() const { return m_pLocked != nullptr; }
 
     const ProfileModel& Model() const { return m_model; }
     int Dragged() const { return m_nDrag; }
@@ -62,7 +57,6 @@ public:
     void OnEditCopy() override;
 
 protected:
-    void InitGL() override;
     void DrawScene() override;
     void OnSizeChanged() override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -81,7 +75,6 @@ private:
     rulers::CHorz m_horz;
     rulers::CVert m_vert;
     int m_nDrag = 0;
-    std::unique_ptr<doc::CDataDoc> m_pLocked;
     QPointer<m2D::CPlaneView> m_plane;
 };
 

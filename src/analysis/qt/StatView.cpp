@@ -9,15 +9,9 @@
 
 namespace statist {
 
-CStatView::CStatView(QWidget* parent) : gl::CglView(parent), m_histogram(this), m_bearing(this) {}
+CStatView::CStatView(QWidget* parent) : CGraphView(parent), m_histogram(this), m_bearing(this) {}
 
 CStatView::~CStatView() = default;
-
-doc::CDataDoc* CStatView::GetSurface() {
-    if (m_pLocked)
-        return m_pLocked.get();
-    return dynamic_cast<doc::CDataDoc*>(GetDocument());
-}
 
 CChildFrame* CStatView::Frame() const {
     return dynamic_cast<CChildFrame*>(fw::CChildFrame::FrameOf(const_cast<CStatView*>(this)));
@@ -111,24 +105,9 @@ void CStatView::OnSizeChanged() {
     Layout();
 }
 
-void CStatView::InitGL() {
-    gl::CglView::InitGL();
-    glClearDepth(1.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glShadeModel(GL_FLAT);
-    glEnable(GL_CULL_FACE);
-    CreateTextFont();
-    CreateSymbolFont();
-}
-
 void CStatView::DrawScene() {
     const bool print = RenderTarget == kPrinter;
-    if (print) {
-        CreatePrinterTextFont();
-        CreatePrinterSymbolFont();
-    }
-    gl::CglView::DrawScene();
+    CGraphView::DrawScene();
     const doc::CDataDoc* surface = GetSurface();
     if (!surface)
         return;
@@ -190,13 +169,9 @@ void CStatView::ToggleAdjustPlane() {
 }
 
 void CStatView::ToggleLock() {
-    if (!m_pLocked) {
-        // The same data from now on: nothing is computed again.
-        if (const doc::CDataDoc* surface = GetSurface())
-            m_pLocked = std::make_unique<doc::CDataDoc>(*surface);
+    // Locked, the same data from now on: nothing is computed again.
+    if (!Lock(!IsLocked()) || IsLocked())
         return;
-    }
-    m_pLocked.reset();
     m_bPrepared = false;
     WriteRoughness();
     Layout(true);
@@ -217,7 +192,7 @@ bool CStatView::OnCommand(int id) {
         ToggleLock();
         return true;
     default:
-        return gl::CglView::OnCommand(id);
+        return CGraphView::OnCommand(id);
     }
 }
 
@@ -240,7 +215,7 @@ bool CStatView::OnUpdateCommand(int id, fw::CCmdState& state) const {
         state.checked = IsLocked();
         return true;
     default:
-        return gl::CglView::OnUpdateCommand(id, state);
+        return CGraphView::OnUpdateCommand(id, state);
     }
 }
 

@@ -8,8 +8,8 @@
 #include <memory>
 
 #include "analysis/HeightDistribution.h"
+#include "analysis/qt/GraphView.h"
 #include "analysis/qt/StatGraphs.h"
-#include "view3d/qt/glView.h"
 
 namespace doc {
 class CDataDoc;
@@ -26,14 +26,11 @@ enum StatCommand : int {
     ID_LOCK_UPDATE = 32894,
 };
 
-class CStatView : public gl::CglView {
+class CStatView : public CGraphView {
     Q_OBJECT
 public:
     explicit CStatView(QWidget* parent = nullptr);
     ~CStatView() override;
-
-    // The lock snapshot while updates are locked, else the document's surface.
-    doc::CDataDoc* GetSurface() override;
 
     // The roughness numbers into the status bar; the graphs follow at the first layout.
     void OnInitialUpdate() override;
@@ -55,7 +52,6 @@ public:
     bool HistogramShown() const { return m_bHistogram; }
     bool BearingShown() const { return m_bBearing; }
     bool AdjustPlane() const { return m_bAdjustPlane; }
-    bool IsLocked() const { return m_pLocked != nullptr; }
     const CHistogram& Histogram() const { return m_histogram; }
     const CBearingCurve& Bearing() const { return m_bearing; }
     // How many times the heights were prepared (a sort's worth of work) and the graphs computed.
@@ -68,7 +64,6 @@ public:
     void WriteRoughness();
 
 protected:
-    void InitGL() override;
     void DrawScene() override;
     void OnSizeChanged() override;
 
@@ -83,7 +78,6 @@ private:
     bool m_bHistogram = true;
     bool m_bBearing = true;
     bool m_bAdjustPlane = false;
-    std::unique_ptr<doc::CDataDoc> m_pLocked;
     CHeightDistribution m_heights;
     bool m_bPrepared = false;
     int m_nPreparations = 0;
