@@ -5,6 +5,7 @@
 
 #include "analysis/qt/ProfChildFrame.h"
 #include "analysis/qt/ProfView.h"
+#include "framework/qt/AdvChildFrame.h"
 #include "framework/qt/fwCommandTable.h"
 #include "framework/qt/fwMDIDocTemplate.h"
 #include "model/DataDoc.h"
@@ -27,6 +28,11 @@ CChildFrame* OpenProfile(m2D::CPlaneView& plane, m2D::CProfLine& line, QPoint gl
     fw::CDocument* document = plane.GetDocument();
     const doc::CDataDoc* surface = plane.GetSurface();
     if (!document || !surface || !line.start.IsSet() || !line.end.IsSet())
+        return nullptr;
+    // Heights are read along lines on the surface's own image or relief; a spectrum's or an
+    // auto-correlation's picture is not the surface.
+    const auto* image = dynamic_cast<const CAdvChildFrame*>(fw::CChildFrame::FrameOf(&plane));
+    if (!image || (image->Kind() != kKind2D && image->Kind() != kKindBump))
         return nullptr;
     static const fw::CFrameMaker maker(fw::MakeFrame<CChildFrame>(), fw::CViewFactory());
     auto* frame =

@@ -19,7 +19,8 @@ class CChildFrame;
 void RegisterProfileCommands(fw::CCommandTable& commands);
 
 // A profile window on the image window's document for its finished line, its top-left corner at a
-// point of the screen (kept inside the MDI client), shown and activated; null without a main frame.
+// point of the screen (kept inside the MDI client), shown and activated; null without a main frame,
+// and for a window that does not show the surface itself (only 2D and bump windows do).
 CChildFrame* OpenProfile(m2D::CPlaneView& plane, m2D::CProfLine& line, QPoint globalAt);
 
 // Every image window opens its profile windows with OpenProfile from now on.

@@ -2,8 +2,10 @@
 // line on the image, the cut sector's toggle, dragging a marker, copying, closing, and a real scan
 // against vantri-cli profile.
 #include <QClipboard>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QMimeData>
+#include <QPrinter>
 #include <cstdio>
 
 #include "analysis/qt/ProfChildFrame.h"
@@ -182,6 +184,15 @@ TEST_F(ProfHost, ARealScanShowsWhatTheCommandLinePrintsAndOutlivesItsImage) {
         panes += (k ? ", \"" : "\"") + fw::ToUtf8(frame->PaneText(k).toStdWString()) + "\"";
     EXPECT_NE(json.find(panes + "]"), std::string::npos) << json.substr(json.find("\"minimum")) << "\n"
                                                          << panes;
+
+    // Printed on paper.
+    const QString pdf = QStringLiteral(VANTRI_TEST_OUT) + QStringLiteral("/profile.pdf");
+    QFile::remove(pdf);
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(pdf);
+    EXPECT_TRUE(view.OnFilePrint(printer));
+    EXPECT_GT(QFileInfo(pdf).size(), 2000);
 
     // The image window goes; the profile still follows its document.
     image->close();
