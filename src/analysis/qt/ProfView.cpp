@@ -2,6 +2,7 @@
 
 #include <GL/glu.h>
 #include <QMouseEvent>
+#include <cmath>
 #include <qopengl.h>
 
 #include "analysis/qt/ProfChildFrame.h"
@@ -10,6 +11,7 @@
 #include "view2d/qt/PlaneView.h"
 #include "view2d/qt/RulerGL.h"
 #include "view3d/qt/glContext.h"
+#include "view3d/qt/glPixels.h"
 
 namespace prof {
 
@@ -140,8 +142,13 @@ void CProfView::DrawScene() {
     CGraphView::DrawScene();
     if (!GetSurface() || m_model.samples.empty())
         return;
-    GLint viewport[4] = {0, 0, 0, 0};
-    glGetIntegerv(GL_VIEWPORT, viewport);
+    GLint device[4] = {0, 0, 0, 0};
+    glGetIntegerv(GL_VIEWPORT, device);
+    // The base's viewport in the logical pixels the plot is laid out in.
+    const double ratio = gl::PixelRatio();
+    int viewport[4];
+    for (int k = 0; k < 4; ++k)
+        viewport[k] = static_cast<int>(std::lround(device[k] / ratio));
     const CPlotRect plot = print ? PlotOf(viewport[2], viewport[3], 3) : m_model.plot;
     if (plot.width <= 0 || plot.height <= 0)
         return;
@@ -151,7 +158,7 @@ void CProfView::DrawScene() {
     glDisable(GL_CULL_FACE);
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_TEXTURE_2D);
-    glViewport(viewport[0] + plot.left, viewport[1] + plot.bottom, plot.width, plot.height);
+    gl::Viewport(viewport[0] + plot.left, viewport[1] + plot.bottom, plot.width, plot.height);
     glMatrixMode(GL_PROJECTION);
     glPushMatrix();
     glLoadIdentity();
@@ -167,7 +174,7 @@ void CProfView::DrawScene() {
     if (m.cut) {
         glColor3f(1.0f, 1.0f, 0.8f);
         glRectf(m.marker1, m.yMin, m.marker2, m.yMax);
-        glLineWidth(s);
+        gl::LineWidth(s);
         glColor3f(1.0f, 0.0f, 0.0f);
         glBegin(GL_LINES);
         for (float marker : {m.marker1, m.marker2}) {
@@ -176,7 +183,7 @@ void CProfView::DrawScene() {
         }
         glEnd();
     }
-    glLineWidth(s);
+    gl::LineWidth(s);
     glColor3f(0.0f, 0.0f, 0.0f);
     glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
     glEnableClientState(GL_VERTEX_ARRAY);
@@ -282,13 +289,13 @@ void CProfView::mousePressEvent(QMouseEvent* event) {
         CGraphView::mousePressEvent(event);
         return;
     }
-    const QPointF at = event->position() * devicePixelRatioF();
+    const QPointF at = event->position();
     m_nDrag = m_model.Pick(at.x(), at.y());
     event->accept();
 }
 
 void CProfView::mouseMoveEvent(QMouseEvent* event) {
-    const QPointF at = event->position() * devicePixelRatioF();
+    const QPointF at = event->position();
     if (m_nDrag == 0) {
         viewport()->setCursor(m_model.Pick(at.x(), at.y()) ? Qt::SizeHorCursor : Qt::ArrowCursor);
         CGraphView::mouseMoveEvent(event);

@@ -38,11 +38,9 @@ protected:
         if (view.GetMode() != m2D::kModeProfileStart)
             Run(m2D::ID_PROFILE);
         const auto& vp = view.Model().Drawer().ImageViewport();
-        const qreal ratio = view.devicePixelRatioF();
         auto at = [&](QPointF f) {
             const double top = view.GetClientHeight() - (vp.y + vp.height);
-            return QPoint(qRound((vp.x + f.x() * (vp.width - 1)) / ratio),
-                          qRound((top + f.y() * (vp.height - 1)) / ratio));
+            return QPoint(qRound(vp.x + f.x() * (vp.width - 1)), qRound(top + f.y() * (vp.height - 1)));
         };
         QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, at(from));
         QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, at(to));
@@ -59,9 +57,7 @@ protected:
     // Resizes a profile window so that its plot is `width` pixels wide.
     static void PlotWidth(CChildFrame* frame, int width) {
         CProfView& view = *frame->View();
-        frame->resize(frame->width() +
-                          (width + 60 - view.GetClientWidth()) / qRound(view.devicePixelRatioF()),
-                      frame->height());
+        frame->resize(frame->width() + (width + 60 - view.GetClientWidth()), frame->height());
         QTest::qWait(30);
     }
 };
@@ -121,11 +117,9 @@ TEST_F(ProfHost, AMarkerDraggedPastTheEndStopsOneSpacingShortAndCopyGivesPicture
     ASSERT_NE(frame, nullptr);
     CProfView& view = *frame->View();
     const prof::ProfileModel& m = view.Model();
-    const qreal ratio = view.devicePixelRatioF();
     const double top = m.clientHeight - (m.plot.bottom + m.plot.height);
-    const QPoint marker(
-        qRound((m.plot.left + (m.marker2 - m.xMin) / (m.xMax - m.xMin) * m.plot.width) / ratio),
-        qRound((top + m.plot.height / 2.0) / ratio));
+    const QPoint marker(qRound(m.plot.left + (m.marker2 - m.xMin) / (m.xMax - m.xMin) * m.plot.width),
+                        qRound(top + m.plot.height / 2.0));
     // A move without a button moves the pointer, whose event comes back through the display.
     QTest::mouseMove(view.viewport(), marker);
     QTest::qWait(30);
