@@ -67,7 +67,7 @@ public:
     // when replace is set.
     virtual bool DoSave(const std::wstring& path, bool replace = true);
     // The Save command: saves under the current path (asks for one when there is none).
-    bool DoFileSave();
+    virtual bool DoFileSave();
     // Before the document closes: asks whether to save changes, and saves when told to. False when the
     // user cancels or the save fails, so that the document stays open.
     virtual bool SaveModified();

@@ -15,6 +15,8 @@ MsgAnswer FirstButton(MsgButtons buttons) {
     case MsgButtons::YesNo:
     case MsgButtons::YesNoCancel:
         return MsgAnswer::Yes;
+    case MsgButtons::ReplaceSaveAsCancel:
+        return MsgAnswer::No; // never replaces a file unasked
     case MsgButtons::Ok:
     case MsgButtons::OkCancel:
         break;

@@ -7,7 +7,9 @@
 namespace fw {
 
 enum class MsgIcon { None, Exclamation, Information, Question, Stop };
-enum class MsgButtons { Ok, YesNo, YesNoCancel, OkCancel };
+// ReplaceSaveAsCancel: "Replace" answers Yes, "Save As..." No (the default, and the answer of a box
+// nobody sees), "Cancel" Cancel.
+enum class MsgButtons { Ok, YesNo, YesNoCancel, OkCancel, ReplaceSaveAsCancel };
 enum class MsgAnswer { Ok, Yes, No, Cancel };
 
 class IMessageService {

@@ -4,10 +4,13 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <filesystem>
 
 #include "framework/fwApp.h"
 #include "framework/fwArchive.h"
+#include "framework/fwDocManager.h"
 #include "framework/fwMessage.h"
+#include "framework/fwText.h"
 #include "model/DocException.h"
 #include "model/SurfaceApp.h"
 #include "model/VantriDocTemplate.h"
@@ -177,6 +180,8 @@ int CVantriDoc::NextImage(int k) {
 
 bool CVantriDoc::OnOpenDocument(const std::wstring& path) {
     m_strLoadPath = path;
+    m_strSource = fw::FullPath(path);
+    m_bReplaceAgreed = false;
     try {
         return fw::CDocument::OnOpenDocument(path);
     } catch (const char* text) {
@@ -331,6 +336,27 @@ std::vector<CVantriDoc*> CVantriDoc::GroupDocuments() const {
             if (auto* v = dynamic_cast<CVantriDoc*>(d); v && v->group == group)
                 members.push_back(v);
     return members;
+}
+
+bool CVantriDoc::DoFileSave() {
+    if (!m_bReplaceAgreed && !GetPathName().empty() && fw::SameFile(GetPathName(), m_strSource)) {
+        const std::wstring name =
+            fw::FromUtf8(std::filesystem::path(fw::ToUtf8(GetPathName())).filename().string());
+        const std::wstring text = L"Replace the measured data in " + name +
+                                  L" with the corrected surface?\n\nThe measurement cannot be recovered "
+                                  L"from the file afterwards. Save As keeps it and writes the corrected "
+                                  L"surface to a new file.";
+        switch (fw::MessageBox(text, fw::MsgButtons::ReplaceSaveAsCancel, fw::MsgIcon::Exclamation)) {
+        case fw::MsgAnswer::Yes:
+            m_bReplaceAgreed = true;
+            break;
+        case fw::MsgAnswer::No:
+            return OnFileSaveAs();
+        default:
+            return false;
+        }
+    }
+    return fw::CDocument::DoFileSave();
 }
 
 bool CVantriDoc::OnFileSaveAs(const std::wstring& path) {

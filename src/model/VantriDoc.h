@@ -107,6 +107,9 @@ public:
     // Save As: saves under path (asks when it is empty); then every other document of the group takes
     // the new path.
     bool OnFileSaveAs(const std::wstring& path = std::wstring());
+    // Save: the first time it would write over the file the scan was read from, asks whether to
+    // replace the measurement with the corrected surface, or to save under a new name instead.
+    bool DoFileSave() override;
 
     CVantriDocTemplate* GetVantriTemplate() const;
     // The open documents of the same file-open, this one included, in the order they were opened.
@@ -142,6 +145,9 @@ private:
     void SettingChanged(bool modified);
     // The path being loaded; the document owns it only once the load returned.
     std::wstring m_strLoadPath;
+    // The file the scan was read from, and whether the user agreed to write over it.
+    std::wstring m_strSource;
+    bool m_bReplaceAgreed = false;
     CChain m_chain;
     std::uint64_t m_rawVersion = 0;
 };

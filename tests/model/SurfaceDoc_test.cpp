@@ -313,6 +313,35 @@ TEST_F(SurfaceDocTest, SaveAsGivesTheWholeGroupTheNewPath) {
     EXPECT_TRUE(fs::exists(dir / "saved.005"));
 }
 
+TEST_F(SurfaceDocTest, SaveAsksOnceBeforeReplacingTheScan) {
+    const std::wstring scan = Make("scan.000", "1 measured");
+    auto read = [&] {
+        std::ifstream in(dir / "scan.000");
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    ASSERT_NE(app.OpenDocumentFile(scan), nullptr);
+    CFakeScanDoc* d = Docs().front();
+    recorder.answers = {fw::MsgAnswer::Cancel, fw::MsgAnswer::Yes};
+    EXPECT_FALSE(d->DoFileSave());
+    ASSERT_EQ(recorder.boxes.size(), 1u);
+    EXPECT_EQ(recorder.boxes[0].buttons, fw::MsgButtons::ReplaceSaveAsCancel);
+    EXPECT_EQ(
+        recorder.boxes[0].text.rfind(L"Replace the measured data in scan.000 with the corrected surface?", 0),
+        0u);
+    EXPECT_EQ(read(), "1 measured");
+    EXPECT_TRUE(d->DoFileSave());
+    EXPECT_EQ(read(), "1");
+    EXPECT_TRUE(d->DoFileSave()); // agreed once: no more questions
+    EXPECT_EQ(recorder.boxes.size(), 2u);
+
+    // A second document of the same file asks for itself; one saved under a new name does not ask.
+    ASSERT_NE(app.OpenDocumentFile(Make("other.000", "1 measured")), nullptr);
+    CFakeScanDoc* other = Docs().back();
+    ASSERT_TRUE(other->OnFileSaveAs(fw::FromUtf8((dir / "copy.000").string())));
+    EXPECT_TRUE(other->DoFileSave());
+    EXPECT_EQ(recorder.boxes.size(), 2u);
+}
+
 TEST(VantriDocTemplate, MatchesNumberedExtensionsAndTheFilterText) {
     doc::CVantriDocTemplate numbered(L"\nNew\n000 DI file\nDI\n.000;.001\nV.Doc\nV Doc", nullptr);
     doc::CVantriDocTemplate spm(L"\nNew\nSPM file\nSPM\n.spm\nV.Doc\nV Doc", nullptr);

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPushButton>
 
 #include "framework/qt/fwMDIFrame.h"
 
@@ -22,6 +23,7 @@ const CButtonSet kButtonSets[] = {
     {MsgButtons::OkCancel, Box::Ok | Box::Cancel, Box::Ok, MsgAnswer::Cancel},
     {MsgButtons::YesNo, Box::Yes | Box::No, Box::Yes, MsgAnswer::No},
     {MsgButtons::YesNoCancel, Box::Yes | Box::No | Box::Cancel, Box::Yes, MsgAnswer::Cancel},
+    {MsgButtons::ReplaceSaveAsCancel, Box::Yes | Box::No | Box::Cancel, Box::No, MsgAnswer::Cancel},
 };
 const std::pair<MsgIcon, Box::Icon> kIcons[] = {
     {MsgIcon::None, Box::NoIcon},
@@ -70,6 +72,10 @@ MsgAnswer CQtMessages::Show(const std::wstring& text, MsgButtons buttons, MsgIco
     // The texts are shown as they are, never read as markup.
     box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(set.first);
+    if (buttons == MsgButtons::ReplaceSaveAsCancel) {
+        box.button(Box::Yes)->setText(QStringLiteral("&Replace"));
+        box.button(Box::No)->setText(QStringLiteral("Save &As..."));
+    }
     box.exec();
     const Box::StandardButton clicked = box.standardButton(box.clickedButton());
     for (const auto& [button, answer] : kAnswers)
