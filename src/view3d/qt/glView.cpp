@@ -534,24 +534,10 @@ void CglView::OnFilePrintPreview() {
         dialog.exec();
     }
     OnEndPrinting();
-    OnEndPrintPreview();
 }
 
-QMdiSubWindow* CglView::ChildFrame() const {
-    for (QWidget* w = parentWidget(); w; w = w->parentWidget())
-        if (auto* frame = qobject_cast<QMdiSubWindow*>(w))
-            return frame;
-    return nullptr;
-}
-
-bool CglView::OnPreparePrinting(QPrinter&, bool preview) {
-    if (preview) {
-        m_previewFrame = ChildFrame();
-        if (m_previewFrame) {
-            m_bPreviewFrameWasMaximized = m_previewFrame->isMaximized();
-            m_previewFrame->showMaximized();
-        }
-    }
+bool CglView::OnPreparePrinting(QPrinter&, bool) {
+    // The preview is a dialog of its own: the window keeps its state, size, scales and scroll position.
     // Without the off-screen context the job goes on and prints nothing.
     m_print = CPrintContext::Create(m_pSurface->context(), m_format);
     if (m_print)
@@ -592,13 +578,6 @@ void CglView::OnEndPrinting() {
     RestoreScreenFonts();
     m_bPrinterTextFont = m_bPrinterSymbolFont = false;
     m_print.reset();
-}
-
-void CglView::OnEndPrintPreview() {
-    // A frame that was maximised before the preview stays so.
-    if (m_previewFrame && !m_bPreviewFrameWasMaximized)
-        m_previewFrame->showNormal();
-    m_previewFrame = nullptr;
 }
 
 } // namespace gl

@@ -123,7 +123,6 @@ public:
     virtual bool OnPreparePrinting(QPrinter& printer, bool preview);
     virtual void OnPrint(QPainter& painter, QPrinter& printer);
     virtual void OnEndPrinting();
-    virtual void OnEndPrintPreview();
 
     void OnHScroll(Scroll code, int trackPos = 0);
     void OnVScroll(Scroll code, int trackPos = 0);
@@ -174,7 +173,6 @@ private:
     bool BuildFont(FontKind kind, bool printer);
     // Puts back the screen fonts that printer fonts built during printing replaced in the shared lists.
     void RestoreScreenFonts();
-    QMdiSubWindow* ChildFrame() const;
 
     CglViewSurface* m_pSurface = nullptr;
     QSurfaceFormat m_format;
@@ -195,8 +193,6 @@ private:
     bool m_bPrinterTextFont = false;
     bool m_bPrinterSymbolFont = false;
     bool m_bPrinterFontsLoaded = false;
-    QPointer<QMdiSubWindow> m_previewFrame;
-    bool m_bPreviewFrameWasMaximized = false;
 };
 
 } // namespace gl
