@@ -222,8 +222,12 @@ void CMainFrame::Tile() {
     const QList<QMdiSubWindow*> children = MdiArea()->subWindowList();
     std::vector<QSize> sizes;
     for (QMdiSubWindow* child : children) {
-        if (child->isMaximized() || child->isMinimized())
+        if (child->isMaximized() || child->isMinimized()) {
             child->showNormal();
+            // An image window comes back at the size that holds its image.
+            if (auto* plane = dynamic_cast<m2D::CPlaneChildFrame*>(child))
+                plane->FitToImage();
+        }
         sizes.push_back(child->size());
     }
     const std::vector<QPoint> places = TilePlaces(sizes, MdiArea()->viewport()->width());

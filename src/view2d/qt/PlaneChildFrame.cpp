@@ -3,6 +3,7 @@
 #include <QMdiArea>
 #include <QResizeEvent>
 #include <QVBoxLayout>
+#include <QWindowStateChangeEvent>
 #include <algorithm>
 
 #include "framework/fwDocument.h"
@@ -337,11 +338,50 @@ void CPlaneChildFrame::OnUpdateFrameTitle() {
         setWindowTitle(title);
 }
 
+void CPlaneChildFrame::changeEvent(QEvent* event) {
+    if (event->type() != QEvent::WindowStateChange || !m_pView) {
+        CAdvChildFrame::changeEvent(event);
+        return;
+    }
+    const Qt::WindowStates away = Qt::WindowMaximized | Qt::WindowMinimized;
+    const Qt::WindowStates before = static_cast<QWindowStateChangeEvent*>(event)->oldState();
+    CProperties& props = m_pView->Model().Props();
+    if (!(before & away) && (windowState() & away)) {
+        m_fNormalHScale = props.m_fHScale;
+        m_fNormalVScale = props.m_fVScale;
+    }
+    if (!(before & away) || (windowState() & away)) {
+        CAdvChildFrame::changeEvent(event);
+        if (isMaximized()) {
+            m_pView->FitScaleToClient();
+            m_pView->ApplyLayout();
+            m_pView->WriteSizePanes();
+        }
+        return;
+    }
+    // Back to normal: the window takes its size and the view its scales from before.
+    {
+        CSizing sizing(*this);
+        CAdvChildFrame::changeEvent(event);
+        m_lastSize = size();
+    }
+    if (m_fNormalHScale > 0.0f) {
+        props.SetHScale(m_fNormalHScale);
+        props.SetVScale(m_fNormalVScale);
+    }
+    m_pView->UpdateScaleBounds();
+    m_pView->ApplyLayout();
+    OnScalesChanged();
+    m_pView->WriteSizePanes();
+}
+
 void CPlaneChildFrame::resizeEvent(QResizeEvent* event) {
     CAdvChildFrame::resizeEvent(event);
+    if (isMaximized() || isMinimized())
+        return; // the normal size stays the reference of the next drag
     const QSize before = m_lastSize.isValid() ? m_lastSize : event->oldSize();
     m_lastSize = size();
-    if (IsSizing() || isMaximized() || isMinimized() || !m_pView || !before.isValid())
+    if (IsSizing() || !m_pView || !before.isValid())
         return;
     const CProperties& props = m_pView->Model().Props();
     QSize wanted = size();

@@ -107,6 +107,7 @@ protected:
     // construction could only make the base's bar.
     void RemakeBar();
     void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     class CSizing;
@@ -123,6 +124,9 @@ private:
     std::unique_ptr<color::CFillCommands> m_fill;
     int m_nSizing = 0;
     QSize m_lastSize;
+    // The scales of the normal window, kept while it is maximised or minimised.
+    float m_fNormalHScale = 0.0f;
+    float m_fNormalVScale = 0.0f;
 };
 
 // The frame of one view class.

@@ -202,7 +202,14 @@ void CPlaneView::FitScaleToClient() {
     if (!props.m_bDragDrop || drawer.DisplayedWidth() <= 0 || drawer.DisplayedHeight() <= 0)
         return;
     const rulers::CMargins m = Model().RulerMargins(false);
-    const float h = static_cast<float>(GetClientWidth() - m.left - m.right) / drawer.DisplayedWidth();
+    float h = static_cast<float>(GetClientWidth() - m.left - m.right) / drawer.DisplayedWidth();
+    const CPlaneChildFrame* frame = Frame();
+    if (frame && frame->isMaximized() && props.m_bLockAspect) {
+        // A maximised window is not shaped like the image: the whole image fits it, as wide or as
+        // high as it can.
+        const float v = static_cast<float>(GetClientHeight() - m.top - m.bottom) / drawer.DisplayedHeight();
+        h = std::min(h, v);
+    }
     if (std::fabs(h - props.m_fHScale) > 0.0001f * props.m_fHScale)
         props.SetHScale(h);
     if (!props.m_bLockAspect) {
@@ -213,7 +220,8 @@ void CPlaneView::FitScaleToClient() {
 }
 
 void CPlaneView::OnSizeChanged() {
-    if (CPlaneChildFrame* frame = Frame(); frame && frame->IsSizing())
+    // A minimised window keeps its scales for when it comes back.
+    if (CPlaneChildFrame* frame = Frame(); frame && (frame->IsSizing() || frame->isMinimized()))
         return;
     FitScaleToClient();
     WriteSizePanes();

@@ -1,0 +1,168 @@
+// The windows as a desktop user handles them: maximise and restore, tile, where new files' windows
+// go, the Window menu, print preview, saving over a scan, the open and export dialogs, the readout.
+#include <QApplication>
+#include <QFile>
+#include <QMdiArea>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QStyle>
+#include <QTimer>
+#include <QToolBar>
+#include <functional>
+#include <gtest/gtest.h>
+#include <tuple>
+
+#include "app/AppCommands.h"
+#include "app/AppKit.h"
+#include "framework/qt/fwCommandTable.h"
+#include "model/SurfaceCommands.h"
+#include "view2d/ViewOptions.h"
+#include "view2d/qt/PlaneChildFrame.h"
+#include "view2d/qt/View2D.h"
+#include "view2d/qt/Window2DKit.h"
+
+namespace {
+
+class Windows : public App {
+protected:
+    m2D::CPlaneChildFrame* Plane(std::size_t k) const {
+        return dynamic_cast<m2D::CPlaneChildFrame*>(Frames().at(k));
+    }
+    // What a user sees of an image window: where it is, its scale, its top ruler, its state.
+    static std::tuple<QRect, float, int, bool> Shown(m2D::CPlaneChildFrame* frame) {
+        m2D::CPlaneView* view = frame->View();
+        return {frame->geometry(), view->Model().Props().m_fHScale, view->Model().RulerMargins(false).top,
+                frame->isMaximized()};
+    }
+    static void Shot(QWidget& widget, const char* name) { win2d::Keep(widget.grab().toImage(), name); }
+    // Ctrl+S on the active image, as a user presses it.
+    void PressCtrlS() {
+        auto* view = dynamic_cast<QWidget*>(Frames().at(0)->GetActiveView());
+        ASSERT_NE(view, nullptr);
+        // A closed box leaves no window active where no window manager gives the focus back.
+        view->window()->activateWindow();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == view->window(); }));
+        view->setFocus();
+        QTest::keyClick(view, Qt::Key_S, Qt::ControlModifier);
+    }
+    // Clicks the main tool bar's button of a command.
+    void ClickButton(int id) {
+        QToolBar* bar = app->MainFrame()->FindToolBar(128);
+        QWidget* button = bar ? bar->widgetForAction(app->MainFrame()->Commands().Action(id)) : nullptr;
+        ASSERT_NE(button, nullptr) << id;
+        QTest::mouseClick(button, Qt::LeftButton);
+    }
+    // Once the next modal dialog or box shows: keeps a picture of it, then does what `answer` does.
+    static void WhenModal(const char* shot, std::function<void(QWidget*)> answer) {
+        QTimer::singleShot(300, [shot, answer] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (!modal)
+                return;
+            if (shot)
+                Shot(*modal, shot);
+            answer(modal);
+        });
+    }
+};
+
+TEST_F(Windows, MaximiseKeepsTheWholeImageAndRestoreGivesBackTheWindow) {
+    mframe::CMainFrame& main = Start({QString::fromStdString(Scan("square.000", 1, 256))});
+    m2D::CPlaneChildFrame* frame = Plane(0);
+    ASSERT_NE(frame, nullptr);
+    m2D::CPlaneView* view = frame->View();
+    const auto before = Shown(frame);
+    frame->showMaximized();
+    Idle();
+    ASSERT_TRUE(frame->isMaximized());
+    Shot(main, "maximised");
+    // The image fits, or scroll bars reach the rest of it.
+    const m2D::CSize image = view->ImageSize();
+    const rulers::CMargins m = view->Model().RulerMargins(false);
+    EXPECT_TRUE(image.height + m.top + m.bottom <= view->GetClientHeight() || view->HasVScrollBar())
+        << image.height << " " << view->GetClientHeight();
+    EXPECT_TRUE(image.width + m.left + m.right <= view->GetClientWidth() || view->HasHScrollBar());
+    frame->showNormal();
+    Idle();
+    Shot(main, "restored");
+    EXPECT_EQ(Shown(frame), before);
+}
+
+TEST_F(Windows, PrintPreviewLeavesTheWindowAsItWas) {
+    mframe::CMainFrame& main = Start({QString::fromStdString(Scan("preview.000", 1, 256))});
+    m2D::CPlaneChildFrame* frame = Plane(0);
+    ASSERT_NE(frame, nullptr);
+    const auto before = Shown(frame);
+    bool shown = false;
+    WhenModal("print_preview", [&](QWidget* dialog) {
+        shown = true;
+        QTest::keyClick(dialog, Qt::Key_Escape);
+    });
+    ClickButton(57609);
+    Idle();
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(Shown(frame), before);
+    Shot(main, "after_preview");
+}
+
+TEST_F(Windows, TileRestoresMinimisedWindowsAtTheirFittedSize) {
+    mframe::CMainFrame& main =
+        Start({QString::fromStdString(Scan("m1.000", 1)), QString::fromStdString(Scan("m2.000", 1))});
+    ASSERT_EQ(Frames().size(), 2u);
+    std::vector<QSize> sizes;
+    for (std::size_t k = 0; k < 2; ++k) {
+        sizes.push_back(Frames()[k]->size());
+        Frames()[k]->showMinimized();
+    }
+    Idle();
+    ASSERT_TRUE(main.Commands().Execute(mframe::ID_WINDOW_TILE));
+    Idle();
+    for (std::size_t k = 0; k < 2; ++k) {
+        EXPECT_FALSE(Frames()[k]->isMinimized());
+        EXPECT_EQ(Frames()[k]->size(), sizes[k]) << k;
+    }
+    Shot(main, "tiled_after_minimised");
+}
+
+TEST_F(Windows, SaveAsksBeforeReplacingTheScanItWasReadFrom) {
+    const QString path = QString::fromStdString(Scan("measured.000", 1));
+    auto contents = [&] {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    const QByteArray measured = contents();
+    mframe::CMainFrame& main = Start({path});
+    main.activateWindow();
+    Idle();
+    ASSERT_TRUE(main.Commands().Execute(doc::ID_FLAT_Y));
+    // Ctrl+S, and the box's Cancel: nothing is written.
+    QString text;
+    WhenModal("save_over_scan", [&](QWidget* box) {
+        text = static_cast<QMessageBox*>(box)->text();
+        QTest::keyClick(box, Qt::Key_Escape);
+    });
+    PressCtrlS();
+    Idle();
+    EXPECT_TRUE(text.startsWith(
+        QStringLiteral("Replace the measured data in measured.000 with the corrected surface?")))
+        << text.toStdString();
+    EXPECT_EQ(contents(), measured);
+    // Again, and Replace: written; a third Save asks nothing.
+    WhenModal(nullptr, [](QWidget* box) {
+        QTest::mouseClick(static_cast<QMessageBox*>(box)->button(QMessageBox::Yes), Qt::LeftButton);
+    });
+    PressCtrlS();
+    Idle();
+    EXPECT_NE(contents(), measured);
+    EXPECT_FALSE(Frames()[0]->GetDocument()->IsModified());
+    bool asked = false;
+    WhenModal(nullptr, [&](QWidget* box) {
+        asked = true;
+        QTest::keyClick(box, Qt::Key_Escape);
+    });
+    PressCtrlS();
+    QTest::qWait(500);
+    EXPECT_FALSE(asked);
+}
+
+} // namespace
