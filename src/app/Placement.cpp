@@ -38,4 +38,26 @@ QPoint MovedInside(QPoint at, QSize size, QSize client) {
     return at;
 }
 
+QPoint FreePlace(QSize block, const std::vector<QRect>& open, QSize client, int step) {
+    // The corners worth trying: the client's, and those right of and under every open window.
+    std::vector<int> xs{0}, ys{0};
+    for (const QRect& r : open) {
+        xs.push_back(r.x() + r.width());
+        ys.push_back(r.y() + r.height());
+    }
+    std::sort(xs.begin(), xs.end());
+    std::sort(ys.begin(), ys.end());
+    for (int y : ys)
+        for (int x : xs) {
+            const QRect place(QPoint(x, y), block);
+            if (place.right() >= client.width() || place.bottom() >= client.height())
+                continue;
+            if (std::none_of(open.begin(), open.end(), [&](const QRect& r) { return r.intersects(place); }))
+                return place.topLeft();
+        }
+    if (open.empty())
+        return QPoint(0, 0);
+    return MovedInside(open.back().topLeft() + QPoint(step, step), block, client);
+}
+
 } // namespace mframe

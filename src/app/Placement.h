@@ -2,6 +2,7 @@
 // Where the Window menu puts the child windows of the MDI client, and where a window that sticks out
 // of the client is moved back to. Sizes never change; only the top-left corners do.
 #include <QPoint>
+#include <QRect>
 #include <QSize>
 #include <vector>
 
@@ -18,5 +19,10 @@ std::vector<QPoint> TilePlaces(const std::vector<QSize>& sizes, int clientWidth)
 // A window at `at` of `size` that reaches past the client's right or bottom edge, moved left and up
 // by what sticks out, never past the left or top edge.
 QPoint MovedInside(QPoint at, QSize size, QSize client);
+
+// Where a new block of windows (a file's group) goes: the first place, row by row from the top left,
+// where it covers none of the open windows and stays inside the client; when there is none, a step
+// down and right of the last open window, moved back inside the client.
+QPoint FreePlace(QSize block, const std::vector<QRect>& open, QSize client, int step);
 
 } // namespace mframe

@@ -10,6 +10,7 @@
 #include "app/AboutDlg.h"
 #include "app/AppCommands.h"
 #include "app/MainFrame.h"
+#include "app/Placement.h"
 #include "app/ToolIcons.h"
 #include "formats/qt/AdvFileDialog.h"
 #include "framework/fwDocManager.h"
@@ -146,27 +147,38 @@ void CVantriApp::ArrangeMarkedGroup() {
     doc::CVantriDoc* marked = TakeArrangeMark();
     if (!marked || !m_pMainFrame)
         return;
-    const std::vector<doc::CVantriDoc*> group = marked->GroupDocuments();
     const std::vector<fw::CChildFrame*> markedFrames = fw::CChildFrame::FramesOf(*marked);
-    if (group.size() < 2 || markedFrames.empty())
+    if (markedFrames.empty())
         return;
     std::vector<doc::CGroupFrame> frames;
     std::vector<fw::CChildFrame*> windows;
-    for (doc::CVantriDoc* document : group) {
+    for (doc::CVantriDoc* document : marked->GroupDocuments()) {
         const std::vector<fw::CChildFrame*> of = fw::CChildFrame::FramesOf(*document);
         if (of.empty())
             continue;
         frames.push_back({document->image, of.front()->width(), of.front()->height()});
         windows.push_back(of.front());
     }
-    const QRect start = markedFrames.front()->geometry();
     QStyle* style = m_pMainFrame->style();
     const int caption =
         style->pixelMetric(QStyle::PM_TitleBarHeight) + style->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth);
-    const std::vector<doc::CFramePos> places =
-        doc::ArrangeGroup(start.x(), start.y(), start.width(), start.height(), caption, frames);
-    for (std::size_t k = 0; k < windows.size() && k < places.size(); ++k) {
-        windows[k]->move(places[k].x, places[k].y);
+    // The group laid out from (0, 0), then the whole block put where it covers no earlier window.
+    std::vector<QRect> places;
+    QRect block;
+    const std::vector<doc::CFramePos> arranged = doc::ArrangeGroup(
+        0, 0, markedFrames.front()->width(), markedFrames.front()->height(), caption, frames);
+    for (std::size_t k = 0; k < windows.size() && k < arranged.size(); ++k) {
+        places.emplace_back(QPoint(arranged[k].x, arranged[k].y), windows[k]->size());
+        block = block.united(places.back());
+    }
+    std::vector<QRect> open;
+    for (fw::CChildFrame* frame : m_pMainFrame->GetChildFrames())
+        if (std::find(windows.begin(), windows.end(), frame) == windows.end() && frame->isVisible() &&
+            !frame->isMinimized() && !frame->isMaximized())
+            open.push_back(frame->geometry());
+    const QPoint at = FreePlace(block.size(), open, m_pMainFrame->MdiArea()->viewport()->size(), caption);
+    for (std::size_t k = 0; k < places.size(); ++k) {
+        windows[k]->move(places[k].topLeft() - block.topLeft() + at);
         windows[k]->raise();
         windows[k]->show();
     }

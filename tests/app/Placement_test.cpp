@@ -6,6 +6,7 @@
 namespace {
 
 using mframe::CascadePlaces;
+using mframe::FreePlace;
 using mframe::MovedInside;
 using mframe::TilePlaces;
 
@@ -20,6 +21,19 @@ TEST(Placement, TileStartsARowWhenAChildWouldPassTheEdgeByMoreThanAQuarterOfItse
     // an 800-pixel child 100 past the edge stays in that row.
     EXPECT_EQ(TilePlaces({{1500, 200}, {300, 100}, {800, 90}, {400, 50}}, 1000),
               (std::vector<QPoint>{{0, 0}, {0, 200}, {300, 200}, {0, 300}}));
+}
+
+TEST(Placement, ANewGroupGoesWhereItCoversNoWindowElseItCascadesInside) {
+    const QSize client(1000, 800);
+    EXPECT_EQ(FreePlace({400, 300}, {}, client, 26), QPoint(0, 0));
+    // Right of the first window, then under both when the row is full.
+    EXPECT_EQ(FreePlace({400, 300}, {{0, 0, 500, 400}}, client, 26), QPoint(500, 0));
+    EXPECT_EQ(FreePlace({400, 300}, {{0, 0, 500, 400}, {500, 0, 500, 300}}, client, 26), QPoint(500, 300));
+    // No room: a step from the last window, moved back so that it stays inside.
+    const std::vector<QRect> full{{0, 0, 1000, 800}, {100, 100, 600, 500}};
+    EXPECT_EQ(FreePlace({400, 300}, full, client, 26), QPoint(126, 126));
+    EXPECT_EQ(FreePlace({400, 300}, {{0, 0, 1000, 500}, {0, 500, 1000, 300}}, client, 26), QPoint(26, 500));
+    EXPECT_EQ(FreePlace({1200, 900}, full, client, 26), QPoint(0, 0));
 }
 
 TEST(Placement, CascadeStepsDownAndRight) {

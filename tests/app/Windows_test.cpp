@@ -124,6 +124,28 @@ TEST_F(Windows, TileRestoresMinimisedWindowsAtTheirFittedSize) {
     Shot(main, "tiled_after_minimised");
 }
 
+TEST_F(Windows, ANewFilesWindowsCoverNoOpenWindowWhileThereIsRoomAndStayInside) {
+    mframe::CMainFrame& main = Start();
+    const QRect client(QPoint(0, 0), main.MdiArea()->viewport()->size());
+    std::vector<QRect> seen;
+    for (const char* name : {"p1.000", "p2.000", "p3.000"}) {
+        ASSERT_NE(app->OpenDocumentFile(QString::fromStdString(Scan(name, 2)).toStdWString()), nullptr);
+        Idle();
+        const std::vector<fw::CChildFrame*> frames = Frames();
+        for (std::size_t k = seen.size(); k < frames.size(); ++k) {
+            const QRect place = frames[k]->geometry();
+            EXPECT_TRUE(client.contains(place)) << name;
+            // Two windows of a file of two images leave room beside them for the next file's.
+            for (const QRect& earlier : seen)
+                EXPECT_TRUE(seen.size() >= 4 || !earlier.intersects(place)) << name;
+        }
+        for (std::size_t k = seen.size(); k < frames.size(); ++k)
+            seen.push_back(frames[k]->geometry());
+    }
+    EXPECT_EQ(seen.size(), 6u);
+    Shot(main, "three_files_placed");
+}
+
 TEST_F(Windows, SaveAsksBeforeReplacingTheScanItWasReadFrom) {
     const QString path = QString::fromStdString(Scan("measured.000", 1));
     auto contents = [&] {
