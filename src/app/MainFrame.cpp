@@ -4,6 +4,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
+#include <QInputDialog>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -192,6 +193,63 @@ void CMainFrame::UpdateMenu() {
         BuildDocMenu(*menuBar(), Commands());
     else
         BuildNoDocMenu(*menuBar(), Commands());
+    for (QAction* top : menuBar()->actions())
+        if (top->text() == QStringLiteral("&Window") && top->menu()) {
+            QMenu* menu = top->menu();
+            connect(menu, &QMenu::aboutToShow, this, [this, menu] { FillWindowList(menu); });
+        }
+}
+
+void CMainFrame::FillWindowList(QMenu* menu) {
+    // The open windows under the commands, as "&1 title" to "&9 title", the active one checked.
+    for (QAction* action : menu->actions())
+        if (action->property("windowList").toBool())
+            delete action;
+    const QList<QMdiSubWindow*> windows = MdiArea()->subWindowList(QMdiArea::CreationOrder);
+    if (windows.isEmpty())
+        return;
+    auto add = [menu](QAction* action) {
+        action->setProperty("windowList", true);
+        menu->addAction(action);
+        return action;
+    };
+    add(new QAction(menu))->setSeparator(true);
+    for (int k = 0; k < std::min<int>(kListedWindows, int(windows.size())); ++k) {
+        QMdiSubWindow* window = windows[k];
+        QAction* action =
+            add(new QAction(QStringLiteral("&%1 %2").arg(k + 1).arg(window->windowTitle()), menu));
+        action->setCheckable(true);
+        action->setChecked(window == MdiArea()->activeSubWindow());
+        connect(action, &QAction::triggered, this,
+                [this, window = QPointer<QMdiSubWindow>(window)] { ActivateWindow(window); });
+    }
+    if (windows.size() > kListedWindows) {
+        QAction* more = add(new QAction(QStringLiteral("&More Windows..."), menu));
+        connect(more, &QAction::triggered, this, [this] { ChooseWindow(); });
+    }
+}
+
+void CMainFrame::ActivateWindow(QMdiSubWindow* window) {
+    if (!window)
+        return;
+    if (window->isMinimized())
+        window->showNormal();
+    MdiArea()->setActiveSubWindow(window);
+}
+
+void CMainFrame::ChooseWindow() {
+    const QList<QMdiSubWindow*> windows = MdiArea()->subWindowList(QMdiArea::CreationOrder);
+    QStringList titles;
+    for (QMdiSubWindow* window : windows)
+        titles.append(window->windowTitle());
+    const int active = int(windows.indexOf(MdiArea()->activeSubWindow()));
+    bool chosen = false;
+    const QString title =
+        QInputDialog::getItem(this, QStringLiteral("Select Window"), QStringLiteral("Select &window:"),
+                              titles, std::max(0, active), false, &chosen);
+    const int k = int(titles.indexOf(title));
+    if (chosen && k >= 0)
+        ActivateWindow(windows[k]);
 }
 
 void CMainFrame::OnIdleUpdateCmdUI() {

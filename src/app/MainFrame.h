@@ -10,6 +10,8 @@
 #include "framework/qt/fwMDIFrame.h"
 
 class QLabel;
+class QMenu;
+class QMdiSubWindow;
 class QPrinter;
 class QToolBar;
 
@@ -59,6 +61,11 @@ protected:
 private:
     void ShowKindToolBars(WindowKind kind, bool shown);
     void UpdateMenu();
+    // The Window menu's list of the open windows, made each time the menu opens.
+    static constexpr int kListedWindows = 9;
+    void FillWindowList(QMenu* menu);
+    void ActivateWindow(QMdiSubWindow* window);
+    void ChooseWindow();
     void ShowSurfacePopup(int id);
     void OpenNewView();
 

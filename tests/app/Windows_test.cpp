@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QMdiArea>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
@@ -144,6 +145,55 @@ TEST_F(Windows, ANewFilesWindowsCoverNoOpenWindowWhileThereIsRoomAndStayInside) 
     }
     EXPECT_EQ(seen.size(), 6u);
     Shot(main, "three_files_placed");
+}
+
+// The Window menu opened with a click on the menu bar, and its items after the commands.
+QMenu* OpenWindowMenu(QMenuBar* bar) {
+    for (QAction* top : bar->actions())
+        if (top->text() == QStringLiteral("&Window")) {
+            QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, bar->actionGeometry(top).center());
+            QTest::qWait(100);
+            return top->menu();
+        }
+    return nullptr;
+}
+QStringList ListedWindows(QMenu* menu) {
+    QStringList items;
+    for (QAction* action : menu->actions())
+        if (action->property("windowList").toBool() && !action->isSeparator())
+            items.append((action->isChecked() ? QStringLiteral("* ") : QString()) + action->text());
+    return items;
+}
+
+TEST_F(Windows, TheWindowMenuListsTheOpenWindowsAndActivatesTheOneChosen) {
+    mframe::CMainFrame& main = Start({QString::fromStdString(Scan("listed.000", 2))});
+    ASSERT_EQ(Frames().size(), 2u);
+    main.MdiArea()->setActiveSubWindow(Frames()[0]);
+    QMenu* menu = OpenWindowMenu(main.menuBar());
+    ASSERT_NE(menu, nullptr);
+    ASSERT_TRUE(menu->isVisible());
+    Shot(*menu, "window_menu");
+    EXPECT_EQ(ListedWindows(menu),
+              (QStringList{"* &1 " + Frames()[0]->windowTitle(), "&2 " + Frames()[1]->windowTitle()}));
+    QAction* second = nullptr;
+    for (QAction* action : menu->actions())
+        if (action->text().startsWith(QStringLiteral("&2 ")))
+            second = action;
+    ASSERT_NE(second, nullptr);
+    QTest::mouseClick(menu, Qt::LeftButton, Qt::NoModifier, menu->actionGeometry(second).center());
+    Idle();
+    EXPECT_EQ(main.MdiArea()->activeSubWindow(), Frames()[1]);
+    // Beyond nine windows, nine are listed and "More Windows..." offers the rest.
+    for (int k = 0; k < 8; ++k)
+        ASSERT_TRUE(main.Commands().Execute(mframe::ID_VIEW_2D));
+    Idle();
+    ASSERT_EQ(Frames().size(), 10u);
+    menu = OpenWindowMenu(main.menuBar());
+    const QStringList listed = ListedWindows(menu);
+    ASSERT_EQ(listed.size(), 10);
+    EXPECT_TRUE(listed[8].contains(QStringLiteral("&9 ")));
+    EXPECT_EQ(listed[9], QStringLiteral("&More Windows..."));
+    menu->close();
 }
 
 TEST_F(Windows, SaveAsksBeforeReplacingTheScanItWasReadFrom) {
