@@ -2,6 +2,9 @@
 // go, the Window menu, print preview, saving over a scan, the open and export dialogs, the readout.
 #include <QApplication>
 #include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
@@ -20,6 +23,7 @@
 #include "model/SurfaceCommands.h"
 #include "view2d/ViewOptions.h"
 #include "view2d/qt/PlaneChildFrame.h"
+#include "view2d/qt/PlaneView.h"
 #include "view2d/qt/View2D.h"
 #include "view2d/qt/Window2DKit.h"
 
@@ -194,6 +198,30 @@ TEST_F(Windows, TheWindowMenuListsTheOpenWindowsAndActivatesTheOneChosen) {
     EXPECT_TRUE(listed[8].contains(QStringLiteral("&9 ")));
     EXPECT_EQ(listed[9], QStringLiteral("&More Windows..."));
     menu->close();
+}
+
+TEST_F(Windows, ExportToBmpStartsBesideTheScanAndAddsTheExtension) {
+    mframe::CMainFrame& main = Start({QString::fromStdString(Scan("picture.007", 1))});
+    ASSERT_EQ(Frames().size(), 1u);
+    QString folder, proposed;
+    WhenModal("export_dialog", [&](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        folder = dialog->directory().absolutePath();
+        auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        ASSERT_NE(name, nullptr);
+        proposed = name->text();
+        // A name typed without an extension, and a blank at its end.
+        name->selectAll();
+        QTest::keyClicks(name, QStringLiteral("typed "));
+        QTest::keyClick(name, Qt::Key_Return);
+    });
+    ASSERT_TRUE(main.Commands().Execute(m2D::ID_EXPORT_BMP));
+    Idle();
+    EXPECT_EQ(folder, QDir(dir.path()).absolutePath());
+    EXPECT_EQ(proposed, QStringLiteral("picture.bmp"));
+    EXPECT_TRUE(QFileInfo::exists(dir.filePath(QStringLiteral("typed.bmp"))));
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("typed "))));
 }
 
 TEST_F(Windows, SaveAsksBeforeReplacingTheScanItWasReadFrom) {

@@ -3,6 +3,7 @@
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QDialog>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -15,6 +16,7 @@
 #include <QPixmap>
 #include <QPrinter>
 #include <QScrollBar>
+#include <QStandardPaths>
 #include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
@@ -83,6 +85,18 @@ QString ProposedBmp(const fw::CDocument& document) {
 CPlaneView::ProfileOpener& SharedOpener() {
     static CPlaneView::ProfileOpener opener;
     return opener;
+}
+
+// The name the user chose, without the blanks a name ends with, and with ".bmp" when it has no
+// extension (a title's "scan.007 -Height-" has none: an extension holds no blank).
+QString PictureName(const QString& chosen) {
+    QFileInfo info(chosen);
+    const QString name = info.fileName().trimmed();
+    if (name.isEmpty())
+        return QString();
+    const QString suffix = QFileInfo(name).suffix();
+    const bool extension = !suffix.isEmpty() && !suffix.contains(QLatin1Char(' '));
+    return QDir(info.path()).filePath(extension ? name : name + QStringLiteral(".bmp"));
 }
 
 } // namespace
@@ -755,7 +769,15 @@ void CPlaneView::OnExportBmp() {
     if (!GetDocument())
         return;
     const std::wstring scan = GetDocument()->GetPathName();
-    const QString proposed = ProposedBmp(*GetDocument());
+    // Beside the scan; a surface read from no file goes to the folder of the last picture, or else to
+    // the user's documents, never the process's working folder.
+    static QString s_lastFolder;
+    QString proposed = ProposedBmp(*GetDocument());
+    if (QFileInfo(proposed).isRelative())
+        proposed =
+            QDir(s_lastFolder.isEmpty() ? QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)
+                                        : s_lastFolder)
+                .filePath(proposed);
     QString initial = proposed;
     for (;;) {
         QString path;
@@ -765,12 +787,12 @@ void CPlaneView::OnExportBmp() {
             QFileDialog dialog(this, QStringLiteral("Export to"), initial,
                                QStringLiteral("File BMP (*.bmp)"));
             dialog.setAcceptMode(QFileDialog::AcceptSave);
-            dialog.setDefaultSuffix(QStringLiteral("bmp"));
             dialog.setOption(QFileDialog::DontConfirmOverwrite); // the question below is the view's
             dialog.setOption(QFileDialog::DontUseNativeDialog);
             if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
                 path = dialog.selectedFiles().front();
         }
+        path = PictureName(path);
         if (path.isEmpty())
             return;
         // Replacing the scan with its picture would lose the measurement.
@@ -791,7 +813,8 @@ void CPlaneView::OnExportBmp() {
                 continue;
             }
         }
-        ExportTo(path);
+        if (ExportTo(path))
+            s_lastFolder = QFileInfo(path).absolutePath();
         return;
     }
 }
