@@ -476,8 +476,10 @@ TEST_F(DIDocTest, SavingOntoItselfWorksAndAFailedSaveLosesNothing) {
     auto group = Open(path);
     ASSERT_EQ(group.size(), 1u);
     const auto heights = group[0]->heights;
+    recorder.answers = {fw::MsgAnswer::Yes}; // replace the measurement, when asked
     ASSERT_TRUE(group[0]->DoFileSave());
-    EXPECT_TRUE(recorder.boxes.empty());
+    EXPECT_EQ(recorder.boxes.size(), 1u); // the question, and nothing more
+    recorder.boxes.clear();
     CloseAll();
     group = Open(path);
     ASSERT_EQ(group.size(), 1u);
@@ -510,9 +512,10 @@ TEST_F(DIDocTest, AHeaderThatWouldGrowIntoTheImageIsNotSaved) {
     group[0]->range = group[0]->range * 3.0; // any change of range gives a longer volts text than "1"
 
     const std::string before = ReadAll(path);
+    recorder.answers = {fw::MsgAnswer::Yes}; // replace the measurement, when asked
     EXPECT_FALSE(group[0]->DoFileSave());
-    ASSERT_EQ(recorder.boxes.size(), 1u);
-    EXPECT_EQ(recorder.boxes[0].text, kPrefix + L"the changed header does not fit before the image data.");
+    ASSERT_EQ(recorder.boxes.size(), 2u);
+    EXPECT_EQ(recorder.boxes[1].text, kPrefix + L"the changed header does not fit before the image data.");
     EXPECT_TRUE(ReadAll(path) == before);
 }
 
@@ -700,7 +703,9 @@ TEST_F(DIDocTest, DegenerateScansRunEverySettingWithoutLeavingTheUnitRange) {
         }
         EXPECT_TRUE(recorder.boxes.empty());
         // What the chain made can be saved and read again.
+        recorder.answers = {fw::MsgAnswer::Yes}; // replace the measurement, when asked
         ASSERT_TRUE(d.DoFileSave());
+        recorder.boxes.clear();
         CloseAll();
         EXPECT_EQ(Open(dir / "scan.001").size(), 1u);
         CloseAll();

@@ -296,6 +296,7 @@ TEST_F(NTMDTDocTest, SaveAsRewritesOnlyTheImageAndTheHeightStep) {
     // Saving onto the file the document came from keeps every frame in place.
     const std::string saved = ReadAll(target);
     r.OnCommand(doc::ID_FILTER_MEAN3);
+    recorder.answers = {fw::MsgAnswer::Yes}; // replace the measurement, when asked
     ASSERT_TRUE(r.DoFileSave());
     const std::string resaved = ReadAll(target);
     ASSERT_EQ(resaved.size(), saved.size());
