@@ -116,7 +116,15 @@ void CVantriApp::OnFileOpen() {
     std::wstring path;
     if (!GetDocManager().DoPromptFileName(path, 0, doc::kDialogHideReadOnly, true, nullptr))
         return;
-    OpenDocumentFile(path);
+    std::vector<std::wstring> files{path};
+    if (auto* manager = dynamic_cast<doc::CVantriDocManager*>(&GetDocManager()))
+        files = manager->ChosenFiles();
+    // One after another, as from the command line; each group placed before the next opens, so that
+    // none covers another.
+    for (const std::wstring& file : files) {
+        OpenDocumentFile(file);
+        ArrangeMarkedGroup();
+    }
 }
 
 // Deferred work

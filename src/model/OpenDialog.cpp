@@ -175,6 +175,7 @@ bool CVantriDocManager::DoPromptFileName(std::wstring& fileName, int titleId, un
         return false;
     m_memory.FilterChosen(request.filterIndex);
     fileName = request.fileName;
+    m_chosen = request.fileNames.empty() ? std::vector<std::wstring>{fileName} : request.fileNames;
     return true;
 }
 

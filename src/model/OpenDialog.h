@@ -84,7 +84,8 @@ struct CFileDialogRequest {
     std::vector<CFileFilter> filters;
     int filterIndex = 1; // from 1; on OK, the filter the user left selected
     std::wstring defaultExtension;
-    std::wstring fileName; // the proposed name; on OK, the chosen path
+    std::wstring fileName;               // the proposed name; on OK, the chosen path
+    std::vector<std::wstring> fileNames; // on OK, every path chosen, in order (the first is fileName)
 };
 
 class IFileDialog {
@@ -112,8 +113,11 @@ public:
 
     bool DoPromptFileName(std::wstring& fileName, int titleId, unsigned flags, bool openFileDialog,
                           fw::CDocTemplate* docTemplate) override;
+    // Every file the last confirmed prompt chose, in order.
+    const std::vector<std::wstring>& ChosenFiles() const { return m_chosen; }
 
 private:
+    std::vector<std::wstring> m_chosen;
     CDialogMemory& m_memory;
     IFileDialog* m_pDialog = nullptr;
 };

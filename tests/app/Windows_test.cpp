@@ -59,11 +59,15 @@ protected:
         QTest::mouseClick(button, Qt::LeftButton);
     }
     // Once the next modal dialog or box shows: keeps a picture of it, then does what `answer` does.
-    static void WhenModal(const char* shot, std::function<void(QWidget*)> answer) {
-        QTimer::singleShot(300, [shot, answer] {
+    // Looks every 100 ms, for five seconds at most.
+    static void WhenModal(const char* shot, std::function<void(QWidget*)> answer, int tries = 50) {
+        QTimer::singleShot(100, [shot, answer, tries] {
             QWidget* modal = QApplication::activeModalWidget();
-            if (!modal)
+            if (!modal || !modal->isVisible()) {
+                if (tries > 0)
+                    WhenModal(shot, answer, tries - 1);
                 return;
+            }
             if (shot)
                 Shot(*modal, shot);
             answer(modal);
@@ -222,6 +226,40 @@ TEST_F(Windows, ExportToBmpStartsBesideTheScanAndAddsTheExtension) {
     EXPECT_EQ(proposed, QStringLiteral("picture.bmp"));
     EXPECT_TRUE(QFileInfo::exists(dir.filePath(QStringLiteral("typed.bmp"))));
     EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("typed "))));
+}
+
+TEST_F(Windows, TheOpenDialogStartsInTheDocumentsAndOpensSeveralFilesInOrder) {
+    // The user's documents folder, as the desktop names it.
+    QDir(dir.path()).mkdir(QStringLiteral("documents"));
+    const QString documents = QDir(dir.path()).filePath(QStringLiteral("documents"));
+    QFile dirs(QDir(qEnvironmentVariable("XDG_CONFIG_HOME")).filePath(QStringLiteral("user-dirs.dirs")));
+    ASSERT_TRUE(dirs.open(QIODevice::WriteOnly));
+    dirs.write("XDG_DOCUMENTS_DIR=\"" + documents.toUtf8() + "\"\n");
+    dirs.close();
+    for (const char* name : {"first.000", "second.000"})
+        ASSERT_TRUE(QFile::rename(QString::fromStdString(Scan(name, 1)), QDir(documents).filePath(name)));
+    mframe::CMainFrame& main = Start();
+    QString folder;
+    WhenModal("open_dialog", [&](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        folder = dialog->directory().absolutePath();
+        auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        ASSERT_NE(name, nullptr);
+        QTest::qWait(300); // the folder read, so that the completer offers nothing unasked
+        name->setFocus();
+        QTest::keyClicks(name, QStringLiteral("\"second.000\" \"first.000\""));
+        QTest::keyClick(name, Qt::Key_Return);
+    });
+    ClickButton(mframe::ID_FILE_OPEN);
+    Idle();
+    dirs.remove();
+    EXPECT_EQ(folder, documents);
+    ASSERT_EQ(Frames().size(), 2u);
+    EXPECT_TRUE(Frames()[0]->windowTitle().startsWith(QStringLiteral("second.000")));
+    EXPECT_TRUE(Frames()[1]->windowTitle().startsWith(QStringLiteral("first.000")));
+    EXPECT_FALSE(Frames()[0]->geometry().intersects(Frames()[1]->geometry()));
+    Shot(main, "opened_two");
 }
 
 TEST_F(Windows, SaveAsksBeforeReplacingTheScanItWasReadFrom) {

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QFileSystemModel>
+#include <QStandardPaths>
 #include <QTimer>
 #include <algorithm>
 #include <array>
@@ -133,7 +134,8 @@ bool CAdvFileDialog::Run(CFileDialogRequest& request) {
             title = text;
     dialog.setWindowTitle(title);
     dialog.setAcceptMode(request.openDialog ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
-    dialog.setFileMode(request.openDialog ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    // Open takes several files at once, which open in the order they were chosen in.
+    dialog.setFileMode(request.openDialog ? QFileDialog::ExistingFiles : QFileDialog::AnyFile);
     if (!request.openDialog)
         dialog.setDefaultSuffix(QString::fromStdWString(request.defaultExtension));
 
@@ -165,6 +167,10 @@ bool CAdvFileDialog::Run(CFileDialogRequest& request) {
                 folder = proposed.absolutePath();
         }
     }
+    // The first dialog starts in the user's documents, not the folder the program was started from.
+    if (folder.isEmpty())
+        folder = m_lastFolder.isEmpty() ? QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)
+                                        : m_lastFolder;
     dialog.Start(folder);
     if (!name.isEmpty())
         dialog.selectFile(name);
@@ -174,7 +180,11 @@ bool CAdvFileDialog::Run(CFileDialogRequest& request) {
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return false;
 
+    m_lastFolder = dialog.directory().absolutePath();
     request.fileName = fw::FromQPath(dialog.selectedFiles().front());
+    request.fileNames.clear();
+    for (const QString& file : dialog.selectedFiles())
+        request.fileNames.push_back(fw::FromQPath(file));
     // Qt answers with the whole filter or, its details hidden, with the name alone.
     const QString selected = dialog.selectedNameFilter();
     for (int k = 0; k < int(request.filters.size()); ++k)

@@ -46,6 +46,8 @@ private:
     CDialogMemory& m_memory;
     QPointer<QWidget> m_owner;
     std::vector<std::pair<int, QString>> m_titles;
+    // The folder of the last confirmed dialog; empty before the first.
+    QString m_lastFolder;
 };
 
 } // namespace doc

@@ -122,7 +122,7 @@ TEST_F(AdvFileDialog, OpenShowsTheTypesFiltersByNameAndStartsAtTheLast) {
         EXPECT_EQ(d.windowTitle(), QStringLiteral("Open"));
         EXPECT_TRUE(d.testOption(QFileDialog::DontUseNativeDialog));
         EXPECT_EQ(d.acceptMode(), QFileDialog::AcceptOpen);
-        EXPECT_EQ(d.fileMode(), QFileDialog::ExistingFile);
+        EXPECT_EQ(d.fileMode(), QFileDialog::ExistingFiles); // several at once
         EXPECT_EQ(d.directory().absolutePath(), Folder("scans"));
         QComboBox* combo = FilterCombo(d);
         ASSERT_NE(combo, nullptr);
