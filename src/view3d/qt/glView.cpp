@@ -18,6 +18,7 @@
 #include <new>
 #include <qopengl.h>
 
+#include "framework/fwDocument.h"
 #include "view3d/qt/glContext.h"
 #include "view3d/qt/glPixels.h"
 #include "view3d/qt/glPrint.h"
@@ -499,6 +500,12 @@ void CglView::ApplyPrinterSettings(QPrinter& printer) {
         PrinterSettings()(printer);
 }
 
+void CglView::NameJob(QPrinter& printer) const {
+    // The job's name, which a PDF keeps as its title: the document's.
+    if (const fw::CDocument* document = GetDocument())
+        printer.setDocName(QString::fromStdWString(document->GetTitle()).trimmed());
+}
+
 void CglView::OnFilePrint() {
     QPrinter printer(QPrinter::HighResolution);
     ApplyPrinterSettings(printer);
@@ -509,6 +516,7 @@ void CglView::OnFilePrint() {
 }
 
 bool CglView::OnFilePrint(QPrinter& printer) {
+    NameJob(printer);
     OnPreparePrinting(printer, false);
     QPainter painter;
     const bool painting = painter.begin(&printer);
@@ -523,6 +531,7 @@ bool CglView::OnFilePrint(QPrinter& printer) {
 void CglView::OnFilePrintPreview() {
     QPrinter printer(QPrinter::HighResolution);
     ApplyPrinterSettings(printer);
+    NameJob(printer);
     OnPreparePrinting(printer, true);
     {
         QPrintPreviewDialog dialog(&printer, this);

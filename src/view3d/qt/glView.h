@@ -114,6 +114,8 @@ public:
     // is shown or run; none by default.
     static void SetPrinterSettings(std::function<void(QPrinter&)> apply);
     static void ApplyPrinterSettings(QPrinter& printer);
+    // Names the job after the document.
+    void NameJob(QPrinter& printer) const;
     // Prints one page on a configured printer (a PDF file when it is set to PdfFormat) without asking;
     // false when the printer could not be painted on.
     bool OnFilePrint(QPrinter& printer);

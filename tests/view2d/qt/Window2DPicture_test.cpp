@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QColorDialog>
+#include <QFile>
 #include <QPrinter>
 #include <QProcess>
 #include <QRadioButton>
@@ -248,6 +249,20 @@ TEST_F(Host, PrintingToPdfGivesImageRulersAndBarOnWhite) {
     printer.setOutputFileName(pdf);
     printer.setPageSize(QPageSize(QPageSize::A4));
     ASSERT_TRUE(view.gl::CglView::OnFilePrint(printer));
+    {
+        // The document's title is the PDF's (Qt writes it as UTF-16 text).
+        QFile file(pdf);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        const QString title = QStringLiteral("wedge");
+        QByteArray utf16;
+        for (QChar c : title)
+            utf16.append('\0').append(char(c.unicode()));
+        const qsizetype at = bytes.indexOf("/Title");
+        ASSERT_GE(at, 0);
+        EXPECT_EQ(bytes.indexOf(utf16, at), bytes.indexOf('(', at) + 3)
+            << bytes.mid(at, 40).toHex().toStdString();
+    }
     const QImage page = Page(pdf);
     if (page.isNull())
         GTEST_SKIP() << "pdftoppm is not available";
