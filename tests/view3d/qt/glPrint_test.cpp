@@ -96,7 +96,7 @@ TEST(glPrintFonts, PrinterFontsGiveTheScreenFontsBackAfterTheJob) {
     EXPECT_EQ(viewtest::Ink(viewtest::Screen(view)), before);
 }
 
-TEST(glPrintPreview, ThePreviewMaximisesTheFrameAndRestoresIt) {
+TEST(glPrintPreview, ThePreviewLeavesTheFrameAsItWas) {
     QMdiArea area;
     area.resize(800, 600);
     auto* view = new viewtest::CColourView;
@@ -105,6 +105,7 @@ TEST(glPrintPreview, ThePreviewMaximisesTheFrameAndRestoresIt) {
     area.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&area));
     ASSERT_FALSE(frame->isMaximized());
+    const QRect before = frame->geometry();
 
     bool previewed = false, maximised = false;
     QTimer poll;
@@ -123,8 +124,10 @@ TEST(glPrintPreview, ThePreviewMaximisesTheFrameAndRestoresIt) {
     view->OnFilePrintPreview();
     poll.stop();
     EXPECT_TRUE(previewed);
-    EXPECT_TRUE(maximised);
+    // The preview is a window of its own: the frame behind it neither grows nor moves.
+    EXPECT_FALSE(maximised);
     EXPECT_FALSE(frame->isMaximized());
+    EXPECT_EQ(frame->geometry(), before);
     const bool printed = std::any_of(view->draws.begin(), view->draws.end(),
                                      [](const auto& draw) { return draw.target == CglView::kPrinter; });
     EXPECT_TRUE(printed) << "the preview draws the page";
