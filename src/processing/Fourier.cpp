@@ -264,24 +264,22 @@ inline int Exchanged(int i, int n) {
 
 namespace simd = kern::simd;
 
-// The powers (s re)^2 + (s im)^2 of the L complex numbers at z, in their order or reversed.
+// The powers (re^2 + im^2) s^2 of the L complex numbers at z, in their order or reversed.
 template <int L, bool Backwards>
 __attribute__((always_inline)) inline void PowerLanes(const fftwf_complex* z, float scale, float* out) {
     if constexpr (L == 1) {
-        const float re = scale * z[0][0], im = scale * z[0][1];
-        out[0] = re * re + im * im;
+        const float re = z[0][0], im = z[0][1];
+        out[0] = (re * re + im * im) * (scale * scale);
     } else {
         using Floats = simd::Lanes<float, L>;
         Floats a, b;
         simd::Load(a, z[0]);
         simd::Load(b, z[L / 2]);
-        a *= scale;
-        b *= scale;
         a *= a;
         b *= b;
         Floats even, odd;
         simd::Deinterleave<L>(a, b, even, odd);
-        Floats sum = even + odd;
+        Floats sum = (even + odd) * (scale * scale);
         if constexpr (Backwards)
             simd::Reverse<L>(sum);
         simd::Store(out, sum);
