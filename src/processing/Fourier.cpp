@@ -405,11 +405,8 @@ int PowerSpectrum(const float* src, int columns, int rows, float* dst, std::size
 }
 
 int AmplitudeSpectrum(const float* src, float* dst, int columns, int rows) {
-    if (!src || !dst)
-        return StsNullPtr;
-    if (columns < 1 || rows < 1)
-        return StsSize;
-    // dst may be src: the transform has read every cell before the first row is written.
+    // PowerSpectrum checks the arguments before it writes; dst may be src: the transform has read every cell
+    // before the first row is written.
     return PowerSpectrum(src, columns, rows, dst, static_cast<std::size_t>(columns),
                          [columns](int, float* row) {
                              for (int x = 0; x < columns; ++x)

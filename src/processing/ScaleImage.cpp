@@ -234,7 +234,7 @@ void BoxScale(const float* in, int columns, int rows, int outWidth, int outHeigh
               const Done& done) {
     const CTaps tx = TapsOf(columns, outWidth), ty = TapsOf(rows, outHeight);
     const bool runs = WholeRuns(tx);
-    std::vector<float> levels(static_cast<std::size_t>(columns));
+    std::vector<float> levels(runs ? 0 : static_cast<std::size_t>(columns));
     std::vector<std::int32_t> whole(runs ? static_cast<std::size_t>(columns) : 0);
     std::vector<float> kept[2] = {std::vector<float>(outWidth), std::vector<float>(outWidth)};
     int keptRow[2] = {-1, -1};

@@ -53,9 +53,13 @@ double& LastRatio(bool printer) {
 // The table to measure with now: the present ratio's, else (text measured outside a paint) the one
 // of the ratio the fonts were last made for; with that ratio, to turn its advances into logical pixels.
 std::pair<const CTable*, double> Measuring(bool printer) {
-    const double present = PixelRatio();
-    const double ratio = Table(printer, present).empty() ? LastRatio(printer) : present;
-    return {&Table(printer, ratio), ratio};
+    const auto& tables = Tables();
+    const auto present = tables.find({printer, PixelRatio()});
+    if (present != tables.end() && !present->second.empty())
+        return {&present->second, PixelRatio()};
+    const auto last = tables.find({printer, LastRatio(printer)});
+    static const CTable none;
+    return {last == tables.end() ? &none : &last->second, LastRatio(printer)};
 }
 
 QImage Canvas(int width, int height) {
