@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "processing/AutoCorrelation.h"
+#include "processing/Busy.h"
 #include "processing/Fourier.h"
 #include "processing/ScaleImage.h"
 #include "processing/kernels/Kernels.h"
@@ -69,7 +70,9 @@ int Build(const float* grid, int columns, int rows, int maxTextureSize, CSpectra
         try {
             Layout(columns, rows, maxTextureSize, out);
             const float* source = Source(grid, out);
+            doc::busy::Tick();
             status = source ? build(source) : StsNoMem;
+            doc::busy::Tick();
         } catch (const std::bad_alloc&) {
             status = StsNoMem;
         } catch (const std::length_error&) {

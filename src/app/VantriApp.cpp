@@ -16,11 +16,13 @@
 #include "framework/fwDocManager.h"
 #include "framework/fwDocTemplate.h"
 #include "framework/fwDocument.h"
+#include "framework/qt/fwBusyCursor.h"
 #include "framework/qt/fwChildFrame.h"
 #include "framework/qt/fwQtPath.h"
 #include "model/ArrangeGroup.h"
 #include "model/OpenDialog.h"
 #include "model/VantriDoc.h"
+#include "processing/Busy.h"
 #include "processing/qt/SetCorePrompt.h"
 #include "view2d/qt/View2D.h"
 
@@ -73,6 +75,9 @@ bool CVantriApp::InitInstance(const QStringList& files) {
 bool CVantriApp::InitInstance(const std::vector<std::wstring>& files) {
     // Every window, message box and dialog shows it in its title bar.
     QApplication::setWindowIcon(AppIcon());
+    // Long work shows the busy cursor; the core's loops report through the same hook.
+    fw::CBusyCursor::Install();
+    doc::busy::SetListener(&fw::CBusyCursor::Tick);
     LoadSettings();
     m2D::Register2DDocTypes(*this);
     m_pMainFrame = std::make_unique<CMainFrame>();

@@ -6,6 +6,7 @@
 #include <new>
 #include <utility>
 
+#include "processing/Busy.h"
 #include "processing/kernels/Kernels.h"
 
 namespace doc {
@@ -232,6 +233,7 @@ double CChain::Run(const CChainInput& in, TGrid<float>& out, int& columns, int& 
     for (int step = from + 1; step <= plan.last; ++step) {
         if (!plan.on[step])
             continue;
+        busy::Tick();
         // A step after a kept grid reads it and writes into another; the others work in place.
         const float* src = source ? source : out.data();
         source = nullptr;

@@ -13,6 +13,7 @@
 #include <cstddef>
 #include <cstring>
 
+#include "processing/Busy.h"
 #include "processing/Quantise.h"
 #include "processing/Scratch.h"
 #include "processing/kernels/Kernels.h"
@@ -85,6 +86,7 @@ int RunBands(const float* src, int columns, int rows, const CMargins& m, CScratc
         // Input rows first - top ... first + count + bottom - 1; the first `loaded` of them are in place.
         for (long long k = loaded; k < count + carried; ++k)
             fill(first - m.top + k, k);
+        busy::Tick();
         const int status = band(row(m.top) + m.left, step, first, count);
         if (status != kern::StsNoErr)
             return status;

@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "processing/Busy.h"
+
 namespace color {
 
 namespace {
@@ -71,7 +73,10 @@ public:
 private:
     int First(int strip) const { return strip * m_stripRows; }
     int Rows(int strip) const { return std::min(m_stripRows, m_rows - First(strip)); }
-    void Take(int strip, const std::uint8_t* data) { m_take(First(strip), Rows(strip), data); }
+    void Take(int strip, const std::uint8_t* data) {
+        doc::busy::Tick();
+        m_take(First(strip), Rows(strip), data);
+    }
     void MakeAndTake(int strip, std::uint8_t* data) {
         m_make(First(strip), Rows(strip), data);
         Take(strip, data);

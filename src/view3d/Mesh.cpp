@@ -9,6 +9,8 @@
 #include <emmintrin.h>
 #endif
 
+#include "processing/Busy.h"
+
 namespace surface {
 
 namespace {
@@ -179,6 +181,8 @@ void BuildVertices(const float* heights, int columns, int rows, CMeshGrid& mesh)
     for (int j = 0; j < columns; ++j)
         xs[j] = float(j) + float(j) / (2.0f * a) - a;
     for (int i = 0; i < rows; ++i) {
+        if (i % 256 == 0)
+            doc::busy::Tick();
         const float y = b - float(i) - float(i) / (2.0f * b);
         const float* h = heights + std::size_t(i) * std::size_t(columns);
         float* v = mesh.vertices.data() + 3 * std::size_t(i) * std::size_t(columns);
@@ -216,6 +220,8 @@ void BuildNormals(CMeshGrid& mesh) {
     for (int j = 0; j < nx; ++j)
         lower[j] = v[3 * j + 2];
     for (int i = 0; i + 1 < ny; ++i) {
+        if (i % 256 == 0)
+            doc::busy::Tick();
         const float* above = v + std::size_t(i) * rowFloats;
         const float* below = above + rowFloats;
         upper.swap(lower);

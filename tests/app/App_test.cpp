@@ -4,6 +4,8 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QDropEvent>
+#include <QEventLoop>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMenuBar>
@@ -11,10 +13,14 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QUrl>
+#include <chrono>
+#include <functional>
 #include <gtest/gtest.h>
+#include <thread>
 
 #include "app/AboutDlg.h"
 #include "app/AppCommands.h"
@@ -130,6 +136,38 @@ TEST_F(App, ASurfaceCommandChangesTheImageAndMarksTheDocument) {
     fw::CCmdState state;
     frame.Commands().Update(doc::ID_FLAT_Y);
     EXPECT_TRUE(frame.Commands().Action(doc::ID_FLAT_Y)->isChecked());
+}
+
+// The chain reports its progress to the window: a command that runs into a stretch of work already a
+// quarter of a second long shows the wait cursor, which goes once the loop is idle; a quick one alone
+// shows nothing.
+TEST_F(App, TheChainShowsTheBusyCursorOnceTheWorkHasLastedAQuarterSecond) {
+    const std::string path = Scan("slow.000", 1);
+    mframe::CMainFrame& frame = Start({QString::fromStdString(path)});
+    ASSERT_EQ(Frames().size(), 1u);
+    const auto waitCursor = [] {
+        const QCursor* cursor = QGuiApplication::overrideCursor();
+        return cursor && cursor->shape() == Qt::WaitCursor;
+    };
+    const auto inLoop = [](int ms, const std::function<void()>& work) {
+        QEventLoop loop;
+        QTimer::singleShot(0, &loop, work);
+        QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+        loop.exec();
+    };
+    bool quick = true, slow = false;
+    inLoop(200, [&] {
+        frame.Commands().Execute(doc::ID_FLAT_Y);
+        quick = waitCursor();
+    });
+    EXPECT_FALSE(quick);
+    inLoop(200, [&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        frame.Commands().Execute(doc::ID_FLAT_X);
+        slow = waitCursor();
+    });
+    EXPECT_TRUE(slow);
+    EXPECT_FALSE(waitCursor()) << "idle again";
 }
 
 TEST_F(App, StatisticsOpensFromTheDocumentsCommandWithItsToolBar) {

@@ -19,6 +19,7 @@
 #include <qopengl.h>
 
 #include "framework/fwDocument.h"
+#include "framework/qt/fwBusyCursor.h"
 #include "view3d/qt/glContext.h"
 #include "view3d/qt/glPixels.h"
 #include "view3d/qt/glPrint.h"
@@ -111,6 +112,7 @@ void CglView::PaintGL() {
     // The widget set a full-size viewport before calling; the context keeps its own between paints.
     if (m_glViewport.isValid())
         glViewport(m_glViewport.x(), m_glViewport.y(), m_glViewport.width(), m_glViewport.height());
+    fw::CBusyCursor::Tick();
     DrawScene();
     GLint viewport[4] = {0, 0, 0, 0};
     glGetIntegerv(GL_VIEWPORT, viewport);
