@@ -333,6 +333,7 @@ int BuildCorrelation(const float* grid, int columns, int rows, int maxTextureSiz
         const float f = 1.0f / (high - low);
         const bool flat = !(high > low) || !std::isfinite(f);
         out.factor = flat ? 1.0f : f;
+        out.lowest = low;
         if (!rows([&](int y, const float* row) {
                 float* texel = out.texels.data() + static_cast<std::size_t>(y) * out.width;
                 if (flat)

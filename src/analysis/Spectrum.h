@@ -18,6 +18,9 @@ struct CSpectralTexture {
     // What the display scaling multiplied by: 1 / largest amplitude (linear spectrum), 1 / (max - min)
     // (correlation), 1 for the logarithmic spectrum and for a region with nothing to scale.
     float factor = 1;
+    // Correlation only: the region's lowest value, which shows as 0; a texel's value is lowest +
+    // texel / factor.
+    float lowest = 0;
     // Spectrum only: the largest amplitude before display scaling among the region's cells other than
     // the zero frequency's (regionWidth / 2, regionHeight / 2), and its cell (column, row) in the
     // centred region, the first in row order on a tie; -1, -1 and 0 when the region has no other cell.

@@ -10,6 +10,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QStyle>
 #include <QTimer>
 #include <QToolBar>
@@ -17,6 +18,7 @@
 #include <gtest/gtest.h>
 #include <tuple>
 
+#include "analysis/qt/Spectra.h"
 #include "app/AppCommands.h"
 #include "app/AppKit.h"
 #include "framework/qt/fwCommandTable.h"
@@ -301,6 +303,85 @@ TEST_F(Windows, SaveAsksBeforeReplacingTheScanItWasReadFrom) {
     PressCtrlS();
     QTest::qWait(500);
     EXPECT_FALSE(asked);
+}
+
+// The mouse over an image: the main window's status bar reads where it is as the rulers count and
+// the height there; over the spectrum the amplitude, over the auto-correlation the correlation.
+TEST_F(Windows, TheStatusBarReadsThePointUnderTheMouseAndClearsWhenItLeaves) {
+    mframe::CMainFrame& main = Start({QString::fromStdString(Scan("readout.000", 1, 64))});
+    m2D::CPlaneView* view = Plane(0)->View();
+    const doc::CDataDoc& surface = *view->GetSurface();
+    const rulers::CMargins m = view->Model().RulerMargins(false);
+    const m2D::CSize image = view->ImageSize();
+    ASSERT_EQ(surface.columns, 64);
+    ASSERT_GE(image.width, 64);
+    const auto message = [&] { return main.statusBar()->currentMessage().toStdWString(); };
+    // The pointer moves on the display; its event comes when the display sends it.
+    const auto moveUntil = [&](QWidget* widget, QPoint at,
+                               const std::function<bool(const std::wstring&)>& reads) {
+        QTest::mouseMove(widget, at);
+        const bool read = QTest::qWaitFor([&] { return reads(message()); }, 3000);
+        EXPECT_TRUE(read) << QString::fromStdWString(message()).toStdString();
+    };
+    // The height as the bar beside the image counts it: 0 in the middle of the range.
+    ASSERT_EQ(view->Model().Props().m_nBarOrigin, rulers::kZeroCentre);
+    // The middle of sample (10, 20), from the image's top-left corner.
+    const QPoint at(m.left + (10 * image.width + image.width / 2) / 64,
+                    m.top + (20 * image.height + image.height / 2) / 64);
+    const auto expected = [&](int row) {
+        return std::wstring(L"x ") + (surface.width * (double(at.x() - m.left) / image.width)).str(4) +
+               L"  y " + (surface.height * (double(at.y() - m.top) / image.height)).str(4) + L"  z " +
+               (surface.range * (double(surface.heights[std::size_t(row) * 64 + 10]) - 0.5)).str(4);
+    };
+    moveUntil(view->viewport(), at, [&](const std::wstring& text) { return text == expected(20); });
+    Shot(main, "readout_2d");
+    // Flipped upside down, the same place of the window shows row 43 of the surface.
+    ASSERT_TRUE(main.Commands().Execute(m2D::ID_FLIP_VERTICALLY));
+    moveUntil(view->viewport(), at + QPoint(1, 0), [&](const std::wstring& text) { return !text.empty(); });
+    moveUntil(view->viewport(), at, [&](const std::wstring& text) { return text == expected(43); });
+    // Off the image onto the rulers, and out of the window: nothing.
+    moveUntil(view->viewport(), QPoint(m.left / 2, at.y()),
+              [](const std::wstring& text) { return text.empty(); });
+    moveUntil(view->viewport(), at, [](const std::wstring& text) { return !text.empty(); });
+    moveUntil(main.menuBar(), QPoint(5, 5), [](const std::wstring& text) { return text.empty(); });
+
+    const auto opened = [&](auto* kind) -> m2D::CPlaneView* {
+        for (fw::CChildFrame* frame : Frames())
+            if (auto* found = dynamic_cast<decltype(kind)>(frame))
+                return found->View();
+        return nullptr;
+    };
+    const auto centreOf = [&](m2D::CPlaneView* analysis) {
+        const rulers::CMargins am = analysis->Model().RulerMargins(false);
+        const m2D::CSize size = analysis->ImageSize();
+        return QPoint(am.left + (32 * size.width + size.width / 2) / 64,
+                      am.top + (32 * size.height + size.height / 2) / 64);
+    };
+    const auto endsWith = [](const std::wstring& text, const std::wstring& end) {
+        return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+    };
+    // The auto-correlation of a shift of nothing is 1, at the image's centre.
+    main.MdiArea()->setActiveSubWindow(main.MdiArea()->subWindowList().front());
+    ASSERT_TRUE(main.Commands().Execute(doc::ID_AUTOCORRELATION));
+    Idle();
+    m2D::CPlaneView* correlation = opened(static_cast<correl::CChildFrame*>(nullptr));
+    ASSERT_NE(correlation, nullptr);
+    moveUntil(correlation->viewport(), centreOf(correlation),
+              [&](const std::wstring& text) { return endsWith(text, L"  K 1.000"); });
+    // The spectrum in dB, then in the surface's unit.
+    main.MdiArea()->setActiveSubWindow(main.MdiArea()->subWindowList().front());
+    ASSERT_TRUE(main.Commands().Execute(doc::ID_FOURIER));
+    Idle();
+    m2D::CPlaneView* spectrum = opened(static_cast<fourier::CChildFrame*>(nullptr));
+    ASSERT_NE(spectrum, nullptr);
+    moveUntil(spectrum->viewport(), centreOf(spectrum) + QPoint(3, 0), [&](const std::wstring& text) {
+        return text.find(L"  A ") != std::wstring::npos && endsWith(text, L" dB");
+    });
+    Shot(main, "readout_spectrum");
+    ASSERT_TRUE(main.Commands().Execute(fourier::ID_LOG_SCALE));
+    moveUntil(spectrum->viewport(), centreOf(spectrum), [&](const std::wstring& text) {
+        return text.find(L"  A ") != std::wstring::npos && text.find(L"dB") == std::wstring::npos;
+    });
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "framework/qt/fwMDIDocTemplate.h"
 #include "model/DataDoc.h"
 #include "processing/kernels/Kernels.h"
+#include "view2d/Readout.h"
 #include "view2d/ViewOptions.h"
 
 namespace surface {
@@ -81,6 +82,20 @@ bool CFourierView::OnUpdateCommand(int id, fw::CCmdState& state) const {
     return m2D::TView<CModel>::OnUpdateCommand(id, state);
 }
 
+bool CFourierView::ReadoutValue(double u, double v, std::wstring& label, ph::Size& value) const {
+    const surface::CFourier& analysis = GetModel().Analysis();
+    const doc::CDataDoc* surface = Surface();
+    float level = 0.0f;
+    if (!surface || !readout::LevelAt(analysis.Texture(), u, v, level))
+        return false;
+    label = L"A";
+    // As the height bar labels the level: four decades of 20 dB onto 0..1, or the largest amplitude
+    // (1 / factor of the surface's range) at 1.
+    value = analysis.Logarithmic() ? ph::Size(80.0 * level - 80.0, L"dB")
+                                   : surface->range * (static_cast<double>(level) / analysis.Factor());
+    return true;
+}
+
 rulers::CArea CFourierVRView::LayoutRuler(rulers::CVR& ruler, const doc::CDataDoc& surface, float width,
                                           float height, bool print) {
     auto* image = dynamic_cast<CFourierView*>(Model().Image());
@@ -102,6 +117,18 @@ CChildFrame* OpenSpectrum(fw::CDocument& document, fw::CChildFrame* pattern) {
 } // namespace fourier
 
 namespace correl {
+
+bool CCorrelView::ReadoutValue(double u, double v, std::wstring& label, ph::Size& value) const {
+    const surface::CCorrel& analysis = GetModel().Analysis();
+    float level = 0.0f;
+    if (!readout::LevelAt(analysis.Texture(), u, v, level))
+        return false;
+    label = L"K";
+    const fourier::CSpectralTexture& spectral = analysis.Spectral();
+    value =
+        ph::Size(static_cast<double>(spectral.lowest) + static_cast<double>(level) / spectral.factor, L"");
+    return true;
+}
 
 rulers::CArea CCorrelVRView::LayoutRuler(rulers::CVR& ruler, const doc::CDataDoc&, float width, float height,
                                          bool print) {

@@ -112,6 +112,10 @@ public:
     void SetLogarithmic(bool log);
     bool OnCommand(int id) override;
     bool OnUpdateCommand(int id, fw::CCmdState& state) const override;
+
+protected:
+    // The amplitude "A": in dB on the logarithmic display, in the surface's unit on the linear one.
+    bool ReadoutValue(double u, double v, std::wstring& label, ph::Size& value) const override;
 };
 
 // The bar: 0 dB at its top to -80 dB at its bottom in the logarithmic display, the amplitudes in the
@@ -146,6 +150,10 @@ class CCorrelView : public m2D::TView<CModel> {
     Q_OBJECT
 public:
     explicit CCorrelView(QWidget* parent = nullptr) : m2D::TView<CModel>(parent) {}
+
+protected:
+    // The correlation "K" of the shift under the mouse.
+    bool ReadoutValue(double u, double v, std::wstring& label, ph::Size& value) const override;
 };
 
 // The bar: the correlation's values from its lowest to its highest.

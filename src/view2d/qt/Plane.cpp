@@ -30,16 +30,33 @@ void CPlane::Layout(int width, int height, const rulers::CMargins& margins, int 
     m_window.bottom = m_window.top - m_viewport.height * perY;
 }
 
-bool CPlane::WindowToSurface(double x, double y, int windowHeight, double& u, double& v) const {
+bool CPlane::WindowToFrame(double x, double y, int windowHeight, double& X, double& Y) const {
     if (m_viewport.width <= 0 || m_viewport.height <= 0)
         return false;
     const double top = windowHeight - (m_viewport.y + m_viewport.height);
     const double fx = (x - m_viewport.x) / m_viewport.width, fy = (y - top) / m_viewport.height;
     if (fx < 0 || fx > 1 || fy < 0 || fy > 1)
         return false;
+    X = m_window.left + fx * (m_window.right - m_window.left);
+    Y = m_window.top - fy * (m_window.top - m_window.bottom);
+    return true;
+}
+
+bool CPlane::WindowToDisplay(double x, double y, int windowHeight, double& fx, double& fy) const {
+    double X, Y;
+    const double w = DisplayedWidth(), h = DisplayedHeight();
+    if (!(w > 0) || !(h > 0) || !WindowToFrame(x, y, windowHeight, X, Y))
+        return false;
+    fx = std::clamp(X / w + 0.5, 0.0, 1.0);
+    fy = std::clamp(0.5 - Y / h, 0.0, 1.0);
+    return true;
+}
+
+bool CPlane::WindowToSurface(double x, double y, int windowHeight, double& u, double& v) const {
     // The point in the displayed frame, then undone through the flips and the rotation.
-    const double X = m_window.left + fx * (m_window.right - m_window.left);
-    const double Y = m_window.top - fy * (m_window.top - m_window.bottom);
+    double X, Y;
+    if (!WindowToFrame(x, y, windowHeight, X, Y))
+        return false;
     const double a = -m_nAngle * std::acos(-1.0) / 180.0; // the inverse rotation
     const double sx = X * m_nHSign, sy = Y * m_nVSign;
     const double qx = sx * std::cos(a) - sy * std::sin(a), qy = sx * std::sin(a) + sy * std::cos(a);

@@ -57,10 +57,16 @@ public:
     // A point of the window (pixels, origin top left) as a point of the surface, in fractions of its
     // width and height from its first sample (0..1 inside); false when it is not over the image.
     bool WindowToSurface(double x, double y, int windowHeight, double& u, double& v) const;
+    // The same point in fractions of the displayed image's width and height from its top-left corner,
+    // as the rulers run (after the flips and the turn); false when it is not over the image.
+    bool WindowToDisplay(double x, double y, int windowHeight, double& fx, double& fy) const;
     // A point of the surface (fractions as above) in the quad's coordinates, where the drawing is done.
     void SurfaceToQuad(double u, double v, double& qx, double& qy) const;
 
 private:
+    // The point in the displayed frame, samples from the image's centre (y up); false off the image.
+    bool WindowToFrame(double x, double y, int windowHeight, double& X, double& Y) const;
+
     int m_nAngle = 0;
     int m_nHSign = 1;
     int m_nVSign = 1;

@@ -17,6 +17,7 @@
 #include <QPrinter>
 #include <QScrollBar>
 #include <QStandardPaths>
+#include <QStatusBar>
 #include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
@@ -29,6 +30,7 @@
 #include "framework/qt/fwCommandTable.h"
 #include "framework/qt/fwMDIFrame.h"
 #include "model/VantriDoc.h"
+#include "view2d/Readout.h"
 #include "view2d/ViewOptions.h"
 #include "view2d/qt/Model2D.h"
 #include "view2d/qt/PlaneChildFrame.h"
@@ -589,6 +591,50 @@ bool CPlaneView::ClientToSurface(QPointF at, double& u, double& v) const {
                                                                            u, v);
 }
 
+bool CPlaneView::ReadoutValue(double u, double v, std::wstring& label, ph::Size& value) const {
+    const doc::CDataDoc* surface = Surface();
+    const int bar = const_cast<CPlaneView*>(this)->Model().Props().m_nBarOrigin;
+    if (!surface || !readout::HeightAt(*surface, u, v, bar, value))
+        return false;
+    label = L"z";
+    return true;
+}
+
+void CPlaneView::UpdateReadout() {
+    fw::CMDIFrame* main = fw::CMDIFrame::Get();
+    const doc::CDataDoc* surface = Surface();
+    double fx, fy, u, v;
+    const surface::CPlaneDrawer& drawer = Model().Drawer();
+    if (!main || !surface || !drawer.WindowToDisplay(m_cursor.x(), m_cursor.y(), GetClientHeight(), fx, fy) ||
+        !ClientToSurface(m_cursor, u, v)) {
+        ClearReadout();
+        return;
+    }
+    const int placement = const_cast<CPlaneView*>(this)->Model().Props().m_nRulerOrigin;
+    std::wstring label;
+    ph::Size value;
+    if (!ReadoutValue(std::clamp(u, 0.0, 1.0), std::clamp(v, 0.0, 1.0), label, value))
+        label.clear();
+    const std::wstring text = readout::Text(readout::AlongX(fx, DisplayedWidth(), placement),
+                                            readout::AlongY(fy, DisplayedHeight(), placement), label, value);
+    main->statusBar()->showMessage(QString::fromStdWString(text));
+    m_bReadout = true;
+}
+
+void CPlaneView::ClearReadout() {
+    if (!m_bReadout)
+        return;
+    m_bReadout = false;
+    if (fw::CMDIFrame* main = fw::CMDIFrame::Get())
+        main->statusBar()->clearMessage();
+}
+
+bool CPlaneView::viewportEvent(QEvent* event) {
+    if (event->type() == QEvent::Leave)
+        ClearReadout();
+    return gl::CglView::viewportEvent(event);
+}
+
 void CPlaneView::UpdateCursor(bool shift) {
     QWidget* target = viewport();
     if (m_nMode == kModeProfileStart || m_nMode == kModeProfileEnd) {
@@ -644,6 +690,7 @@ void CPlaneView::mouseReleaseEvent(QMouseEvent* event) {
 void CPlaneView::mouseMoveEvent(QMouseEvent* event) {
     m_cursor = ClientPoint(event->position());
     UpdateCursor(event->modifiers() & Qt::ShiftModifier);
+    UpdateReadout();
     if (m_nMode == kModeProfileEnd)
         Invalidate();
     gl::CglView::mouseMoveEvent(event);
@@ -673,8 +720,12 @@ void CPlaneView::wheelEvent(QWheelEvent* event) {
         return;
     }
     const int notches = WheelNotches(event->angleDelta().y());
-    if (notches != 0)
+    if (notches != 0) {
         WheelZoom(notches);
+        // Another point of the image lies under the mouse now.
+        m_cursor = ClientPoint(event->position());
+        UpdateReadout();
+    }
     event->accept();
 }
 

@@ -144,6 +144,15 @@ protected:
 
     // Where a point of the client (pixels, origin top left) lies on the surface.
     bool ClientToSurface(QPointF at, double& u, double& v) const;
+    // The value the main window's readout gives for a point of the surface (fractions of its width
+    // and height from its first sample) and its label; by default the height, "z", as the height bar
+    // counts it. False for none.
+    virtual bool ReadoutValue(double u, double v, std::wstring& label, ph::Size& value) const;
+    // The readout of the point under the mouse in the main window's status bar, or none when the
+    // mouse is not over the image.
+    void UpdateReadout();
+    void ClearReadout();
+    bool viewportEvent(QEvent* event) override;
     bool InImageArea(QPointF at) const;
     void UpdateCursor(bool shift);
     void ScrollTo(int x, int y);
@@ -159,6 +168,7 @@ private:
     CProfCont m_profiles;
     QPointF m_cursor; // the last mouse position in the client, for the rubber line
     bool m_bNeedBuild = true;
+    bool m_bReadout = false; // the status bar shows this view's readout
     // While printing: the image's size on the print bitmap, and whether its texture is too large.
     CSize m_printImage;
     bool m_bPrintNoImage = false;
