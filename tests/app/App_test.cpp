@@ -38,6 +38,7 @@
 #include "model/VantriDoc.h"
 #include "view2d/qt/PlaneChildFrame.h"
 #include "view2d/qt/View2D.h"
+#include "view3d/qt/View3D.h"
 
 namespace {
 
@@ -209,6 +210,22 @@ TEST_F(App, TheViewCommandsOpenA3DAndABumpWindowWithTheirToolBars) {
     EXPECT_TRUE(frame.FindToolBar(135) && frame.FindToolBar(135)->isVisible());
     EXPECT_FALSE(frame.FindToolBar(131)->isVisible());
     EXPECT_FALSE(frame.FindToolBar(132)->isVisible());
+    // Image > Export to offers the model as an STL solid there, and no BMP picture.
+    QAction* stl = frame.Commands().Action(m3D::ID_EXPORT_STL);
+    ASSERT_NE(stl, nullptr);
+    EXPECT_EQ(stl->text(), QStringLiteral("*.stl"));
+    bool inMenu = false;
+    for (QAction* top : frame.menuBar()->actions())
+        if (top->menu() && top->text() == QStringLiteral("&Image"))
+            for (QAction* item : top->menu()->actions())
+                if (item->menu() && item->text() == QStringLiteral("Export to")) {
+                    frame.Commands().Track(item->menu());
+                    Q_EMIT item->menu()->aboutToShow();
+                    inMenu = item->menu()->actions().contains(stl);
+                    EXPECT_FALSE(frame.Commands().Action(m2D::ID_EXPORT_BMP)->isEnabled());
+                }
+    EXPECT_TRUE(inMenu);
+    EXPECT_TRUE(stl->isEnabled());
     frame.MdiArea()->setActiveSubWindow(image);
     Idle();
     ASSERT_TRUE(frame.Commands().Execute(32791));

@@ -485,6 +485,7 @@ void Register3DCommands(fw::CCommandTable& commands) {
          CmdStyle::Radio},
         {ID_PROJECTION_PERSPECTIVE, "Perspective projection",
          "Perspective projection\nPerspective projection", CmdStyle::Radio},
+        {ID_EXPORT_STL, "*.stl", "Export the model to an STL solid file\nExport to STL", CmdStyle::Plain},
     };
     commands.AddAll(kCommands);
 }
