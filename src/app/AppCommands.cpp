@@ -180,8 +180,8 @@ void RegisterAppCommands(fw::CCommandTable& commands) {
                  Keys({QKeySequence(Qt::CTRL | Qt::Key_V), QKeySequence(Qt::SHIFT | Qt::Key_Insert)}));
     commands.Add(ID_EDIT_UNDO, QString(), QString(),
                  Keys({QKeySequence(Qt::ALT | Qt::Key_Backspace), QKeySequence(Qt::CTRL | Qt::Key_Z)}));
-    commands.Add(ID_NEXT_PANE, QString(), QString(), Keys({QKeySequence(Qt::Key_F6)}));
-    commands.Add(ID_PREV_PANE, QString(), QString(), Keys({QKeySequence(Qt::SHIFT | Qt::Key_F6)}));
+    commands.Add(fw::ID_NEXT_PANE, QString(), QString(), Keys({QKeySequence(Qt::Key_F6)}));
+    commands.Add(fw::ID_PREV_PANE, QString(), QString(), Keys({QKeySequence(Qt::SHIFT | Qt::Key_F6)}));
     commands.Add(ID_CONTEXT_HELP, QStringLiteral("Help"), QString(),
                  Keys({QKeySequence(Qt::SHIFT | Qt::Key_F1)}));
     commands.Add(ID_HELP, QString(), QString(), Keys({QKeySequence(Qt::Key_F1)}));

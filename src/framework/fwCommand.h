@@ -8,6 +8,8 @@ namespace fw {
 // Framework commands that the window layer handles itself.
 enum FrameworkCommand : int {
     ID_FILE_CLOSE = 57602,
+    ID_NEXT_PANE = 57680, // the focus to the frame's next view (F6), or its previous one (Shift+F6)
+    ID_PREV_PANE = 57681,
 };
 
 // What an update handler says of a command.

@@ -131,15 +131,49 @@ void CChildFrame::DestroyFrame() {
     close();
 }
 
-bool CChildFrame::OnCommand(int id) {
-    if (id != ID_FILE_CLOSE)
-        return false;
-    CloseDocument();
-    return true;
+QList<QWidget*> CChildFrame::FocusableViews() const {
+    QList<QWidget*> views;
+    for (const QPointer<QWidget>& view : m_views)
+        if (view && view->isVisible() && view->isEnabled() && view->focusPolicy() != Qt::NoFocus)
+            views.append(view);
+    return views;
 }
 
-bool CChildFrame::OnUpdateCommand(int id, CCmdState&) const {
-    return id == ID_FILE_CLOSE;
+bool CChildFrame::OnCommand(int id) {
+    switch (id) {
+    case ID_FILE_CLOSE:
+        CloseDocument();
+        return true;
+    case ID_NEXT_PANE:
+    case ID_PREV_PANE: {
+        // From the active view to the next (or previous) one in the order the frame added them.
+        const QList<QWidget*> views = FocusableViews();
+        if (views.size() < 2)
+            return true;
+        const int at = std::max<int>(0, static_cast<int>(views.indexOf(m_activeView.data())));
+        const int step = id == ID_NEXT_PANE ? 1 : -1;
+        QWidget* next =
+            views.at((at + step + static_cast<int>(views.size())) % static_cast<int>(views.size()));
+        SetActiveView(next);
+        next->setFocus(id == ID_NEXT_PANE ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+bool CChildFrame::OnUpdateCommand(int id, CCmdState& state) const {
+    switch (id) {
+    case ID_FILE_CLOSE:
+        return true;
+    case ID_NEXT_PANE:
+    case ID_PREV_PANE:
+        state.enabled = FocusableViews().size() > 1;
+        return true;
+    default:
+        return false;
+    }
 }
 
 std::vector<CChildFrame*> CChildFrame::FramesOf(const CDocument& document) {

@@ -51,7 +51,7 @@ public:
     // document and closes without asking anything.
     void DestroyFrame();
 
-    // The "Close" command; other commands are not the base frame's.
+    // "Close", and F6 / Shift+F6 between the frame's views; other commands are not the base frame's.
     bool OnCommand(int id) override;
     bool OnUpdateCommand(int id, CCmdState& state) const override;
 
@@ -70,6 +70,8 @@ protected:
 private:
     // Takes the views out of the document, so that its updates no longer reach a closing window.
     void DetachViews();
+    // The views that can take the focus now, in the order they were added.
+    QList<QWidget*> FocusableViews() const;
 
     CDocument* m_pDocument;
     QMetaObject::Connection m_focusWatch;

@@ -182,3 +182,54 @@ TEST_F(Frames, DeletingTheActiveFrameLeavesTheOthersActivatedSafely) {
     EXPECT_EQ(main->GetActiveFrame(), fa);
     EXPECT_EQ(fa->activations.back(), true);
 }
+
+TEST_F(Frames, F6AndShiftF6MoveBetweenTheFramesViews) {
+    CTestDoc* doc = Open(L"panes.tst");
+    ASSERT_NE(doc, nullptr);
+    CTestFrame* frame = FrameOf(doc);
+    ASSERT_NE(frame, nullptr);
+    // A frame of three side by side, the way a splitter lays out its panes; the first took the
+    // focus when it opened.
+    auto* first = static_cast<QWidget*>(dynamic_cast<CTestView*>(frame->GetActiveView()));
+    ASSERT_NE(first, nullptr);
+    auto* panes = new QWidget;
+    auto* second = new CTestView(panes, QColor(200, 40, 40));
+    auto* third = new CTestView(panes, QColor(40, 40, 200));
+    first->setParent(panes);
+    second->move(170, 0);
+    third->move(340, 0);
+    frame->setWidget(panes);
+    frame->AddView(second);
+    frame->AddView(third);
+    frame->resize(560, 200);
+    frame->show();
+    fw::CCommandTable& commands = main->Commands();
+    commands.Add(fw::ID_NEXT_PANE, QString(), QString(), {QKeySequence(Qt::Key_F6)});
+    commands.Add(fw::ID_PREV_PANE, QString(), QString(), {QKeySequence(Qt::SHIFT | Qt::Key_F6)});
+    commands.AttachShortcuts(main.get());
+    main->activateWindow();
+    first->setFocus();
+    Settle();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return first->hasFocus(); }));
+    commands.Update(fw::ID_NEXT_PANE);
+    EXPECT_TRUE(commands.Action(fw::ID_NEXT_PANE)->isEnabled());
+
+    QTest::keyClick(first, Qt::Key_F6);
+    EXPECT_TRUE(second->hasFocus());
+    EXPECT_EQ(frame->GetActiveViewWidget(), second);
+    QTest::keyClick(second, Qt::Key_F6);
+    EXPECT_TRUE(third->hasFocus());
+    QTest::keyClick(third, Qt::Key_F6);
+    EXPECT_TRUE(first->hasFocus()) << "round to the first";
+    QTest::keyClick(first, Qt::Key_F6, Qt::ShiftModifier);
+    EXPECT_TRUE(third->hasFocus()) << "back round to the last";
+    EXPECT_EQ(frame->GetActiveViewWidget(), third);
+
+    // A hidden pane is passed over; with one pane left there is nowhere to go.
+    second->hide();
+    QTest::keyClick(third, Qt::Key_F6);
+    EXPECT_TRUE(first->hasFocus());
+    third->hide();
+    commands.Update(fw::ID_NEXT_PANE);
+    EXPECT_FALSE(commands.Action(fw::ID_NEXT_PANE)->isEnabled());
+}
