@@ -24,6 +24,7 @@
 #include "analysis/qt/StatView.h"
 #include "analysis/qt/Statistics.h"
 #include "app/AppCommands.h"
+#include "app/Help.h"
 #include "app/Placement.h"
 #include "app/ToolIcons.h"
 #include "framework/fwApp.h"
@@ -78,6 +79,8 @@ CMainFrame::CMainFrame() {
     SetCommandIcons(Commands());
     // A line finished on an image window opens its profile window.
     prof::InstallProfileOpener();
+    m_pHelp = new CHelp(this);
+    m_pHelp->activeKind = [this] { return static_cast<int>(m_nKind); };
     setObjectName(QStringLiteral("MainFrame"));
     // The client's background: the light grey of the stock brush.
     MdiArea()->setBackground(QColor(192, 192, 192));
@@ -412,6 +415,15 @@ bool CMainFrame::OnCommand(int id) {
             }
         }
         return true;
+    case ID_HELP_INDEX:
+        m_pHelp->Open(TopicOfKind(kKindNone));
+        return true;
+    case ID_HELP:
+        m_pHelp->Open(TopicOfKind(m_nKind));
+        return true;
+    case ID_CONTEXT_HELP:
+        m_pHelp->StartContextHelp();
+        return true;
     case ID_WINDOW_CASCADE:
         Cascade();
         return true;
@@ -436,6 +448,9 @@ bool CMainFrame::OnUpdateCommand(int id, fw::CCmdState& state) const {
     switch (id) {
     case ID_APP_EXIT:
     case ID_FILE_PRINT_SETUP:
+    case ID_HELP_INDEX:
+    case ID_HELP:
+    case ID_CONTEXT_HELP:
         state.enabled = true;
         return true;
     case ID_VIEW_STATUS_BAR:

@@ -21,6 +21,8 @@ class CAttToolBar;
 
 namespace mframe {
 
+class CHelp;
+
 class CMainFrame : public fw::CMDIFrame {
     Q_OBJECT
 public:
@@ -47,6 +49,8 @@ public:
     void AddRecentFile(const QString& path);
 
     QPrinter& Printer();
+    // Help Topics, F1 and context help.
+    CHelp& Help() const { return *m_pHelp; }
 
     bool OnCommand(int id) override;
     bool OnUpdateCommand(int id, fw::CCmdState& state) const override;
@@ -76,6 +80,7 @@ private:
     QStringList m_recent;
     std::unique_ptr<QPrinter> m_printer;
     QList<QLabel*> m_indicators;
+    CHelp* m_pHelp = nullptr;
 };
 
 } // namespace mframe
