@@ -11,6 +11,7 @@
 #endif
 
 #include "analysis/Roughness.h"
+#include "processing/Busy.h"
 
 namespace statist {
 
@@ -116,6 +117,8 @@ void CHeightDistribution::Prepare(const float* grid, int columns, int rows, bool
     m_counts.assign(kBuckets, 0);
     std::uint32_t buckets[kBlock];
     for (std::size_t first = 0; first < n; first += kBlock) {
+        if (first % (kBlock * 256) == 0)
+            doc::busy::Tick();
         const std::size_t count = std::min(kBlock, n - first);
         Buckets(m_heights.data() + first, count, buckets);
         std::size_t j = 0;

@@ -6,6 +6,7 @@
 #include <limits>
 #include <vector>
 
+#include "processing/Busy.h"
 #include "processing/PlaneFit.h"
 
 namespace statist {
@@ -96,6 +97,7 @@ template <typename Take> void ForEachResidualBand(const float* grid, int columns
     const std::size_t bandRows = std::max<std::size_t>(1, 16384 / w);
     std::vector<float> band(bandRows * w);
     for (std::size_t first = 0; first < h; first += bandRows) {
+        doc::busy::Tick();
         const std::size_t count = std::min(bandRows, h - first);
         std::copy(grid + first * w, grid + (first + count) * w, band.data());
         // A system that cannot be solved leaves the heights as they are, about the level 0.5.

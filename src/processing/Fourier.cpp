@@ -22,6 +22,7 @@
 #include <thread>
 #include <utility>
 
+#include "processing/Busy.h"
 #include "processing/kernels/Kernels.h"
 #include "processing/kernels/KernelsSimd.h"
 
@@ -374,10 +375,13 @@ int PowerSpectrum(const float* src, int columns, int rows, float* dst, std::size
         std::copy_n(src, cells, in);
     }
     bool once = false;
+    busy::Tick();
     fftwf_plan plan = Acquire(columns, rows, once);
     if (!plan)
         return StsFftPlan;
+    busy::Tick();
     fftwf_execute_dft_r2c(plan, in, spectrum);
+    busy::Tick();
     if (once)
         Release(plan);
     spectrum[0][0] =
@@ -400,6 +404,8 @@ int PowerSpectrum(const float* src, int columns, int rows, float* dst, std::size
         });
         if (hook)
             hook(r, out);
+        if (r % 256 == 255)
+            busy::Tick();
     }
     return StsNoErr;
 }
