@@ -63,9 +63,10 @@ TEST_F(Busy, WaitCursorAfterAQuarterSecondOfWorkUntilTheLoopWaitsAgain) {
     RunLoop(800);
     ASSERT_FALSE(seen.empty());
     for (const CSeen& s : seen) {
-        if (s.ms < 200) {
+        // Within a margin either side of the quarter second for a loaded machine.
+        if (s.ms < 150) {
             EXPECT_FALSE(s.wait) << "at " << s.ms << " ms";
-        } else if (s.ms >= 300) {
+        } else if (s.ms >= 350) {
             EXPECT_TRUE(s.wait) << "at " << s.ms << " ms";
         }
     }
