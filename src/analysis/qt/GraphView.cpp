@@ -30,6 +30,22 @@ bool CGraphView::Lock(bool on) {
     return true;
 }
 
+bool CGraphView::OnCommand(int id) {
+    if (id != ID_LOCK_UPDATE)
+        return gl::CglView::OnCommand(id);
+    if (Lock(!IsLocked()) && !IsLocked())
+        OnUnlocked();
+    return true;
+}
+
+bool CGraphView::OnUpdateCommand(int id, fw::CCmdState& state) const {
+    if (id != ID_LOCK_UPDATE)
+        return gl::CglView::OnUpdateCommand(id, state);
+    state.enabled = true;
+    state.checked = IsLocked();
+    return true;
+}
+
 void CGraphView::InitGL() {
     gl::CglView::InitGL();
     glClearDepth(1.0);

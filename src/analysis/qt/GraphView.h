@@ -8,6 +8,9 @@
 
 namespace statist {
 
+// Both graph windows' "Lock update" button.
+enum GraphCommand : int { ID_LOCK_UPDATE = 32894 };
+
 class CGraphView : public gl::CglView {
     Q_OBJECT
 public:
@@ -18,7 +21,13 @@ public:
     doc::CDataDoc* GetSurface() override;
     bool IsLocked() const { return m_pLocked != nullptr; }
 
+    // "Lock update": a copy of the surface from now on, or the document's again.
+    bool OnCommand(int id) override;
+    bool OnUpdateCommand(int id, fw::CCmdState& state) const override;
+
 protected:
+    // Unlocked again: the graph follows the document's surface as it is now.
+    virtual void OnUnlocked() = 0;
     // A copy of the surface from now on, or the document's again; false when nothing changed.
     bool Lock(bool on);
     // Flat shading, back faces culled, the screen fonts.

@@ -234,10 +234,9 @@ void CProfView::ToggleCut() {
     Refresh();
 }
 
-void CProfView::ToggleLock() {
-    // Unlocked, the document's surface is sampled again.
-    if (Lock(!IsLocked()) && !IsLocked())
-        OnUpdate(nullptr, doc::kHintSurface, nullptr);
+void CProfView::OnUnlocked() {
+    // The document's surface sampled again.
+    OnUpdate(nullptr, doc::kHintSurface, nullptr);
 }
 
 bool CProfView::OnCommand(int id) {
@@ -250,9 +249,6 @@ bool CProfView::OnCommand(int id) {
         return true;
     case ID_CUT_SECTOR:
         ToggleCut();
-        return true;
-    case ID_LOCK_UPDATE:
-        ToggleLock();
         return true;
     default:
         return CGraphView::OnCommand(id);
@@ -272,10 +268,6 @@ bool CProfView::OnUpdateCommand(int id, fw::CCmdState& state) const {
     case ID_CUT_SECTOR:
         state.enabled = true;
         state.checked = m_model.cut;
-        return true;
-    case ID_LOCK_UPDATE:
-        state.enabled = true;
-        state.checked = IsLocked();
         return true;
     default:
         return CGraphView::OnUpdateCommand(id, state);

@@ -24,7 +24,6 @@ enum ProfCommand : int {
     ID_NORMALIZE_PROFILE = 32883,
     ID_INTERPOLATION = 32885,
     ID_CUT_SECTOR = 32886,
-    ID_LOCK_UPDATE = 32894,
 };
 
 class CProfView : public statist::CGraphView {
@@ -48,7 +47,6 @@ public:
     void ToggleNormalize();
     void ToggleInterpolation();
     void ToggleCut();
-    void ToggleLock();
 
     const ProfileModel& Model() const { return m_model; }
     int Dragged() const { return m_nDrag; }
@@ -57,6 +55,7 @@ public:
     void OnEditCopy() override;
 
 protected:
+    void OnUnlocked() override;
     void DrawScene() override;
     void OnSizeChanged() override;
     void mousePressEvent(QMouseEvent* event) override;

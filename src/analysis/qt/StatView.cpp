@@ -168,10 +168,8 @@ void CStatView::ToggleAdjustPlane() {
     Layout(true);
 }
 
-void CStatView::ToggleLock() {
-    // Locked, the same data from now on: nothing is computed again.
-    if (!Lock(!IsLocked()) || IsLocked())
-        return;
+void CStatView::OnUnlocked() {
+    // While locked the same data stayed and nothing was computed again; now the document's is.
     m_bPrepared = false;
     WriteRoughness();
     Layout(true);
@@ -187,9 +185,6 @@ bool CStatView::OnCommand(int id) {
         return true;
     case ID_ADJUST_PLANE:
         ToggleAdjustPlane();
-        return true;
-    case ID_LOCK_UPDATE:
-        ToggleLock();
         return true;
     default:
         return CGraphView::OnCommand(id);
@@ -209,10 +204,6 @@ bool CStatView::OnUpdateCommand(int id, fw::CCmdState& state) const {
     case ID_ADJUST_PLANE:
         state.enabled = true;
         state.checked = m_bAdjustPlane;
-        return true;
-    case ID_LOCK_UPDATE:
-        state.enabled = true;
-        state.checked = IsLocked();
         return true;
     default:
         return CGraphView::OnUpdateCommand(id, state);

@@ -23,7 +23,6 @@ enum StatCommand : int {
     ID_HEIGHT_HISTOGRAM = 32891,
     ID_BEARING_CURVE = 32892,
     ID_ADJUST_PLANE = 32893,
-    ID_LOCK_UPDATE = 32894,
 };
 
 class CStatView : public CGraphView {
@@ -47,7 +46,6 @@ public:
     void ToggleHistogram();
     void ToggleBearingCurve();
     void ToggleAdjustPlane();
-    void ToggleLock();
 
     bool HistogramShown() const { return m_bHistogram; }
     bool BearingShown() const { return m_bBearing; }
@@ -64,6 +62,7 @@ public:
     void WriteRoughness();
 
 protected:
+    void OnUnlocked() override;
     void DrawScene() override;
     void OnSizeChanged() override;
 
