@@ -1,7 +1,5 @@
 #include "cli/Mesh.h"
 
-#include <charconv>
-
 #include "framework/fwText.h"
 #include "model/DataDoc.h"
 #include "view3d/Mesh.h"
@@ -10,23 +8,22 @@
 namespace cli {
 
 std::string ParseMeshOptions(const std::vector<std::string>& args, CMeshOptions& options) {
-    const std::string problem = ParseArguments(args, options.settings, [&](std::size_t& i) -> std::string {
-        const std::string& a = args[i];
-        if (a == "--stl") {
-            if (i + 1 >= args.size() || args[i + 1].empty())
-                return "--stl needs a file name";
-            options.stl = args[++i];
-        } else if (a == "--ascii") {
-            options.ascii = true;
-        } else {
-            return FileOrImage(args, i, options.file, options.image);
-        }
-        return std::string();
-    });
+    const std::string problem = ParseFileArguments(args, options.settings, options.file, options.image,
+                                                   [&](std::size_t& i) -> std::optional<std::string> {
+                                                       const std::string& a = args[i];
+                                                       if (a == "--stl") {
+                                                           if (i + 1 >= args.size() || args[i + 1].empty())
+                                                               return "--stl needs a file name";
+                                                           options.stl = args[++i];
+                                                       } else if (a == "--ascii") {
+                                                           options.ascii = true;
+                                                       } else {
+                                                           return std::nullopt;
+                                                       }
+                                                       return std::string();
+                                                   });
     if (!problem.empty())
         return problem;
-    if (options.file.empty())
-        return "FILE is missing";
     if (options.stl.empty())
         return "mesh needs --stl OUT";
     return std::string();

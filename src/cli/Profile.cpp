@@ -42,56 +42,48 @@ std::string Extreme(double height, double distance) {
            ", \"distance\": " + FloatNumber(static_cast<float>(distance)) + "}";
 }
 
-bool ParseInt(const std::string* text, int least, int most, int& n) {
-    if (!text || text->empty())
-        return false;
-    const char* end = text->data() + text->size();
-    const auto parsed = std::from_chars(text->data(), end, n);
-    return parsed.ptr == end && parsed.ec == std::errc() && n >= least && n <= most;
-}
-
 } // namespace
 
 std::string ParseProfileOptions(const std::vector<std::string>& args, CProfileOptions& options) {
-    const std::string problem = ParseArguments(args, options.settings, [&](std::size_t& i) -> std::string {
-        const std::string& a = args[i];
-        const std::string* value = i + 1 < args.size() ? &args[i + 1] : nullptr;
-        if (a == "--from" || a == "--to") {
-            double x = 0.0, y = 0.0;
-            if (!ParsePair(value, x, y))
-                return a + " needs X,Y";
-            (a == "--from" ? options.from : options.to) = {static_cast<float>(x), static_cast<float>(y)};
-            (a == "--from" ? options.hasFrom : options.hasTo) = true;
-            ++i;
-        } else if (a == "--width" || a == "--height") {
-            // The plot is the client less 60 pixels across and 48 up: at least one pixel of each.
-            if (!ParseInt(value, a == "--width" ? 61 : 49, 16384,
-                          a == "--width" ? options.width : options.height))
-                return a +
-                       (a == "--width" ? " needs a width of 61 to 16384" : " needs a height of 49 to 16384");
-            ++i;
-        } else if (a == "--markers") {
-            if (!ParsePair(value, options.marker1, options.marker2))
-                return "--markers needs M1,M2";
-            options.hasMarkers = true;
-            ++i;
-        } else if (a == "--no-interpolation") {
-            options.interpolation = false;
-        } else if (a == "--no-normalize") {
-            options.normalize = false;
-        } else if (a == "--no-cut") {
-            options.cut = false;
-        } else if (a == "--csv") {
-            options.csv = true;
-        } else {
-            return FileOrImage(args, i, options.file, options.image);
-        }
-        return std::string();
-    });
+    const std::string problem = ParseFileArguments(
+        args, options.settings, options.file, options.image,
+        [&](std::size_t& i) -> std::optional<std::string> {
+            const std::string& a = args[i];
+            const std::string* value = i + 1 < args.size() ? &args[i + 1] : nullptr;
+            if (a == "--from" || a == "--to") {
+                double x = 0.0, y = 0.0;
+                if (!ParsePair(value, x, y))
+                    return a + " needs X,Y";
+                (a == "--from" ? options.from : options.to) = {static_cast<float>(x), static_cast<float>(y)};
+                (a == "--from" ? options.hasFrom : options.hasTo) = true;
+                ++i;
+            } else if (a == "--width" || a == "--height") {
+                // The plot is the client less 60 pixels across and 48 up: at least one pixel of each.
+                if (!ParseInt(value, a == "--width" ? 61 : 49, 16384,
+                              a == "--width" ? options.width : options.height))
+                    return a + (a == "--width" ? " needs a width of 61 to 16384"
+                                               : " needs a height of 49 to 16384");
+                ++i;
+            } else if (a == "--markers") {
+                if (!ParsePair(value, options.marker1, options.marker2))
+                    return "--markers needs M1,M2";
+                options.hasMarkers = true;
+                ++i;
+            } else if (a == "--no-interpolation") {
+                options.interpolation = false;
+            } else if (a == "--no-normalize") {
+                options.normalize = false;
+            } else if (a == "--no-cut") {
+                options.cut = false;
+            } else if (a == "--csv") {
+                options.csv = true;
+            } else {
+                return std::nullopt;
+            }
+            return std::string();
+        });
     if (!problem.empty())
         return problem;
-    if (options.file.empty())
-        return "FILE is missing";
     if (!options.hasFrom || !options.hasTo)
         return "--from and --to are needed";
     return options.width > 0 ? std::string() : "--width is needed";

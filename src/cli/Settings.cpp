@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <system_error>
 #include <utility>
 
 #include "model/SurfaceCommands.h"
@@ -136,24 +137,38 @@ std::string ParseArguments(const std::vector<std::string>& args, std::vector<CSe
     return std::string();
 }
 
-std::string FileOrImage(const std::vector<std::string>& args, std::size_t& i, std::string& file, int& image) {
-    const std::string& a = args[i];
-    if (a == "--image") {
-        const std::string* value = i + 1 < args.size() ? &args[i + 1] : nullptr;
-        const char* end = value ? value->data() + value->size() : nullptr;
-        // No image numbers beyond a million: the readers stop far below that.
-        if (!value || value->empty() || std::from_chars(value->data(), end, image).ptr != end || image < 0 ||
-            image > 1000000)
-            return "--image needs a number of 0 or more";
-        ++i;
+std::string ParseFileArguments(const std::vector<std::string>& args, std::vector<CSetting>& settings,
+                               std::string& file, int& image,
+                               const std::function<std::optional<std::string>(std::size_t& i)>& option) {
+    const std::string problem = ParseArguments(args, settings, [&](std::size_t& i) -> std::string {
+        if (std::optional<std::string> own = option(i))
+            return *own;
+        const std::string& a = args[i];
+        if (a == "--image") {
+            // No image numbers beyond a million: the readers stop far below that.
+            if (!ParseInt(i + 1 < args.size() ? &args[i + 1] : nullptr, 0, 1000000, image))
+                return "--image needs a number of 0 or more";
+            ++i;
+            return std::string();
+        }
+        if (a.size() > 1 && a[0] == '-')
+            return "unknown option " + a;
+        if (!file.empty())
+            return "only one FILE is taken";
+        file = a;
         return std::string();
-    }
-    if (a.size() > 1 && a[0] == '-')
-        return "unknown option " + a;
-    if (!file.empty())
-        return "only one FILE is taken";
-    file = a;
-    return std::string();
+    });
+    if (!problem.empty())
+        return problem;
+    return file.empty() ? "FILE is missing" : std::string();
+}
+
+bool ParseInt(const std::string* text, int least, int most, int& n) {
+    if (!text || text->empty())
+        return false;
+    const char* end = text->data() + text->size();
+    const auto parsed = std::from_chars(text->data(), end, n);
+    return parsed.ptr == end && parsed.ec == std::errc() && n >= least && n <= most;
 }
 
 } // namespace cli

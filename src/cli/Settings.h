@@ -29,10 +29,15 @@ SettingParse ParseSetting(const std::vector<std::string>& args, std::size_t& i,
 std::string ParseArguments(const std::vector<std::string>& args, std::vector<CSetting>& settings,
                            const std::function<std::string(std::size_t& i)>& option);
 
-// What every command of one FILE takes besides its own options, at args[i]: "--image K" (0 to a
-// million; i is advanced past K), the one FILE, and the refusal of any other option. The problem, or
-// an empty text.
-std::string FileOrImage(const std::vector<std::string>& args, std::size_t& i, std::string& file, int& image);
+// ParseArguments for a command of one FILE. An argument that option does not take (it returns no
+// text at all) is what every such command takes: "--image K" (0 to a million), the one FILE, or the
+// refusal of any other option. No FILE is a problem too.
+std::string ParseFileArguments(const std::vector<std::string>& args, std::vector<CSetting>& settings,
+                               std::string& file, int& image,
+                               const std::function<std::optional<std::string>(std::size_t& i)>& option);
+
+// The whole of text (when there is one) as a whole number from least to most.
+bool ParseInt(const std::string* text, int least, int most, int& n);
 
 // "WxH" (anchor in the middle) or "WxH@AX,AY"; sizes 1 to 256 and the anchor inside.
 bool ParseKernel(const std::string& text, doc::CKernelDialogValues& kernel);

@@ -1,6 +1,7 @@
 #include "cli/Spectral.h"
 
 #include <charconv>
+#include <climits>
 #include <cstring>
 #include <iterator>
 
@@ -9,32 +10,28 @@
 namespace cli {
 
 std::string ParseSpectralOptions(const std::vector<std::string>& args, CSpectralOptions& options) {
-    const std::string problem = ParseArguments(args, options.settings, [&](std::size_t& i) -> std::string {
-        const std::string& a = args[i];
-        const std::string* value = i + 1 < args.size() ? &args[i + 1] : nullptr;
-        if (a == "--max-texture") {
-            int n = 0;
-            const char* end = value ? value->data() + value->size() : nullptr;
-            if (!value || value->empty() || std::from_chars(value->data(), end, n).ptr != end || n < 2 ||
-                (n & (n - 1)) != 0)
-                return "--max-texture needs a power of two from 2";
-            options.maxTexture = n;
-            ++i;
-        } else if (a == "--dump") {
-            if (!value || (*value != "csv" && *value != "f32le"))
-                return "--dump is csv or f32le";
-            options.dump = *value;
-            ++i;
-        } else if (a == "--linear" && !options.correlation) {
-            options.linear = true;
-        } else {
-            return FileOrImage(args, i, options.file, options.image);
-        }
-        return std::string();
-    });
-    if (!problem.empty())
-        return problem;
-    return options.file.empty() ? "FILE is missing" : std::string();
+    return ParseFileArguments(args, options.settings, options.file, options.image,
+                              [&](std::size_t& i) -> std::optional<std::string> {
+                                  const std::string& a = args[i];
+                                  const std::string* value = i + 1 < args.size() ? &args[i + 1] : nullptr;
+                                  if (a == "--max-texture") {
+                                      int n = 0;
+                                      if (!ParseInt(value, 2, INT_MAX, n) || (n & (n - 1)) != 0)
+                                          return "--max-texture needs a power of two from 2";
+                                      options.maxTexture = n;
+                                      ++i;
+                                  } else if (a == "--dump") {
+                                      if (!value || (*value != "csv" && *value != "f32le"))
+                                          return "--dump is csv or f32le";
+                                      options.dump = *value;
+                                      ++i;
+                                  } else if (a == "--linear" && !options.correlation) {
+                                      options.linear = true;
+                                  } else {
+                                      return std::nullopt;
+                                  }
+                                  return std::string();
+                              });
 }
 
 std::string SpectralJson(const std::wstring& file, int image, const fourier::CSpectralTexture& texture,
