@@ -38,11 +38,11 @@ void Layout(int columns, int rows, int maxTextureSize, CSpectralTexture& out) {
     out.resampled = out.width < columns || out.height < rows;
     out.texels.resize(static_cast<std::size_t>(out.width) * out.height);
     if (out.resampled) {
-        out.sMax = out.tMax = 1.0f;
+        out.uMax = out.vMax = 1.0f;
         return;
     }
-    out.sMax = static_cast<float>(columns) / static_cast<float>(out.width);
-    out.tMax = static_cast<float>(rows) / static_cast<float>(out.height);
+    out.uMax = static_cast<float>(columns) / static_cast<float>(out.width);
+    out.vMax = static_cast<float>(rows) / static_cast<float>(out.height);
     for (int y = 0; y < out.height; ++y) {
         float* row = out.texels.data() + static_cast<std::size_t>(y) * out.width;
         std::fill(row + (y < rows ? columns : 0), row + out.width, 0.0f);

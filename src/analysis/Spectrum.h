@@ -13,7 +13,7 @@ struct CSpectralTexture {
     doc::TGrid<float> texels;
     int width = 0, height = 0; // texture size
     int columns = 0, rows = 0; // the surface's size
-    float sMax = 0, tMax = 0;  // texture-coordinate extents of the filtered region
+    float uMax = 0, vMax = 0;  // texture-coordinate extents of the filtered region
     bool resampled = false;    // the surface was resampled into the whole texture
     // What the display scaling multiplied by: 1 / largest amplitude (linear spectrum), 1 / (max - min)
     // (correlation), 1 for the logarithmic spectrum and for a region with nothing to scale.

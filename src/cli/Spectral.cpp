@@ -43,8 +43,8 @@ std::string SpectralJson(const std::wstring& file, int image, const fourier::CSp
         .Add("rows", static_cast<long long>(texture.rows))
         .Add("texture_width", static_cast<long long>(texture.width))
         .Add("texture_height", static_cast<long long>(texture.height))
-        .Add("s_max", static_cast<double>(texture.sMax))
-        .Add("t_max", static_cast<double>(texture.tMax))
+        .Add("s_max", static_cast<double>(texture.uMax))
+        .Add("t_max", static_cast<double>(texture.vMax))
         .Add("resampled", texture.resampled)
         .Add("factor", static_cast<double>(texture.factor));
     if (!options.correlation) {

@@ -36,8 +36,8 @@ TEST(SpectralTexture, SidesExtentsAndResampling) {
     ASSERT_EQ(fourier::BuildSpectrum(std::vector<float>(9, 0.3f).data(), 3, 3, 8192, true, t), 0);
     EXPECT_EQ(t.width, 4);
     EXPECT_EQ(t.height, 4);
-    EXPECT_EQ(t.sMax, 0.75f);
-    EXPECT_EQ(t.tMax, 0.75f);
+    EXPECT_EQ(t.uMax, 0.75f);
+    EXPECT_EQ(t.vMax, 0.75f);
     EXPECT_FALSE(t.resampled);
     for (int y = 0; y < 4; ++y) // the padding stays 0
         for (int x = 0; x < 4; ++x)
@@ -56,8 +56,8 @@ TEST(SpectralTexture, SidesExtentsAndResampling) {
     EXPECT_EQ(t.width, 32);
     EXPECT_EQ(t.height, 32);
     EXPECT_TRUE(t.resampled);
-    EXPECT_EQ(t.sMax, 1.0f);
-    EXPECT_EQ(t.tMax, 1.0f);
+    EXPECT_EQ(t.uMax, 1.0f);
+    EXPECT_EQ(t.vMax, 1.0f);
     EXPECT_EQ(t.RegionWidth(), 32);
     ExpectFiniteUnit(t);
 }

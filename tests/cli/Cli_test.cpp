@@ -692,8 +692,8 @@ TEST_F(CliTest, SpectrumAndAcfPrintTheTexturesTheLibraryBuilds) {
                 0);
             EXPECT_EQ(JsonNumberAfter(line, "texture_width"), t.width);
             EXPECT_EQ(JsonNumberAfter(line, "texture_height"), t.height);
-            EXPECT_EQ(JsonNumberAfter(line, "s_max"), t.sMax);
-            EXPECT_EQ(JsonNumberAfter(line, "t_max"), t.tMax);
+            EXPECT_EQ(JsonNumberAfter(line, "s_max"), t.uMax);
+            EXPECT_EQ(JsonNumberAfter(line, "t_max"), t.vMax);
             EXPECT_EQ(JsonNumberAfter(line, "factor"), t.factor);
             EXPECT_NE(line.find(t.resampled ? "\"resampled\": true" : "\"resampled\": false"),
                       std::string::npos);

@@ -34,8 +34,8 @@ bool CAnalysisImage::Build(const doc::CDataDoc& surface) {
     texture.texels.swap(m_texture.texels);
     texture.width = m_texture.width;
     texture.height = m_texture.height;
-    texture.uMax = m_texture.sMax;
-    texture.vMax = m_texture.tMax;
+    texture.uMax = m_texture.uMax;
+    texture.vMax = m_texture.vMax;
     texture.resampled = m_texture.resampled;
     return true;
 }
