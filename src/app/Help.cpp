@@ -161,7 +161,7 @@ QUrl TopicUrl(const CTopic& topic) {
     return url;
 }
 
-CHelp::CHelp(QWidget* owner) : QObject(owner), m_pOwner(owner) {
+CHelp::CHelp(QObject* owner) : QObject(owner) {
     openUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
     qApp->installEventFilter(this);
 }

@@ -30,7 +30,7 @@ QUrl TopicUrl(const CTopic& topic);
 class CHelp : public QObject {
     Q_OBJECT
 public:
-    explicit CHelp(QWidget* owner);
+    explicit CHelp(QObject* owner);
     ~CHelp() override;
 
     // Opens the topic's page; a missing guide or a browser that does not start is said in a box.
@@ -39,8 +39,6 @@ public:
     // gives up. The cursor is the question mark meanwhile.
     void StartContextHelp();
     bool InContextHelp() const { return m_bActive; }
-    // Where F1 leads when no menu is open; the main frame gives its active window's kind.
-    std::function<int()> activeKind;
     // Opens an address; the desktop's browser (QDesktopServices) unless a test sets another.
     std::function<bool(const QUrl&)> openUrl;
 
@@ -53,7 +51,6 @@ private:
     CTopic TopicAt(QWidget* widget, const QPoint& globalPos) const;
     void Explain(const CTopic& topic);
 
-    QWidget* m_pOwner;
     bool m_bActive = false;
     bool m_bSwallowRelease = false;
 };

@@ -80,7 +80,6 @@ CMainFrame::CMainFrame() {
     // A line finished on an image window opens its profile window.
     prof::InstallProfileOpener();
     m_pHelp = new CHelp(this);
-    m_pHelp->activeKind = [this] { return static_cast<int>(m_nKind); };
     setObjectName(QStringLiteral("MainFrame"));
     // The client's background: the light grey of the stock brush.
     MdiArea()->setBackground(QColor(192, 192, 192));
